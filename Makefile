@@ -1,0 +1,31 @@
+# The two commands of the README: `make run` builds and starts the program, `make test` builds and
+# runs every test. Both install the Debian packages they need first.
+JOBS ?= $(shell nproc)
+
+.PHONY: deps run test test-sanitize bench clean
+
+deps:
+	@bash tools/install-deps.sh
+
+run: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	./build/release/src/app/pagelume
+
+test: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	ctest --preset release
+
+test-sanitize: deps
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target engine_bench
+	./build/release/bench/engine_bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,141 @@
+#include "column_layout.h"
+
+#include "full_width.h"
+#include "sjis.h"
+
+namespace engine {
+namespace {
+
+constexpr std::string_view kVerticalBar = "\x81\x62"; // ｜
+constexpr std::string_view kGeta = "\x81\xac";        // 〓
+
+// The cell for the character at 0-based index i of the text's content (the text without its end
+// byte), and how far the cursor moves past it.
+struct Cell {
+    std::string_view bytes;
+    int step;
+};
+
+Cell cellAt(std::string_view content, std::size_t i) {
+    const unsigned char b = byteAt(content, i);
+    if (isLeadByte(b)) {
+        // A lead byte cut off by the end of the text would pair with the end byte and carry the
+        // cursor past it; it stands as the geta mark, one cell, so the end is still found.
+        if (i + 1 >= content.size())
+            return {kGeta, 1};
+        const unsigned char second = byteAt(content, i + 1);
+        if (b == 0x81) {
+            switch (second) {
+            case 0x42: return {" \xdf", 2}; // 。 becomes a small mark at the cell's right
+            case 0x41: return {" `", 2};    // 、 likewise
+            case 0x5B:                      // ー
+            case 0x5C: return {kVerticalBar, 2}; // ―
+            default: break;
+            }
+        }
+        return {content.substr(i, 2), 2};
+    }
+    if (b == 0x2D)
+        return {kVerticalBar, 1};
+    if (b >= 0x20 && b <= 0x7E)
+        return {fullWidthAscii(b), 1};
+    if (isHalfWidthKana(b)) {
+        if (i + 1 < content.size() && isHalfWidthMark(byteAt(content, i + 1)))
+            return {content.substr(i, 2), 2};
+        return {fullWidthKana(b), 1};
+    }
+    return {content.substr(i, 1), 1};
+}
+
+void addBlankColumn(const PageGeometry& geometry, PageRows& rows) {
+    if (geometry.spacer.size() == 2) {
+        const char first = geometry.spacer[0];
+        const char second = geometry.spacer[1];
+        for (int r = 0; r < geometry.rowCount; ++r) {
+            rows.prepend(r, second);
+            rows.prepend(r, first);
+        }
+        return;
+    }
+    for (int r = 0; r < geometry.rowCount; ++r)
+        rows.prepend(r, geometry.spacer);
+}
+
+} // namespace
+
+bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                 LayoutState& state) {
+    // The content stops before the end byte; a text without one is taken whole.
+    const std::size_t contentLength = geometry.textLength > 0 ? geometry.textLength - 1 : 0;
+    const std::string_view content = text.substr(0, std::min(contentLength, text.size()));
+    std::int32_t cursor = state.textCursor;
+    for (int r = 0; r < geometry.rowCount; ++r) {
+        const std::size_t i = static_cast<std::size_t>(cursor - 1);
+        if (i >= content.size()) {
+            state.textCursor = cursor;
+            state.textExhausted = true;
+            return true;
+        }
+        const unsigned char b = byteAt(content, i);
+        // Most cells of a Japanese text are plain two-byte characters: copy them straight.
+        if (isLeadByte(b) && i + 1 < content.size()) {
+            const unsigned char second = byteAt(content, i + 1);
+            const bool turned = b == 0x81 && (second == 0x41 || second == 0x42 ||
+                                              second == 0x5B || second == 0x5C);
+            if (!turned) {
+                rows.prepend(r, static_cast<char>(second));
+                rows.prepend(r, static_cast<char>(b));
+                cursor += 2;
+                continue;
+            }
+        }
+        const Cell cell = cellAt(content, i);
+        rows.prepend(r, cell.bytes);
+        cursor += cell.step;
+    }
+    state.textCursor = cursor;
+    return false;
+}
+
+bool LayoutPackedPage(const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                      LayoutState& state) {
+    rows.clear();
+    bool exhausted = false;
+    for (int slot = 0; slot < geometry.columnSlots; ++slot)
+        exhausted = BuildColumn(geometry, text, rows, state);
+    return exhausted;
+}
+
+bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                      LayoutState& state) {
+    rows.clear();
+    if (geometry.spacer == " ") {
+        for (int r = 0; r < geometry.rowCount; ++r)
+            rows.prepend(r, ' ');
+    }
+    for (int slot = geometry.columnSlots; slot >= 1; --slot) {
+        if (slot % 2 == 0)
+            BuildColumn(geometry, text, rows, state);
+        else
+            addBlankColumn(geometry, rows);
+    }
+    return state.textExhausted;
+}
+
+bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text,
+                PageRows& rows, LayoutState& state) {
+    return UsesPackedLayout(spaceline) ? LayoutPackedPage(geometry, text, rows, state)
+                                       : LayoutSpacedPage(geometry, text, rows, state);
+}
+
+std::int64_t CountPages(const PageGeometry& geometry, bool packed, std::string_view text) {
+    const std::size_t contentLength = geometry.textLength > 0 ? geometry.textLength - 1 : 0;
+    const std::string_view content = text.substr(0, std::min(contentLength, text.size()));
+    std::int64_t cells = 0;
+    for (std::size_t i = 0; i < content.size(); ++cells)
+        i += static_cast<std::size_t>(cellAt(content, i).step);
+    const std::int64_t textColumns = packed ? geometry.columnSlots : geometry.columnSlots / 2;
+    return cells / (textColumns * geometry.rowCount) + 1;
+}
+
+} // namespace engine

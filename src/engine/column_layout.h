@@ -1,0 +1,35 @@
+#pragma once
+
+#include "page_geometry.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace engine {
+
+// The normalised text ends with one end byte that carries no content; geometry.textLength counts
+// it. Each operation reads and advances `state`.
+
+// Fills one cell in each of rowCount rows from the text at the cursor. Returns true when it met the
+// end of the text (the column may then be incomplete), false when the column is full.
+bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                 LayoutState& state);
+
+// One page of text columns only (columnSlots of them). Returns true when the text is exhausted.
+bool LayoutPackedPage(const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                      LayoutState& state);
+
+// One page with a blank column after every text column. Returns true when the text is exhausted.
+bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                      LayoutState& state);
+
+// The layout chosen by spaceline: packed for 2, spaced otherwise.
+bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text,
+                PageRows& rows, LayoutState& state);
+
+// How many pages the layout will produce for the whole text from the start, without laying them
+// out: each page holds a fixed number of cells, and the end is found on the page after the last
+// full one.
+std::int64_t CountPages(const PageGeometry& geometry, bool packed, std::string_view text);
+
+} // namespace engine

@@ -1,0 +1,27 @@
+#include "page_geometry.h"
+
+namespace engine {
+
+std::int32_t RowCountFor(int gyokan, int charsize) {
+    static constexpr std::int32_t normal[] = {23, 19, 16, 14, 11};
+    static constexpr std::int32_t doubleHeight[] = {10, 9, 8, 7, 11};
+    if (gyokan < 0 || gyokan > 4)
+        gyokan = 0;
+    return charsize == 0 ? normal[gyokan] : doubleHeight[gyokan];
+}
+
+PageGeometry MakePageGeometry(int gyokan, int charsize, int spaceline) {
+    PageGeometry g;
+    g.rowCount = RowCountFor(gyokan, charsize);
+    g.textLength = 0;
+    if (spaceline == 1) {
+        g.columnSlots = 26;
+        g.spacer = " ";
+    } else {
+        g.columnSlots = 20;
+        g.spacer = "\x81\x40";
+    }
+    return g;
+}
+
+} // namespace engine

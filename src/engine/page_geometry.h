@@ -1,0 +1,80 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// The layout parameters of one conversion.
+struct PageGeometry {
+    std::int32_t rowCount = 23;    // rows per page = cells per column
+    std::int32_t textLength = 0;   // bytes of the normalised text, end byte included
+    std::int32_t columnSlots = 20; // column slots across a page (26 with one-byte blank columns)
+    std::string spacer = "\x81\x40"; // one cell of a blank column: "　", or " "
+};
+
+// Rows per page for a line spacing (gyokan 0-4) and character size (charsize 0-1). Newspaper mode
+// (4) ignores the character size; any character size but 0 counts as double height; a line
+// spacing without a choice (negative or out of range) gets the row count of "none".
+std::int32_t RowCountFor(int gyokan, int charsize);
+
+// The geometry for the given settings, textLength left at 0.
+PageGeometry MakePageGeometry(int gyokan, int charsize, int spaceline);
+
+// Whether `spaceline` asks for pages without blank columns.
+constexpr bool UsesPackedLayout(int spaceline) { return spaceline == 2; }
+
+// Bytes of one written page: a CR LF, then rowCount rows of 40 bytes and CR LF.
+constexpr std::int64_t PageBytesOnDisk(std::int32_t rowCount) { return 2 + 42 * std::int64_t(rowCount); }
+
+inline constexpr int kRowWidth = 40;
+inline constexpr int kMaxRows = 32;
+
+// The rows of the page being built. Rows grow from right to left: every cell is put in front of
+// what the row already holds. A row never exceeds 40 bytes (every cell has one or two bytes and a
+// page has at most 40 bytes of cells across), so each row lives right-aligned in a fixed buffer.
+class PageRows {
+public:
+    PageRows() { clear(); }
+
+    void clear() { m_start.fill(kRowWidth); }
+
+    // Puts `cell` at the start of row i.
+    void prepend(int row, std::string_view cell) {
+        if (cell.size() == 2) {
+            prepend(row, cell[1]);
+            prepend(row, cell[0]);
+        } else {
+            for (auto it = cell.rbegin(); it != cell.rend(); ++it)
+                prepend(row, *it);
+        }
+    }
+    void prepend(int row, char byte) { m_bytes[row][--m_start[row]] = byte; }
+
+    std::string_view row(int i) const {
+        return {&m_bytes[i][m_start[i]], static_cast<std::size_t>(kRowWidth - m_start[i])};
+    }
+
+    // The row filled up to 40 bytes with spaces on the left.
+    std::string_view paddedRow(int i) {
+        std::memset(&m_bytes[i][0], ' ', m_start[i]);
+        m_start[i] = 0;
+        return {&m_bytes[i][0], kRowWidth};
+    }
+
+private:
+    std::array<std::array<char, kRowWidth>, kMaxRows> m_bytes{};
+    std::array<int, kMaxRows> m_start{};
+};
+
+// Where the layout stands in the text; carried from page to page and from one output file to the
+// next, reset for each text.
+struct LayoutState {
+    std::int32_t textCursor = 1; // 1-based position of the next byte to lay out
+    bool textExhausted = false;
+};
+
+} // namespace engine

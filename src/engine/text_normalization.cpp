@@ -1,0 +1,133 @@
+#include "text_normalization.h"
+
+#include "sjis.h"
+
+#include <algorithm>
+
+namespace engine {
+namespace {
+
+constexpr char kFullWidthSpace[] = "\x81\x40";
+
+bool pairAt(std::string_view s, std::size_t i, unsigned char first, unsigned char second) {
+    return i + 1 < s.size() && byteAt(s, i) == first && byteAt(s, i + 1) == second;
+}
+
+bool endsWithPair(const std::string& s, unsigned char first, unsigned char second) {
+    return s.size() >= 2 && pairAt(s, s.size() - 2, first, second);
+}
+
+// Bytes of the line break at i: CR LF, or a lone LF or CR (texts that have not been through
+// ConvertLineBreaks give the same result as those that have), 0 when there is none.
+std::size_t lineBreakLengthAt(std::string_view s, std::size_t i) {
+    const unsigned char b = byteAt(s, i);
+    if (b == '\n')
+        return 1;
+    if (b != '\r')
+        return 0;
+    return i + 1 < s.size() && byteAt(s, i + 1) == '\n' ? 2 : 1;
+}
+
+enum class Mode { Verse, Prose };
+
+// How many full-width spaces replace the line break; `next` is the index of the next line's first
+// byte in the input, `out` the text so far (the line just ended at its end), r the cells already
+// used in the current column.
+std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next,
+                            const std::string& out, std::int64_t r, std::int64_t n) {
+    const bool nextLineEmpty = next < in.size() && lineBreakLengthAt(in, next) > 0;
+    if (nextLineEmpty)
+        return r == 0 ? n : 2 * n - r;
+    if (r == 0)
+        return 0;
+    if (mode == Mode::Verse)
+        return n - r;
+    if (pairAt(in, next, 0x81, 0x40)) // indented: a new paragraph, unless indented twice or more
+        return pairAt(in, next + 2, 0x81, 0x40) ? 0 : n - r;
+    if (pairAt(in, next, 0x81, 0x75)) // opens with 「
+        return n - r;
+    // Closes with 」: the two bytes in front of the break, whatever character they belong to.
+    if (endsWithPair(out, 0x81, 0x76))
+        return n - r;
+    return 0;
+}
+
+// The scan both passes share. The output is built in one pass; the cell counter t counts every
+// cell written, inserted spaces included, so columns end where the layout will end them.
+void normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump) {
+    const std::string_view in = text;
+    const std::int64_t n = geometry.rowCount;
+    std::string out;
+    out.reserve(in.size() + in.size() / 8);
+    std::int64_t t = 0;
+    std::size_t nextPump = 0;
+    std::size_t p = 0;
+    while (p < in.size()) {
+        if (p >= nextPump) {
+            pump.ProcessPendingEvents();
+            nextPump = p + kEventPumpBlock;
+        }
+        // Count the cells of the run up to the next line break (or the next pump point), then copy
+        // the run in one piece.
+        const std::size_t runStart = p;
+        const std::size_t runLimit = std::min(in.size(), nextPump);
+        while (p < runLimit) {
+            const unsigned char b = byteAt(in, p);
+            if (b == '\r' || b == '\n')
+                break;
+            if (isLeadByte(b))
+                p += 2;
+            else
+                p += cellLengthAt(in, p);
+            ++t;
+        }
+        p = std::min(p, in.size());
+        out.append(in.substr(runStart, p - runStart));
+        const std::size_t lineBreak = p < in.size() ? lineBreakLengthAt(in, p) : 0;
+        if (lineBreak > 0) {
+            p += lineBreak;
+            const std::int64_t k = spacesForBreak(mode, in, p, out, t % n, n);
+            for (std::int64_t i = 0; i < k; ++i)
+                out.append(kFullWidthSpace, 2);
+            t += k;
+        }
+    }
+    text = std::move(out);
+}
+
+} // namespace
+
+void ConvertLineBreaks(std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    const std::string_view in = text;
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const unsigned char b = byteAt(in, i);
+        if (isLeadByte(b)) {
+            i += 2; // its second byte is never a line break
+            continue;
+        }
+        if (b != '\n' && b != '\r') {
+            ++i;
+            continue;
+        }
+        out.append(in.substr(runStart, i - runStart));
+        out.append("\r\n");
+        i += (b == '\r' && i + 1 < in.size() && byteAt(in, i + 1) == '\n') ? 2 : 1;
+        runStart = i;
+    }
+    out.append(in.substr(std::min(runStart, in.size())));
+    text = std::move(out);
+}
+
+void NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
+    normalize(Mode::Verse, geometry, text, pump);
+}
+
+void NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
+    normalize(Mode::Prose, geometry, text, pump);
+}
+
+} // namespace engine

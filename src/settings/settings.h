@@ -1,0 +1,52 @@
+#pragma once
+
+#include "file_io.h"
+
+#include <cstddef>
+#include <string>
+
+namespace settings {
+
+// The nine persisted conversion settings, named by their settings-file keys.
+struct Settings {
+    int gyokan = 0;      // line spacing 0-4, -1 for no choice
+    int charsize = 0;    // 0 normal, 1 double height, -1 for no choice
+    int spaceline = 1;   // 0 two-byte blank column, 1 one-byte blank column, 2 none, -1 no choice
+    bool usereturn = false;
+    bool useheader = false;
+    bool useheadertofile = false;
+    bool usedivision = false;
+    int divisionsize = 1; // pages per output file, 1-5000
+    std::string savepath; // at most 259 bytes, as the file system names the folder
+
+    bool operator==(const Settings&) const = default;
+};
+
+// The settings file's name, section and the limit of savepath.
+inline constexpr const char* kSettingsFileName = "pglm201.cfg";
+inline constexpr const char* kSettingsSection = "setting";
+inline constexpr std::size_t kMaxSavePathBytes = 259;
+
+// What loading a settings file found. Missing file, section or keys give the defaults.
+struct SettingsFileLoad {
+    enum class Outcome { Read, Missing, Unreadable };
+    Outcome outcome = Outcome::Missing;
+    Settings settings;  // the defaults unless Read
+    std::string reason; // when Unreadable: the system's words
+};
+
+// Reads the nine keys of section "setting" in their table order and brings each into range: a
+// choice below 0 becomes -1 (no choice), one at or above the number of choices the last choice;
+// divisionsize is cut to 16 bits as a signed number, then held within 1 to 5000; a boolean is on
+// for any non-zero value; savepath is cut to kMaxSavePathBytes without splitting a UTF-8
+// character.
+SettingsFileLoad LoadSettingsFile(const std::string& path);
+
+// The same, with the defaults for a file that is missing or cannot be read.
+Settings LoadSettings(const std::string& path);
+
+// Writes the nine keys into section "setting", keeping every other section and key. The file is
+// replaced as a whole or not at all; a failure says why.
+WriteStatus SaveSettings(const Settings& settings, const std::string& path);
+
+} // namespace settings

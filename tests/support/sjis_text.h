@@ -1,0 +1,50 @@
+#pragma once
+// Test helpers: Shift_JIS literals written as readable UTF-8, and small byte-string builders.
+
+#include <iconv.h>
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// UTF-8 → code page 932, through the system's converter (independent of the program's code).
+inline std::string sj(std::string_view utf8) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("no CP932 converter");
+    std::string out(utf8.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1))
+        throw std::runtime_error("not representable in CP932: " + std::string(utf8));
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+inline std::string repeat(std::string_view s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+// Bytes as hex, for readable failure messages.
+inline std::string hex(std::string_view s) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (!out.empty())
+            out += ' ';
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+} // namespace testing_support
