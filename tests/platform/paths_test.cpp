@@ -1,0 +1,142 @@
+#include "platform/paths.h"
+
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+platform::EnvLookup environment(std::map<std::string, std::string> values) {
+    return [values = std::move(values)](const char* name) -> std::optional<fs::path> {
+        const auto it = values.find(name);
+        if (it == values.end())
+            return std::nullopt;
+        return fs::path(it->second);
+    };
+}
+
+// A made-up file system: the listed files exist, the listed folders are writable.
+platform::PathChecks fakeFileSystem(std::set<fs::path> files, std::set<fs::path> writable) {
+    return platform::PathChecks{
+        [files = std::move(files)](const fs::path& p) { return files.count(p) > 0; },
+        [writable = std::move(writable)](const fs::path& p) { return writable.count(p) > 0; },
+    };
+}
+
+const fs::path kProgramFolder = "/opt/pagelume/bin";
+const platform::EnvLookup kUserEnvironment =
+    environment({{"XDG_CONFIG_HOME", "/home/me/.xdg"}, {"HOME", "/home/me"}});
+
+TEST(ChooseSettingsPath, ExistingFileBesideProgramWinsEvenWhenFolderIsReadOnly) {
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
+                                           fakeFileSystem({"/opt/pagelume/bin/pglm201.cfg"}, {})),
+              fs::path("/opt/pagelume/bin/pglm201.cfg"));
+}
+
+TEST(ChooseSettingsPath, WritableProgramFolderKeepsSettingsBesideProgram) {
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
+                                           fakeFileSystem({}, {kProgramFolder})),
+              fs::path("/opt/pagelume/bin/pglm201.cfg"));
+}
+
+TEST(ChooseSettingsPath, ReadOnlyProgramFolderUsesXdgConfigHome) {
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
+                                           fakeFileSystem({}, {"/home/me/.xdg"})),
+              fs::path("/home/me/.xdg/pagelume/pglm201.cfg"));
+    // A settings file somewhere else in the tree does not count as one beside the program.
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
+                                           fakeFileSystem({"/opt/pagelume/pglm201.cfg"}, {})),
+              fs::path("/home/me/.xdg/pagelume/pglm201.cfg"));
+}
+
+TEST(ChooseSettingsPath, UnsetEmptyOrRelativeXdgConfigHomeFallsBackToHomeConfig) {
+    const platform::PathChecks readOnly = fakeFileSystem({}, {});
+    EXPECT_EQ(
+        platform::ChooseSettingsPath(kProgramFolder, environment({{"HOME", "/home/me"}}), readOnly),
+        fs::path("/home/me/.config/pagelume/pglm201.cfg"));
+    EXPECT_EQ(
+        platform::ChooseSettingsPath(
+            kProgramFolder, environment({{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/me"}}), readOnly),
+        fs::path("/home/me/.config/pagelume/pglm201.cfg"));
+    EXPECT_EQ(platform::ChooseSettingsPath(
+                  kProgramFolder,
+                  environment({{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", "/home/me"}}),
+                  readOnly),
+              fs::path("/home/me/.config/pagelume/pglm201.cfg"));
+}
+
+TEST(ChooseSettingsPath, NoUsableHomeLeavesTheProgramFolder) {
+    const platform::PathChecks readOnly = fakeFileSystem({}, {});
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, environment({}), readOnly),
+              fs::path("/opt/pagelume/bin/pglm201.cfg"));
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, environment({{"HOME", ""}}), readOnly),
+              fs::path("/opt/pagelume/bin/pglm201.cfg"));
+}
+
+// Without a known program folder, the working directory must not pass for a portable install.
+TEST(ChooseSettingsPath, UnknownProgramFolderIsNeverPortable) {
+    bool askedAboutWorkingDirectory = false;
+    const platform::PathChecks checks{
+        [&](const fs::path&) {
+            askedAboutWorkingDirectory = true;
+            return true;
+        },
+        [&](const fs::path&) {
+            askedAboutWorkingDirectory = true;
+            return true;
+        },
+    };
+    EXPECT_EQ(platform::ChooseSettingsPath({}, kUserEnvironment, checks),
+              fs::path("/home/me/.xdg/pagelume/pglm201.cfg"));
+    EXPECT_FALSE(askedAboutWorkingDirectory);
+}
+
+TEST(ChooseReadmePath, LookupOrder) {
+    const fs::path data = "/usr/share/pagelume";
+    auto existing = [](std::set<fs::path> files) {
+        return [files = std::move(files)](const fs::path& p) { return files.count(p) > 0; };
+    };
+    EXPECT_EQ(platform::ChooseReadmePath(
+                  kProgramFolder, data,
+                  existing({"/opt/pagelume/bin/read201.txt", "/usr/share/pagelume/read201.txt"})),
+              fs::path("/opt/pagelume/bin/read201.txt"));
+    EXPECT_EQ(platform::ChooseReadmePath(kProgramFolder, data,
+                                         existing({"/usr/share/pagelume/read201.txt"})),
+              fs::path("/usr/share/pagelume/read201.txt"));
+    // Neither: the path beside the program, for the message that it is missing.
+    EXPECT_EQ(platform::ChooseReadmePath(kProgramFolder, data, existing({})),
+              fs::path("/opt/pagelume/bin/read201.txt"));
+    EXPECT_EQ(platform::ChooseReadmePath(kProgramFolder, {}, existing({"/read201.txt"})),
+              fs::path("/opt/pagelume/bin/read201.txt"));
+}
+
+TEST(RealPathChecks, FilesAndWritableFolders) {
+    TempFolder temp;
+    const fs::path file = temp.write("pglm201.cfg", "[setting]\r\n");
+    fs::create_directories(temp.path() / "read201.txt"); // a folder by the readme's name
+
+    const platform::PathChecks checks = platform::RealPathChecks();
+    EXPECT_TRUE(checks.isFile(file));
+    EXPECT_FALSE(checks.isFile(temp.path() / "read201.txt"));
+    EXPECT_FALSE(checks.isFile(temp.path() / "missing.cfg"));
+    EXPECT_TRUE(checks.isWritableFolder(temp.path()));
+    EXPECT_FALSE(checks.isWritableFolder(file));
+    EXPECT_FALSE(checks.isWritableFolder(temp.path() / "missing"));
+
+    EXPECT_EQ(platform::ChooseReadmePath(temp.path(), {}, checks.isFile),
+              temp.path() / "read201.txt");
+}
+
+TEST(ProgramFolder, HoldsTheRunningTestProgram) {
+    const fs::path folder = platform::ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(fs::exists(folder / "platform_tests"));
+}
+
+} // namespace
