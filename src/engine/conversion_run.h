@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion_ui.h"
+#include "output_files.h"
 #include "settings/settings.h"
 
 #include <cstddef>
@@ -24,6 +25,14 @@ public:
 // doing anything when a run is already under way.
 bool RunConversion(const FileList& files, const std::string& infoCarryHome,
                    const settings::Settings& live, ConversionUi& ui);
+
+// The same, writing through `outputs` (the command-line tool's rules, or faults in tests).
+bool RunConversion(const FileList& files, const std::string& infoCarryHome,
+                   const settings::Settings& live, ConversionUi& ui, OutputFiles& outputs);
+
+// The name of file `fileNumber` of a split output: the chosen path without its extension (from its
+// last "." in the file name on), "_", the number, ".txt".
+std::string NumberedOutputName(const std::string& chosenPath, int fileNumber);
 
 // True while a run is under way.
 bool ConversionRunning();

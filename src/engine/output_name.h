@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// The longest start of `s` that is at most n bytes long and does not end inside a double-byte
+// character (so n bytes, or n - 1 when byte n would be a lead byte). `s` whole when n reaches its
+// length.
+std::string CutToBytes(std::string_view s, std::size_t n);
+
+// A proposed name is never longer than this.
+inline constexpr std::size_t kMaxProposedNameBytes = 36;
+
+// The output name made from title and author: title + "[" + author + "]", with the title, the
+// author or both cut short and marked by "…" where the whole would exceed 36 bytes. No folder and
+// no extension.
+std::string ProposeOutputName(std::string_view title, std::string_view author);
+
+} // namespace engine
