@@ -2,44 +2,85 @@
 // page writing, reported in bytes of source text per second.
 #include "engine/column_layout.h"
 #include "engine/page_writer.h"
+#include "engine/source_reader.h"
 #include "engine/text_normalization.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 namespace {
 
-// Typical prose as read from an Aozora-style text (LF line breaks): paragraphs opening with a
-// full-width space, dialogue in 「」, short lines, empty lines, ruby marks and some ASCII.
+// Typical prose as read from an Aozora-style text (LF line breaks, no CR): paragraphs opening
+// with a full-width space, dialogue in 「」, short lines, empty lines between sections, mostly
+// kanji and kana with 、 and 。, now and then ruby in 《》, a long vowel mark or a Latin word.
 std::string makeBook(std::size_t size) {
-    const char* words[] = {"\x8e\x84\x82\xcd", "\x8f\x97\x82\xcc", "\x8e\x71\x8b\x9f\x82\xaa",
-                           "\x82\xbb\x82\xb5\x82\xc4", "\x8c\xbe\x82\xc1\x82\xbd",
-                           "\x93\x56\x8b\x43", "\x81\x41", "\x81\x42", "\x83\x4a\x83\x5e\x83\x4a\x83\x69",
-                           "\x81\x5b", "abc", "\x81\x73\x82\xe0\x82\xcc\x81\x74", "\xb6\xde\xb7"};
+    const std::string kanaKanji =
+        "\x82\xcc\x82\xc9\x82\xcd\x82\xf0\x82\xbd\x82\xaa\x82\xc4\x82\xb5\x82\xc5\x82\xa2"
+        "\x82\xe9\x82\xa9\x82\xc8\x82\xe0\x82\xc1\x82\xb1\x82\xea\x82\xc6\x82\xa4\x82\xe8"
+        "\x8e\x84\x90\x6c\x93\xfa\x8e\x9e\x8f\x97\x8e\x71\x8b\x9f\x8c\xbe\x8e\x76\x96\xda"
+        "\x8e\xe8\x90\xe6\x90\xb6\x93\xb9\x89\xc6\x91\xbe\x88\xea\x93\xf1\x8f\x6f\x8d\x73"; // の に は を た が て し で い る か な も っ こ れ と う り 私 人 日 時 女 子 供 言 思 目 手 先 生 道 家 太 一 二 出 行
     std::mt19937 rng(42);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    auto sentence = [&](std::string& line) {
+        const std::size_t n = 8 + pick(25);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t k = pick(kanaKanji.size() / 2);
+            line.append(kanaKanji, 2 * k, 2);
+            const std::size_t extra = pick(100);
+            if (extra < 6)
+                line += "\x81\x41"; // 、
+            else if (extra == 6)
+                line += "\x81\x73\x82\xa0\x82\xa2\x81\x74"; // 《あい》
+            else if (extra == 7)
+                line += "\x81\x5b"; // ー
+            else if (extra == 8)
+                line += "abc";
+        }
+        line += "\x81\x42"; // 。
+    };
     std::string text;
-    text.reserve(size + 256);
+    text.reserve(size + 512);
     while (text.size() < size) {
-        const int kind = rng() % 10;
+        const std::size_t kind = pick(20);
+        std::string line;
         if (kind == 0) {
-            text += "\n";
+            text += "\n"; // a section break
             continue;
         }
-        std::string line = kind < 4 ? "\x81\x75" : "\x81\x40";
-        const int n = 5 + rng() % 30;
-        for (int i = 0; i < n; ++i)
-            line += words[rng() % std::size(words)];
-        line += kind < 4 ? "\x81\x76" : "\x81\x42";
+        if (kind < 7) {
+            line = "\x81\x75"; // 「
+            sentence(line);
+            line += "\x81\x76"; // 」
+        } else {
+            line = "\x81\x40"; // a paragraph of a few sentences
+            for (std::size_t s = 1 + pick(4); s > 0; --s)
+                sentence(line);
+        }
         text += line + "\n";
     }
     text.resize(size);
     return text;
 }
 
+// PAGELUME_BENCH_FILE names a real book to use instead (read as the run reads it: CRs dropped).
+std::string loadBook() {
+    if (const char* path = std::getenv("PAGELUME_BENCH_FILE")) {
+        std::ifstream in(path, std::ios::binary);
+        std::string raw((std::istreambuf_iterator<char>(in)), {});
+        std::string book;
+        engine::AppendAsTextStreamRead(book, raw);
+        return book;
+    }
+    return makeBook(10 * 1024 * 1024);
+}
+
 void runEngine(benchmark::State& state, int spaceline, bool verse) {
-    const std::string book = makeBook(10 * 1024 * 1024);
+    static const std::string book = loadBook();
     engine::NoEventPump pump;
     std::string out;
     for (auto _ : state) {
