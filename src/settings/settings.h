@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace settings {
 
@@ -44,6 +45,9 @@ SettingsFileLoad LoadSettingsFile(const std::string& path);
 
 // The same, with the defaults for a file that is missing or cannot be read.
 Settings LoadSettings(const std::string& path);
+
+// The settings a file of these bytes holds, brought into range as loading does.
+Settings SettingsFromIniBytes(std::string_view bytes);
 
 // Writes the nine keys into section "setting", keeping every other section and key. The file is
 // replaced as a whole or not at all; a failure says why.

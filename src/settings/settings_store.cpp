@@ -50,6 +50,10 @@ Settings SettingsFromDocument(const IniDocument& document) {
 
 } // namespace
 
+Settings SettingsFromIniBytes(std::string_view bytes) {
+    return SettingsFromDocument(IniDocument(bytes));
+}
+
 SettingsFileLoad LoadSettingsFile(const std::string& path) {
     SettingsFileLoad load;
     FileBytes file = ReadWholeFile(path);

@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Writes a seed corpus for the fuzz harnesses: prose, verse, title/author heads, half-width kana,
+control bytes, cut-off characters, settings files and Wine registry files.
+
+Usage: make_fuzz_seeds.py OUTPUT_DIR   (creates OUTPUT_DIR/<harness>/ seed files)
+"""
+import os
+import random
+import sys
+
+
+def sj(text):
+    return text.encode("cp932")
+
+
+def engine_seeds():
+    prose = sj("　吾輩は猫である。名前はまだ無い。\r\n「どこで生れたか」\r\n\r\n　　とんと見当がつかぬ。\r\n")
+    verse = sj("白い雲\r\n青い空のずっと上\r\n\r\n風\r\n")
+    head = sj("山の道\r\n著者名\r\n\r\n　本文です。\r\n")
+    kana = b"\xb6\xde\xb7\xde\xde\xa0\xca\xdf abc-~\\ \r\n"
+    controls = b"\x09\x00\x7f\x80\xfd\xfe\xff\x1a" + sj("後")
+    cut = sj("あいう") + b"\x82"
+    stray = b"\x81\r\n\x81\n\x81" + sj("。、ー―")
+    seeds = {}
+    for name, body in [("prose", prose), ("verse", verse), ("head", head), ("kana", kana),
+                       ("controls", controls), ("cut", cut), ("stray", stray)]:
+        for flags in (0x00, 0x10, 0x20, 0x30):
+            seeds[f"{name}_{flags:02x}"] = bytes([random.randrange(30), flags | random.randrange(4)]) + body
+    return seeds
+
+
+def header_seeds():
+    return {
+        "basic": sj("山の道\r\n著者名\r\n本文"),
+        "symbols": b"A/B: Z\r\nX|Y\r\n",
+        "so": sj("ソフト\r\n表示\r\n"),
+        "long": sj("長") * 100 + b"\r\n" + b"a" * 96 + b"\r\n",
+        "cr_only": sj("題\r著\r"),
+        "empty_first": b"\r\n" + sj("著") + b"\r\n",
+        "eof": sj("題") + b"\x1a\r\n" + sj("著") + b"\r\n",
+    }
+
+
+def settings_seeds():
+    defaults = (b"[setting]\r\ngyokan=0\r\ncharsize=0\r\nspaceline=1\r\nusereturn=0\r\nuseheader=0\r\n"
+                b"useheadertofile=0\r\nusedivision=0\r\ndivisionsize=1\r\nsavepath=\r\n")
+    return {
+        "defaults": defaults,
+        "garbage": b"[Setting]\n GYOKAN = 7x\ncharsize=-5\nspaceline=abc\ndivisionsize=70000\nsavepath=" + b"x" * 300 + b"\n[other]\nk=v\n",
+        "two_sections": b"[a]\nb=1\n[setting]\nusereturn=2\n[setting]\ngyokan=3\n",
+    }
+
+
+def wine_seeds():
+    key = b"[Software\\\\Sony Corporation\\\\infoCarry\\\\infoCarry Manager] 1700000000\n"
+    return {
+        "plain": b"WINE REGISTRY Version 2\n\n" + key + b"\"HomePath\"=\"C:\\\\Users\\\\me\\\\infoCarry\"\n",
+        "expand": key + b"\"HomePath\"=str(2):\"%USERPROFILE%\\\\ic\\x3042\"\n",
+        "dword": key + b"\"HomePath\"=dword:00000001\n",
+        "hex": key + b"\"HomePath\"=hex(2):43,00,3a,00,5c,00,00,00\n",
+    }
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    random.seed(1)
+    out = sys.argv[1]
+    for harness, seeds in [("engine", engine_seeds()), ("header", header_seeds()),
+                           ("settings", settings_seeds()), ("wine_registry", wine_seeds())]:
+        folder = os.path.join(out, harness)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in seeds.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
