@@ -61,6 +61,7 @@ private:
     bool flush(bool all);
     bool closeFile();
     bool commitAll();
+    void reportProgress();
     bool fail(Failure::Action action, const std::string& path, std::string reason) {
         m_failure = {action, path, std::move(reason)};
         return false;
@@ -74,12 +75,23 @@ private:
 
     LayoutState m_state;
     PageRows m_rows;
+    int m_percentShown = -1;
     std::string m_buffer;
     std::string m_currentPath;
     std::unique_ptr<OutputFile> m_current;
     std::vector<std::pair<std::string, std::unique_ptr<OutputFile>>> m_finished;
     Failure m_failure{Failure::Action::WriteOutput, {}, {}};
 };
+
+void PageOutput::reportProgress() {
+    const std::int64_t total = std::max<std::int64_t>(1, m_geometry.textLength - 1);
+    const std::int64_t done = std::min<std::int64_t>(total, m_state.textCursor - 1);
+    const int percent = static_cast<int>(done * 100 / total);
+    if (percent != m_percentShown) {
+        m_percentShown = percent;
+        m_ui.ShowProgress(done, total);
+    }
+}
 
 bool PageOutput::open(const std::string& path) {
     std::string error;
@@ -128,6 +140,7 @@ bool PageOutput::writeUnsplit(const std::string& path) {
         m_ui.ProcessPendingEvents();
         exhausted = LayoutPage(spaceline, m_geometry, m_text, m_rows, m_state);
         WritePage(m_geometry, m_buffer, m_rows);
+        reportProgress();
         if (!flush(false))
             return false;
     }
@@ -139,7 +152,8 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
     // pages, counted beforehand, will not: otherwise later files would replace earlier ones.
     const std::int64_t pagesPerFile = m_live.divisionsize;
     const bool bySize = pagesPerFile * m_geometry.rowCount * 42 < m_geometry.textLength;
-    const std::int64_t pages = CountPages(m_geometry, UsesPackedLayout(m_live.spaceline), m_text);
+    const std::int64_t pages =
+        CountPages(m_geometry, UsesPackedLayout(m_live.spaceline), m_text, &m_ui);
     const bool numbered = bySize || pages > pagesPerFile;
     std::vector<std::string> paths;
     if (numbered) {
@@ -162,6 +176,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
             m_ui.ProcessPendingEvents();
             exhausted = LayoutPage(m_live.spaceline, m_geometry, m_text, m_rows, m_state);
             WritePage(m_geometry, m_buffer, m_rows);
+            reportProgress();
             if (!flush(false))
                 return false;
             if (exhausted)

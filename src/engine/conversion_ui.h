@@ -2,6 +2,7 @@
 
 #include "event_pump.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,13 @@ public:
 
     // A failure the user must hear of; the run goes on with the next entry.
     virtual void ReportFailure(const Failure& failure) = 0;
+
+    // How far the pages of the current source have come: bytes of its text laid out so far, of
+    // `total`. Called when the percentage changes.
+    virtual void ShowProgress(std::int64_t done, std::int64_t total) {
+        (void)done;
+        (void)total;
+    }
 };
 
 } // namespace engine

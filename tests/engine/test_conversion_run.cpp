@@ -421,3 +421,20 @@ TEST(ConversionRunState, SettingsAreReadLive) {
     verse.usereturn = true;
     EXPECT_EQ(readFile(f.dir.file("out.txt")), expectedOutput(sj("あ\nい"), verse));
 }
+
+TEST(ConversionRunState, ProgressClimbsToTheWholeText) {
+    Fixture f;
+    f.settings.usedivision = true;
+    f.settings.divisionsize = 2;
+    f.addSource("long.txt", repeat(sj("字"), 100000)); // about 340 pages
+    f.ui.outputPaths.push_back(f.dir.file("long.txt"));
+    f.run();
+    ASSERT_GE(f.ui.progress.size(), 50u);
+    ASSERT_LE(f.ui.progress.size(), 101u); // once per percent at most
+    for (std::size_t i = 1; i < f.ui.progress.size(); ++i)
+        EXPECT_GT(f.ui.progress[i].first, f.ui.progress[i - 1].first);
+    EXPECT_EQ(f.ui.progress.back().first, f.ui.progress.back().second);
+    EXPECT_EQ(f.ui.progress.back().second, 200000);
+    // Events are served throughout: reading, normalising, counting the pages, every page.
+    EXPECT_GT(f.ui.eventCalls, 340);
+}

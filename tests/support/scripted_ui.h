@@ -52,6 +52,9 @@ public:
     void ShowStatus(const std::string& message, bool revert) override {
         calls.push_back("status:" + platform::Utf8FromShiftJis(message) + (revert ? ":revert" : ":keep"));
     }
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+    void ShowProgress(std::int64_t done, std::int64_t total) override { progress.emplace_back(done, total); }
+
     void ReportFailure(const engine::Failure& failure) override {
         calls.push_back("failure:" + failure.path);
         failures.push_back(failure);
