@@ -1,0 +1,95 @@
+#include "cli_conversion_ui.h"
+
+#include "cli_output_files.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kProgramName = "pagelume-convert";
+constexpr const char* kStandardInputName = "stdin.txt";
+
+// The save question adds ".txt" to a name typed without an extension; the command line gives the
+// same names the question would.
+std::string withTextExtension(const std::string& name) {
+    return name.find('.') == std::string::npos ? name + ".txt" : name;
+}
+
+} // namespace
+
+CliConversionUi::CliConversionUi(const WorkingFolder& workingFolder, std::ostream& err,
+                                 OutputChoice outputs, bool nameFromHeader)
+    : m_workingFolder(workingFolder), m_err(err), m_outputs(std::move(outputs)),
+      m_nameFromHeader(nameFromHeader) {}
+
+void CliConversionUi::beginSource(const std::string& userName, bool standardInput) {
+    m_sourceLabel = standardInput ? std::string("standard input") : "'" + userName + "'";
+    m_standardInput = standardInput;
+    m_headerAccepted = false;
+    m_sourceFailed = false;
+}
+
+void CliConversionUi::reportSourceFailure(const std::string& message) {
+    m_err << kProgramName << ": " << message << '\n';
+    m_sourceFailed = true;
+}
+
+bool CliConversionUi::AskYesNo(const std::string&, const std::string&) {
+    // The only question of the run is whether the recognised title and author are right.
+    m_headerAccepted = true;
+    return true;
+}
+
+std::optional<std::string> CliConversionUi::AskOutputPath(const std::string& proposedName,
+                                                          const std::string&) {
+    if (m_outputs.path)
+        return m_outputs.path;
+    // A name made from title and author never has an extension of its own, even when the title
+    // holds a ".".
+    std::string name;
+    if (m_headerAccepted && m_nameFromHeader)
+        name = proposedName + ".txt";
+    else if (m_standardInput)
+        name = kStandardInputName;
+    else
+        name = withTextExtension(proposedName);
+    if (m_outputs.folder)
+        return WorkingFolder::join(*m_outputs.folder, name);
+    return m_workingFolder.resolve(name);
+}
+
+std::string CliConversionUi::outputLabel(const std::string& path) const {
+    if (path == CliOutputFiles::kStandardOutput && m_outputs.path == path)
+        return "standard output";
+    return "'" + m_workingFolder.display(path) + "'";
+}
+
+void CliConversionUi::ReportFailure(const engine::Failure& failure) {
+    using Action = engine::Failure::Action;
+    std::string message;
+    switch (failure.action) {
+    case Action::ReadSource:
+        message = "cannot read " + m_sourceLabel + ": " + failure.reason;
+        break;
+    case Action::WriteOutput:
+        message = "cannot write " + outputLabel(failure.path) + ": " + failure.reason;
+        break;
+    case Action::ReplaceOutput:
+        message = "cannot replace " + outputLabel(failure.path) + ": " + failure.reason;
+        break;
+    case Action::OutputExists:
+        // The refusal comes from CliOutputFiles, which names the file concerned.
+        message = "not converting " + m_sourceLabel + ": " + failure.reason;
+        break;
+    case Action::ReadSettings:
+        message = "cannot read settings file '" + m_workingFolder.display(failure.path) +
+                  "': " + failure.reason;
+        break;
+    case Action::WriteSettings:
+        message = "cannot write settings file '" + m_workingFolder.display(failure.path) +
+                  "': " + failure.reason;
+        break;
+    }
+    reportSourceFailure(message);
+}
+
+} // namespace cli

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/conversion_ui.h"
+#include "working_folder.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace cli {
+
+// Where the outputs go, as the command line chose it.
+struct OutputChoice {
+    std::optional<std::string> path;   // -o as the file system is given it, or "-"
+    std::optional<std::string> folder; // -d as the file system is given it
+};
+
+// The run's user interface without a user: every question is answered as the options say,
+// progress is not shown, and failures go to the error stream, one line each.
+class CliConversionUi final : public engine::ConversionUi {
+  public:
+    // `nameFromHeader`: the title and author name the output once they are accepted.
+    CliConversionUi(const WorkingFolder& workingFolder, std::ostream& err, OutputChoice outputs,
+                    bool nameFromHeader);
+
+    // Starts the answers for one source, named as the command line gave it.
+    void beginSource(const std::string& userName, bool standardInput);
+    bool sourceFailed() const { return m_sourceFailed; }
+
+    // Tells of a failure that happened outside the run (such as copying standard input).
+    void reportSourceFailure(const std::string& message);
+
+    void ProcessPendingEvents() override {}
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> AskOutputPath(const std::string& proposedName,
+                                             const std::string& initialFolder) override;
+    void SetBusyCursor(bool) override {}
+    void ShowStatus(const std::string&, bool) override {}
+    void ReportFailure(const engine::Failure& failure) override;
+
+  private:
+    std::string outputLabel(const std::string& path) const;
+
+    const WorkingFolder& m_workingFolder;
+    std::ostream& m_err;
+    OutputChoice m_outputs;
+    bool m_nameFromHeader;
+
+    std::string m_sourceLabel; // 'name' or "standard input"
+    bool m_standardInput = false;
+    bool m_headerAccepted = false;
+    bool m_sourceFailed = false;
+};
+
+} // namespace cli

@@ -1,0 +1,127 @@
+#include "cli_output_files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two spellings of one output file ("a.txt", "./a.txt", "out/../a.txt") compare equal. The folder
+// is resolved rather than the whole path, because a symbolic link at the path itself is replaced
+// by the rename, not written through.
+std::string fileIdentity(const std::string& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(fs::path(path), ec);
+    if (ec)
+        return path;
+    const fs::path folder = fs::weakly_canonical(absolute.parent_path(), ec);
+    if (ec)
+        return absolute.lexically_normal().string();
+    return (folder / absolute.filename()).string();
+}
+
+bool pathExists(const std::string& path) {
+    std::error_code ec;
+    // A dangling symbolic link counts as an existing file: the rename would replace it.
+    return fs::symlink_status(fs::path(path), ec).type() != fs::file_type::not_found;
+}
+
+// Standard output cannot be renamed into place, so the bytes are held until the output is
+// complete: a source that fails midway leaves nothing half written on the stream.
+class StandardOutputFile final : public engine::OutputFile {
+  public:
+    explicit StandardOutputFile(std::ostream& out) : m_out(out) {}
+
+    bool write(std::string_view bytes, std::string&) override {
+        m_pending.append(bytes);
+        return true;
+    }
+
+    bool commit(std::string& error) override {
+        errno = 0;
+        m_out.write(m_pending.data(), static_cast<std::streamsize>(m_pending.size()));
+        m_out.flush();
+        m_pending.clear();
+        if (!m_out) {
+            error = std::strerror(errno != 0 ? errno : EIO);
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    std::ostream& m_out;
+    std::string m_pending;
+};
+
+// Remembers a file once it is in place, so no later source of the same invocation replaces it.
+class RecordedFile final : public engine::OutputFile {
+  public:
+    RecordedFile(std::unique_ptr<engine::OutputFile> file, std::string identity,
+                 std::set<std::string>& written)
+        : m_file(std::move(file)), m_identity(std::move(identity)), m_written(written) {}
+
+    bool write(std::string_view bytes, std::string& error) override {
+        return m_file->write(bytes, error);
+    }
+
+    bool commit(std::string& error) override {
+        if (!m_file->commit(error))
+            return false;
+        m_written.insert(m_identity);
+        return true;
+    }
+
+  private:
+    std::unique_ptr<engine::OutputFile> m_file;
+    std::string m_identity;
+    std::set<std::string>& m_written;
+};
+
+} // namespace
+
+CliOutputFiles::CliOutputFiles(const WorkingFolder& workingFolder, std::ostream& standardOutput,
+                               bool force, std::optional<std::string> outputFolder)
+    : m_workingFolder(workingFolder), m_standardOutput(standardOutput), m_force(force),
+      m_outputFolder(std::move(outputFolder)) {}
+
+std::optional<std::string> CliOutputFiles::approve(const std::vector<std::string>& paths) {
+    if (paths.size() == 1 && paths.front() == kStandardOutput)
+        return std::nullopt;
+    if (m_outputFolder) {
+        std::error_code ec;
+        const fs::file_status status = fs::status(fs::path(*m_outputFolder), ec);
+        const std::string folder = m_workingFolder.display(*m_outputFolder);
+        if (status.type() == fs::file_type::not_found)
+            return "the output folder '" + folder + "' does not exist";
+        if (status.type() != fs::file_type::directory)
+            return "'" + folder + "' is not a folder";
+    }
+    for (const std::string& path : paths) {
+        const std::string name = m_workingFolder.display(path);
+        std::error_code ec;
+        if (fs::is_directory(fs::path(path), ec))
+            return "'" + name + "' is a folder";
+        if (m_written.contains(fileIdentity(path)))
+            return "'" + name + "' was already written by an earlier source and is not replaced";
+        if (!m_force && pathExists(path))
+            return "'" + name + "' already exists (use --force to replace it)";
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<engine::OutputFile> CliOutputFiles::create(const std::string& path,
+                                                           std::string& error) {
+    if (path == kStandardOutput)
+        return std::make_unique<StandardOutputFile>(m_standardOutput);
+    std::unique_ptr<engine::OutputFile> file = m_fileSystem.create(path, error);
+    if (!file)
+        return nullptr;
+    return std::make_unique<RecordedFile>(std::move(file), fileIdentity(path), m_written);
+}
+
+} // namespace cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/output_files.h"
+#include "working_folder.h"
+
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The command-line tool's rules for output files, over the file system's temporary-file-and-rename
+// writing: an existing file is replaced only with --force; a file this invocation has already
+// written is never replaced, even with --force (two sources with the same output name would
+// otherwise lose the first one's output); a missing output folder refuses the source instead of
+// being created; and kStandardOutput writes to the given stream.
+class CliOutputFiles final : public engine::OutputFiles {
+  public:
+    // The path that stands for standard output.
+    static constexpr const char* kStandardOutput = "-";
+
+    // `outputFolder`: the -d folder as the file system is to be given it, if one was chosen.
+    CliOutputFiles(const WorkingFolder& workingFolder, std::ostream& standardOutput, bool force,
+                   std::optional<std::string> outputFolder);
+
+    // Refusals are whole sentences naming the file, shown as they are.
+    std::optional<std::string> approve(const std::vector<std::string>& paths) override;
+    std::unique_ptr<engine::OutputFile> create(const std::string& path,
+                                               std::string& error) override;
+
+  private:
+    const WorkingFolder& m_workingFolder;
+    std::ostream& m_standardOutput;
+    bool m_force;
+    std::optional<std::string> m_outputFolder;
+    engine::FileSystemOutputFiles m_fileSystem;
+    std::set<std::string> m_written; // absolute, normalised
+};
+
+} // namespace cli

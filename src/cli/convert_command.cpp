@@ -1,0 +1,132 @@
+#include "convert_command.h"
+
+#include "cli_conversion_ui.h"
+#include "cli_output_files.h"
+#include "command_line.h"
+#include "engine/conversion_run.h"
+#include "settings/settings.h"
+#include "standard_input_copy.h"
+#include "working_folder.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace cli {
+namespace {
+
+constexpr const char* kProgramName = "pagelume-convert";
+
+int usageError(std::ostream& err, const std::string& message) {
+    err << kProgramName << ": " << message << '\n'
+        << "Try '" << kProgramName << " --help' for more information.\n";
+    return kExitUsage;
+}
+
+// One source at a time, so each source's failure is known on its own.
+class SingleSource final : public engine::FileList {
+  public:
+    explicit SingleSource(std::string path) : m_path(std::move(path)) {}
+    std::size_t count() const override { return 1; }
+    std::string path(std::size_t) const override { return m_path; }
+    bool isSelected(std::size_t) const override { return true; }
+
+  private:
+    std::string m_path;
+};
+
+// The options override what the settings file (or the defaults) gave.
+void applyOptions(const ConvertOptions& options, settings::Settings& settings) {
+    if (options.lineSpacing)
+        settings.gyokan = *options.lineSpacing;
+    if (options.charSize)
+        settings.charsize = *options.charSize;
+    if (options.blankColumn)
+        settings.spaceline = *options.blankColumn;
+    if (options.verse)
+        settings.usereturn = true;
+    if (options.header)
+        settings.useheader = true;
+    if (options.headerName)
+        settings.useheadertofile = true;
+    if (options.split) {
+        settings.usedivision = true;
+        settings.divisionsize = *options.split;
+    }
+}
+
+} // namespace
+
+int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                      std::ostream& err, const std::string& workingFolder) {
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    if (!parsed.ok())
+        return usageError(err, parsed.usageError);
+    const ConvertOptions& options = parsed.options;
+    if (options.action == ConvertOptions::Action::Help) {
+        out << HelpText();
+        return kExitConverted;
+    }
+    if (options.action == ConvertOptions::Action::Version) {
+        out << kProgramName << ' ' << PAGELUME_VERSION << '\n';
+        return kExitConverted;
+    }
+
+    const WorkingFolder folder(workingFolder);
+    settings::Settings settings;
+    if (options.settingsFile) {
+        // Unlike the window, which starts from the defaults, a script that names a settings file
+        // must not get a conversion it did not ask for.
+        const settings::SettingsFileLoad load =
+            settings::LoadSettingsFile(folder.resolve(*options.settingsFile));
+        using Outcome = settings::SettingsFileLoad::Outcome;
+        if (load.outcome != Outcome::Read) {
+            const std::string reason =
+                load.outcome == Outcome::Missing ? std::strerror(ENOENT) : load.reason;
+            return usageError(err, "cannot read settings file '" + *options.settingsFile +
+                                       "': " + reason);
+        }
+        settings = load.settings;
+    }
+    applyOptions(options, settings);
+    if (options.output == CliOutputFiles::kStandardOutput && settings.usedivision)
+        return usageError(err, "the settings file asks for a split output, which cannot go to "
+                               "standard output (-o -)");
+
+    OutputChoice choice;
+    if (options.output) {
+        choice.path = *options.output == CliOutputFiles::kStandardOutput
+                          ? *options.output
+                          : folder.resolve(*options.output);
+    }
+    if (options.outputDir)
+        choice.folder = folder.resolve(*options.outputDir);
+    CliOutputFiles outputs(folder, out, options.force, choice.folder);
+    CliConversionUi ui(folder, err, choice, settings.useheadertofile);
+
+    int failed = 0;
+    for (const std::string& source : options.sources) {
+        const bool standardInput = source == "-";
+        ui.beginSource(source, standardInput);
+        std::optional<StandardInputCopy> copy;
+        if (standardInput) {
+            std::string error;
+            copy = StandardInputCopy::make(in, error);
+            if (!copy) {
+                ui.reportSourceFailure("cannot read standard input: " + error);
+                ++failed;
+                continue;
+            }
+        }
+        const SingleSource list(copy ? copy->path() : folder.resolve(source));
+        // The save question's folder is not used: outputs go where -o or -d or the current
+        // folder says.
+        if (!engine::RunConversion(list, std::string(), settings, ui, outputs))
+            ui.reportSourceFailure("cannot convert '" + source +
+                                   "': another conversion is under way");
+        if (ui.sourceFailed())
+            ++failed;
+    }
+    return failed > 0 ? kExitSourceFailed : kExitConverted;
+}
+
+} // namespace cli

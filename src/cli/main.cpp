@@ -1,0 +1,12 @@
+#include "convert_command.h"
+#include "standard_streams.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    cli::PrepareStandardStreams();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return cli::RunConvertCommand(args, std::cin, std::cout, std::cerr);
+}
