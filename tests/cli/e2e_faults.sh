@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Drives pagelume-convert through bad input and failing file systems, as a user would meet them.
+# For each case: the exit status, the message, and that no existing file was damaged or left
+# half-written. Usage: e2e_faults.sh PATH_TO_PAGELUME_CONVERT
+set -u
+convert=$(readlink -f "$1")
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagelume-e2e.XXXXXX")
+mounted=""
+cleanup() {
+  [ -n "$mounted" ] && umount "$mounted" 2>/dev/null
+  chmod -R u+rwx "$work" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work" || exit 1
+chmod 755 "$work"
+
+passed=0
+failed=0
+skipped=0
+ok() { passed=$((passed + 1)); echo "ok - $1"; }
+bad() { failed=$((failed + 1)); echo "FAILED - $1"; }
+skip() { skipped=$((skipped + 1)); echo "skipped - $1"; }
+
+# run EXPECTED_STATUS MESSAGE_PATTERN NAME -- ARGS... : runs the converter, checks status and stderr.
+run() {
+  local want=$1 pattern=$2 name=$3
+  shift 4
+  "${as_user[@]}" "$convert" "$@" >"$work/stdout" 2>"$work/stderr"
+  local got=$?
+  if [ "$got" -ne "$want" ]; then
+    bad "$name: exit $got, expected $want ($(head -c 300 "$work/stderr"))"
+    return 1
+  fi
+  if [ -n "$pattern" ] && ! grep -q -- "$pattern" "$work/stderr"; then
+    bad "$name: message '$(head -c 300 "$work/stderr")' lacks '$pattern'"
+    return 1
+  fi
+  return 0
+}
+same() { cmp -s "$1" "$2"; }
+no_leftovers() { ! ls -a "$1" | grep -q 'pagelume-.*\.tmp'; }
+page_file_ok() { # FILE ROWS: whole pages of the fixed size
+  local size rows=$2
+  size=$(stat -c %s "$1")
+  [ $(((size - 2) % (2 + 42 * rows))) -eq 0 ] && [ "$size" -gt 2 ]
+}
+
+as_user=()
+# Permissions mean nothing to root: those cases run as an unprivileged user when we are root.
+unprivileged=()
+if [ "$(id -u)" -eq 0 ]; then
+  if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+    unprivileged=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+  fi
+fi
+
+printf 'sample text\r\n' >sample.txt
+echo "existing output" >keep.txt
+cp keep.txt keep.orig
+
+# --- missing source
+if run 1 "cannot read 'missing.txt'" "missing source" -- -o out1.txt missing.txt && [ ! -e out1.txt ]; then
+  ok "missing source"
+fi
+
+# --- unreadable source
+cp sample.txt secret.txt && chmod 000 secret.txt
+if [ "$(id -u)" -ne 0 ] || [ ${#unprivileged[@]} -gt 0 ]; then
+  mkdir -p open && chmod 777 open
+  as_user=("${unprivileged[@]}")
+  if run 1 "Permission denied" "unreadable source" -- -o open/out2.txt secret.txt && [ ! -e open/out2.txt ]; then
+    ok "unreadable source"
+  fi
+  as_user=()
+else
+  skip "unreadable source (no way to drop root's rights here)"
+fi
+
+# --- output folder that is not writable; the existing file in it stays as it was
+mkdir -p locked && cp keep.orig locked/keep.txt && chmod 555 locked
+if [ "$(id -u)" -ne 0 ] || [ ${#unprivileged[@]} -gt 0 ]; then
+  chmod 644 sample.txt
+  as_user=("${unprivileged[@]}")
+  if run 1 "Permission denied" "unwritable output folder" -- -f -o locked/keep.txt sample.txt &&
+    same locked/keep.txt keep.orig && no_leftovers locked; then
+    ok "unwritable output folder"
+  fi
+  as_user=()
+else
+  skip "unwritable output folder (no way to drop root's rights here)"
+fi
+chmod 755 locked
+
+# --- output path that is a folder
+mkdir -p afolder
+if run 1 "is a folder" "output is a folder" -- -f -o afolder sample.txt && [ -d afolder ]; then
+  ok "output path is a folder"
+fi
+
+# --- existing output without --force: refused, untouched
+if run 1 "already exists" "existing output" -- -o keep.txt sample.txt && same keep.txt keep.orig; then
+  ok "existing output is not replaced without --force"
+fi
+
+# --- full disk: a small tmpfs when this machine lets us mount one
+mkdir -p full
+if mount -t tmpfs -o size=64k tmpfs full 2>/dev/null; then
+  mounted="$work/full"
+  cp keep.orig full/keep.txt
+  python3 - <<'PY' 2>/dev/null || head -c 400000 /dev/urandom | tr -dc 'a-z\n' >big.txt
+open("big.txt", "wb").write(("\u3042" * 50 + "\n").encode("cp932") * 4000)
+PY
+  if run 1 "No space left on device" "full disk" -- -f -o full/keep.txt big.txt &&
+    same full/keep.txt keep.orig && no_leftovers full; then
+    ok "full disk: reported, earlier file intact, no partial file"
+  fi
+  umount full && mounted=""
+else
+  skip "full disk (mounting a tmpfs is not allowed here)"
+fi
+
+# --- output equal to the source
+printf '\x82\xa0\x82\xa2\r\n' >self.txt
+if run 0 "" "output equal to source" -- -f -o self.txt self.txt && page_file_ok self.txt 23 && no_leftovers .; then
+  ok "output equal to the source replaces it with the conversion"
+fi
+
+# --- 0-byte file: one blank page
+: >empty.txt
+if run 0 "" "empty source" -- -o empty.out empty.txt && [ "$(stat -c %s empty.out)" -eq $((2 + 42 * 23 + 2)) ]; then
+  ok "0-byte source gives one blank page"
+fi
+
+# --- 50 MB file
+python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_book.py" 50 book50.txt 2>/dev/null ||
+  yes "$(printf '\x8e\x84\x82\xcd\x94\x4c\x82\xc5\x82\xa0\x82\xe9\x81\x42')" | head -c 52428800 >book50.txt
+if run 0 "" "50 MB source" -- -o book50.out book50.txt && page_file_ok book50.out 23; then
+  ok "50 MB source"
+fi
+rm -f book50.txt book50.out
+
+# --- a 1 MB line without any break
+head -c 1048576 /dev/zero | tr '\0' 'a' >longline.txt
+# 1,048,576 one-byte cells at 23 x 13 cells a page.
+pages=$(((1048576 / (23 * 13)) + 1))
+if run 0 "" "1 MB line" -- -o longline.out longline.txt &&
+  [ "$(stat -c %s longline.out)" -eq $((pages * (2 + 42 * 23) + 2)) ]; then
+  ok "1 MB line without a break"
+fi
+
+# --- random bytes: converted, paging ends
+head -c 300000 /dev/urandom >binary.bin
+if run 0 "" "binary file" -- -o binary.out binary.bin && [ -s binary.out ]; then
+  ok "binary file converts and ends"
+fi
+
+# --- 10 000 empty lines: 10 000 empty columns (the first empty line vanishes at the start)
+python3 -c 'open("blank.txt","wb").write(b"\r\n" * 10000)' 2>/dev/null || printf '\r\n%.0s' $(seq 10000) >blank.txt
+# 9 999 empty columns of 23 spaces, 13 columns a page.
+pages=$((9999 / 13 + 1))
+if run 0 "" "empty lines" -- -o blank.out blank.txt && [ "$(stat -c %s blank.out)" -eq $((pages * (2 + 42 * 23) + 2)) ]; then
+  ok "10 000 empty lines"
+fi
+
+# --- settings file with garbage values: loaded and brought into range
+printf '[setting]\r\ngyokan=99\r\ncharsize=abc\r\nspaceline=-7\r\ndivisionsize=0\r\nusedivision=junk\r\n' >garbage.cfg
+# gyokan 99 → 4 (newspaper, 11 rows); charsize "abc" → 0; spaceline -7 → no choice (two-byte blanks).
+if run 0 "" "garbage settings" -- --settings garbage.cfg -o garbage.out sample.txt && page_file_ok garbage.out 11; then
+  ok "settings file with garbage values"
+fi
+
+# --- settings file that cannot be read: a usage error, nothing written
+if run 2 "garbage-missing.cfg" "missing settings" -- --settings garbage-missing.cfg -o nothing.out sample.txt && [ ! -e nothing.out ]; then
+  ok "unreadable settings file is a usage error"
+fi
+
+echo "$passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ]
