@@ -11,7 +11,7 @@
 // Answers every dialog at once from queues the test fills, and keeps what was asked. A dialog
 // that the test did not expect is answered with a cancel (or No) and counted.
 class ScriptedDialogs final : public shell::DialogService {
-public:
+  public:
     struct Question {
         QString text;
         QString caption;
@@ -26,7 +26,7 @@ public:
 
     QList<bool> yesNoAnswers;
     QList<QStringList> openAnswers;
-    QStringList saveAnswers;  // an empty string cancels
+    QStringList saveAnswers; // an empty string cancels
     QStringList folderAnswers;
     int unexpected = 0;
 
@@ -54,9 +54,8 @@ public:
         return take(folderAnswers, QString());
     }
 
-private:
-    template <typename T>
-    T take(QList<T>& queue, T cancel) {
+  private:
+    template <typename T> T take(QList<T>& queue, T cancel) {
         if (queue.isEmpty()) {
             ++unexpected;
             return cancel;

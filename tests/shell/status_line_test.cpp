@@ -8,7 +8,7 @@ namespace {
 
 // Time moves only when the test says so.
 class ManualTimer final : public shell::StatusTimer {
-public:
+  public:
     void start(int milliseconds) override {
         m_interval = milliseconds;
         m_deadline = m_now + milliseconds;
@@ -27,7 +27,7 @@ public:
         m_now = until;
     }
 
-private:
+  private:
     qint64 m_now = 0;
     qint64 m_deadline = 0;
     int m_interval = 0;
@@ -41,7 +41,7 @@ const QString kIdle = QString::fromUtf16(shell::kIdleStatus);
 class StatusLineTest final : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void startsIdleWithTheTimerStopped() {
         auto* timer = new ManualTimer;
         StatusLine line(nullptr, timer);

@@ -1,0 +1,5 @@
+#include "shell/start_up.h"
+
+int main(int argc, char** argv) {
+    return shell::RunPagelume(argc, argv);
+}

@@ -1,0 +1,79 @@
+#include "shell/dialog_service.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace shell {
+namespace {
+
+void messageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, QString::fromUtf16(kApplicationTitle), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+    dialog.setNameFilters(request.filters);
+    if (!request.filters.isEmpty())
+        dialog.selectNameFilter(request.filters.front());
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setSizeGripEnabled(true);
+    if (!request.folder.isEmpty() && QDir(request.folder).exists())
+        dialog.setDirectory(request.folder);
+}
+
+} // namespace
+
+void QtDialogService::showMessage(QWidget* parent, const QString& text) {
+    messageBox(parent, text, QMessageBox::NoIcon);
+}
+
+void QtDialogService::showError(QWidget* parent, const QString& text) {
+    messageBox(parent, text, QMessageBox::Warning);
+}
+
+bool QtDialogService::askYesNo(QWidget* parent, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QStringList QtDialogService::getOpenFileNames(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    prepare(dialog, request);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList files;
+    for (const QString& file : dialog.selectedFiles())
+        files << QDir::toNativeSeparators(file);
+    return files;
+}
+
+QString QtDialogService::getSaveFileName(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    prepare(dialog, request);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().front());
+}
+
+QString QtDialogService::getExistingDirectory(QWidget* parent, const QString& instruction) {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, instruction, desktop, QFileDialog::ShowDirsOnly);
+    return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
+}
+
+} // namespace shell

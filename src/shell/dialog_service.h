@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace shell {
+
+// The caption of every message box, and the title the task bar shows.
+inline constexpr char16_t kApplicationTitle[] = u"Pagelume for infoCarry";
+
+// What a file dialog is asked to show.
+struct FileDialogRequest {
+    QString title;         // empty: the system's own title
+    QString folder;        // where the dialog opens; empty: the system's choice
+    QString fileName;      // proposed name, without folder (save dialog)
+    QStringList filters;   // "テキストファイル(*.txt)" and the like, the first one chosen
+    QString defaultSuffix; // added to a name typed without an extension
+};
+
+// Every modal dialog of the program goes through here, so tests can answer them at once.
+class DialogService {
+  public:
+    virtual ~DialogService() = default;
+
+    // A message box with an OK button, captioned with the application title.
+    virtual void showMessage(QWidget* parent, const QString& text) = 0;
+    // The same with a warning icon, for something that went wrong.
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+    // Yes and No, Yes the default, no icon. True for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // Several existing files; an empty list when cancelled.
+    virtual QStringList getOpenFileNames(QWidget* parent, const FileDialogRequest& request) = 0;
+    // One file to write, asking before an existing one is replaced; empty when cancelled.
+    virtual QString getSaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // One folder of the file system; empty when cancelled.
+    virtual QString getExistingDirectory(QWidget* parent, const QString& instruction) = 0;
+};
+
+// The real dialogs: the platform's native ones where it has them.
+class QtDialogService final : public DialogService {
+  public:
+    void showMessage(QWidget* parent, const QString& text) override;
+    void showError(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+    QStringList getOpenFileNames(QWidget* parent, const FileDialogRequest& request) override;
+    QString getSaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString getExistingDirectory(QWidget* parent, const QString& instruction) override;
+};
+
+} // namespace shell

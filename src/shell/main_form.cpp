@@ -1,0 +1,393 @@
+#include "shell/main_form.h"
+
+#include "engine/conversion_run.h"
+#include "shell/config_form.h"
+#include "shell/dialog_service.h"
+#include "shell/failure_text.h"
+#include "shell/fonts.h"
+#include "shell/preview_text.h"
+#include "shell/qt_conversion_ui.h"
+#include "shell/status_line.h"
+#include "shell/text_codec.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <utility>
+
+namespace shell {
+namespace {
+
+const QString kAuthorLine = QStringLiteral("作者：Pagelume 開発チーム");
+const QString kWebSite = QStringLiteral("（公開準備中）"); // no public site yet
+
+// The list as the conversion run reads it: live, so removals during the run shorten it. Once
+// the window is closing it reads as empty, so the run stops after the entry it is working on.
+class ListFileList final : public engine::FileList {
+  public:
+    ListFileList(const QListWidget& list, const bool& closing) : m_list(list), m_closing(closing) {}
+
+    std::size_t count() const override {
+        return m_closing ? 0 : static_cast<std::size_t>(m_list.count());
+    }
+    std::string path(std::size_t i) const override {
+        return PathToBytes(m_list.item(static_cast<int>(i))->text());
+    }
+    bool isSelected(std::size_t i) const override {
+        return m_list.item(static_cast<int>(i))->isSelected();
+    }
+
+  private:
+    const QListWidget& m_list;
+    const bool& m_closing;
+};
+
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& toolTip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    button->setToolTip(toolTip);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    button->setMinimumSize(72, 20);
+    return button;
+}
+
+// Readme lines end in CR LF; a lone CR or LF ends a line as well.
+QString withUnixLineEnds(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+TMainForm::TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_setup(std::move(setup)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Pagelume for infoCarry  Version 2.0.1"));
+    setFont(ProportionalGothic());
+    buildMenus();
+    buildCoolBar();
+    buildContents();
+    // The client area of a 557 by 344 window, centred on the screen; wider when the band bar
+    // needs it to show the idle status text whole (Japanese fonts other than "ＭＳ Ｐゴシック" run
+    // wider).
+    const int statusText =
+        m_stxtStatus->fontMetrics().horizontalAdvance(QString::fromUtf16(kIdleStatus));
+    resize(std::max(549, m_CoolBar->sizeHint().width() + statusText + 16), 317);
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    updateConvertButton();
+    loadReadme();
+    readInfoCarryHome();
+}
+
+void TMainForm::buildMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QString::fromLatin1(name));
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    // The O of "(O)" is plain text, not an access key.
+    m_mnuFileOpen = action(file, "mnuFileOpen", QStringLiteral("ファイル選択(O)..."),
+                           &TMainForm::mnuFileOpenClick);
+    m_mnuFileExit =
+        action(file, "mnuFileExit", QStringLiteral("終了(&X)"), &TMainForm::mnuFileExitClick);
+    QMenu* config = menuBar()->addMenu(QStringLiteral("設定(&C)"));
+    config->setObjectName(QStringLiteral("mnuConfig"));
+    m_mnuConfigConfig = action(config, "mnuConfigConfig", QStringLiteral("設定...(&C)"),
+                               &TMainForm::mnuConfigConfigClick);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    m_ShowReadme =
+        action(help, "ShowReadme", QStringLiteral("readmeを表示"), &TMainForm::ShowReadmeClick);
+    m_mnuAbout = action(help, "mnuAbout", QStringLiteral("バージョン情報(&A)..."),
+                        &TMainForm::mnuAboutClick);
+}
+
+void TMainForm::buildCoolBar() {
+    // The band bar: one fixed tool bar area with two bands side by side, the tool buttons and
+    // the status line under its band text. Nothing in it can be dragged or floated.
+    m_CoolBar = new QToolBar(this);
+    m_CoolBar->setObjectName(QStringLiteral("CoolBar"));
+    m_CoolBar->setMovable(false);
+    m_CoolBar->setFloatable(false);
+    m_CoolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_CoolBar->toggleViewAction()->setVisible(false);
+    m_CoolBar->setFixedHeight(33);
+    addToolBar(Qt::TopToolBarArea, m_CoolBar);
+
+    auto* bands = new QWidget(m_CoolBar);
+    auto* bandsLayout = new QHBoxLayout(bands);
+    bandsLayout->setContentsMargins(0, 0, 0, 0);
+    bandsLayout->setSpacing(4);
+
+    auto* tools = new QWidget(bands);
+    tools->setObjectName(QStringLiteral("ToolBar"));
+    auto* toolsLayout = new QHBoxLayout(tools);
+    toolsLayout->setContentsMargins(0, 0, 0, 0);
+    toolsLayout->setSpacing(0);
+    m_tbtnFileOpen = toolButton(tools, "tbtnFileOpen", QStringLiteral("ファイル選択"),
+                                QStringLiteral("整形するファイルを選択します"));
+    m_tbtnReset = toolButton(tools, "tbtnReset", QStringLiteral("整形"),
+                             QStringLiteral("選択したファイルを縦書きに整形します"));
+    m_tbtnExit = toolButton(tools, "tbtnExit", QStringLiteral("終了"),
+                            QStringLiteral("このコンバータを終了します"));
+    toolsLayout->addWidget(m_tbtnFileOpen);
+    toolsLayout->addWidget(m_tbtnReset);
+    toolsLayout->addSpacing(8);
+    toolsLayout->addWidget(m_tbtnExit);
+
+    auto* divider = new QFrame(bands);
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFrameShadow(QFrame::Sunken);
+
+    auto* band = new QWidget(bands);
+    band->setObjectName(QStringLiteral("StatusBand"));
+    auto* bandLayout = new QHBoxLayout(band);
+    bandLayout->setContentsMargins(0, 0, 0, 0);
+    bandLayout->setSpacing(0);
+    auto* bandText = new QLabel(QStringLiteral("処理状況："), band);
+    bandText->setObjectName(QStringLiteral("StatusBandText"));
+    m_stxtStatus = new StatusLine(band);
+    // A long message is cut at the window's edge rather than widening the window.
+    m_stxtStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_stxtStatus->setMinimumHeight(16);
+    bandLayout->addWidget(bandText);
+    bandLayout->addWidget(m_stxtStatus, 1);
+
+    bandsLayout->addWidget(tools);
+    bandsLayout->addWidget(divider);
+    bandsLayout->addWidget(band, 1);
+    m_CoolBar->addWidget(bands);
+
+    connect(m_tbtnFileOpen, &QToolButton::clicked, this, &TMainForm::mnuFileOpenClick);
+    connect(m_tbtnReset, &QToolButton::clicked, this, &TMainForm::tbtnResetClick);
+    connect(m_tbtnExit, &QToolButton::clicked, this, &TMainForm::mnuFileExitClick);
+}
+
+void TMainForm::buildContents() {
+    m_Splitter = new QSplitter(Qt::Horizontal, this);
+    m_Splitter->setObjectName(QStringLiteral("Splitter"));
+    m_Splitter->setHandleWidth(10);
+    m_Splitter->setChildrenCollapsible(false);
+
+    m_lstFilename = new QListWidget(m_Splitter);
+    m_lstFilename->setObjectName(QStringLiteral("lstFilename"));
+    m_lstFilename->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lstFilename->setMinimumWidth(30);
+    m_lstFilename->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    m_memoContents = new QPlainTextEdit(m_Splitter);
+    m_memoContents->setObjectName(QStringLiteral("memoContents"));
+    m_memoContents->setReadOnly(true);
+    m_memoContents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_memoContents->setFont(FixedGothic());
+    m_memoContents->setMinimumWidth(30);
+
+    m_Splitter->addWidget(m_lstFilename);
+    m_Splitter->addWidget(m_memoContents);
+    m_Splitter->setStretchFactor(0, 0);
+    m_Splitter->setStretchFactor(1, 1);
+    m_Splitter->setSizes({241, 298});
+    setCentralWidget(m_Splitter);
+
+    m_pmnuListBox = new QMenu(this);
+    m_pmnuListBox->setObjectName(QStringLiteral("pmnuListBox"));
+    m_pmnuSelectAll = m_pmnuListBox->addAction(QStringLiteral("全て選択"));
+    m_pmnuSelectAll->setObjectName(QStringLiteral("pmnuSelectAll"));
+    m_pmnuErase = m_pmnuListBox->addAction(QStringLiteral("一覧から削除する"));
+    m_pmnuErase->setObjectName(QStringLiteral("pmnuErase"));
+    connect(m_pmnuSelectAll, &QAction::triggered, this, &TMainForm::pmnuSelectAllClick);
+    connect(m_pmnuErase, &QAction::triggered, this, &TMainForm::pmnuEraseClick);
+    connect(m_lstFilename, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        m_pmnuListBox->popup(m_lstFilename->viewport()->mapToGlobal(at));
+    });
+    // Only changes the user makes count as a click; select-all and removal change the
+    // selection themselves and must not preview.
+    connect(m_lstFilename, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_selectingByProgram)
+            lstFilenameClick();
+    });
+}
+
+void TMainForm::readInfoCarryHome() {
+    if (!m_setup.readInfoCarryHome)
+        return;
+    const platform::RegistryString home = m_setup.readInfoCarryHome();
+    switch (home.status) {
+    case platform::RegistryStringStatus::Found:
+        m_infoCarryHome = home.value;
+        break;
+    case platform::RegistryStringStatus::Absent:
+        break;
+    case platform::RegistryStringStatus::NotAString:
+        // A value of another type is no reason to stop: the save question then opens without it.
+        m_dialogs.showError(this, QStringLiteral("'%1' のデータ型が不正です")
+                                      .arg(QString::fromLatin1(platform::kHomePathValueName)));
+        m_infoCarryHome.clear();
+        break;
+    }
+}
+
+bool TMainForm::loadReadme() {
+    QFile file(m_setup.readmePath);
+    if (m_setup.readmePath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        m_dialogs.showMessage(this, QStringLiteral("read201.txt が見つかりません。\n"
+                                                   "アーカイブが改変された可能性があります。"));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    m_memoContents->setPlainText(
+        withUnixLineEnds(FromShiftJis(std::string_view(bytes.constData(), bytes.size()))));
+    return true;
+}
+
+void TMainForm::updateConvertButton() {
+    m_tbtnReset->setEnabled(m_convertWanted && !m_running);
+}
+
+void TMainForm::ShowStatus(const QString& text, bool revert) {
+    m_stxtStatus->ShowStatus(text, revert);
+}
+
+void TMainForm::STextTimerTimer() {
+    m_stxtStatus->STextTimerTimer();
+}
+
+void TMainForm::mnuFileOpenClick() {
+    ShowStatus(QStringLiteral("変換するファイルを選んでください"), false);
+    FileDialogRequest request;
+    request.filters = {QStringLiteral("テキストファイル(*.txt)"),
+                       // "*" rather than "*.*": on this file system names need no dot.
+                       QStringLiteral("全てのファイル(*)")};
+    request.defaultSuffix = QStringLiteral("txt");
+    const QStringList files = m_dialogs.getOpenFileNames(this, request);
+    if (files.isEmpty()) {
+        ShowStatus(QStringLiteral("ファイルのオープンを中止しました"), true);
+        return;
+    }
+    m_lstFilename->addItems(files);
+    ShowStatus(QStringLiteral("変換するファイルの選択を完了しました"), true);
+}
+
+void TMainForm::tbtnResetClick() {
+    if (m_running || engine::ConversionRunning() || !m_configForm)
+        return;
+    m_running = true;
+    updateConvertButton();
+    struct RunEnd {
+        TMainForm* form;
+        ~RunEnd() {
+            form->m_running = false;
+            form->updateConvertButton();
+        }
+    } runEnd{this};
+    ListFileList files(*m_lstFilename, m_closing);
+    QtConversionUi ui(m_dialogs, this,
+                      [this](const QString& text, bool revert) { ShowStatus(text, revert); });
+    engine::RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
+}
+
+void TMainForm::mnuFileExitClick() {
+    close();
+}
+
+void TMainForm::mnuConfigConfigClick() {
+    ShowStatus(QStringLiteral("整形する際に使用する設定値を決めてください"), false);
+    if (m_configForm)
+        m_configForm->exec();
+    // Every edit is in force however the dialog was left.
+    ShowStatus(QStringLiteral("設定を変更しました"), true);
+}
+
+void TMainForm::ShowReadmeClick() {
+    loadReadme();
+}
+
+void TMainForm::mnuAboutClick() {
+    const QString ideographicSpace(QChar(0x3000));
+    const QString text = ideographicSpace.repeated(4) + QStringLiteral("Pagelume for infoCarry\n") +
+                         ideographicSpace.repeated(9) + QStringLiteral("Version 2.0.1\n") +
+                         QStringLiteral("\n") + ideographicSpace.repeated(5) + kAuthorLine +
+                         QStringLiteral("\n\nWeb Site:\n") + ideographicSpace.repeated(2) +
+                         kWebSite;
+    m_dialogs.showMessage(this, text);
+}
+
+void TMainForm::lstFilenameClick() {
+    ShowStatus(QStringLiteral("プレビュー用にファイルを読み込んでいます"), false);
+    m_convertWanted = true;
+    updateConvertButton();
+    // The focused entry: the one clicked last, also within a wider selection.
+    const QListWidgetItem* focused = m_lstFilename->currentItem();
+    if (!focused) {
+        STextTimerTimer();
+        return;
+    }
+    const std::string path = PathToBytes(focused->text());
+    const PreviewBytes preview = ReadPreviewBytes(path);
+    if (!preview.opened) {
+        m_memoContents->clear();
+        m_dialogs.showError(
+            this, FailureText({engine::Failure::Action::ReadSource, path, preview.reason}));
+        STextTimerTimer();
+        return;
+    }
+    m_memoContents->setPlainText(FromShiftJis(preview.bytes));
+    ShowStatus(QStringLiteral("選択したファイルの読み込みを完了しました"), true);
+}
+
+void TMainForm::pmnuSelectAllClick() {
+    m_selectingByProgram = true;
+    m_lstFilename->selectAll();
+    m_selectingByProgram = false;
+    if (m_lstFilename->count() > 0) {
+        m_convertWanted = true;
+        updateConvertButton();
+    }
+}
+
+void TMainForm::pmnuEraseClick() {
+    m_selectingByProgram = true;
+    for (int i = 0; i < m_lstFilename->count();) {
+        // The entries after a removed one move up, so the same position is looked at again.
+        if (m_lstFilename->item(i)->isSelected())
+            delete m_lstFilename->takeItem(i);
+        else
+            ++i;
+    }
+    m_selectingByProgram = false;
+    m_memoContents->clear();
+    m_convertWanted = false;
+    updateConvertButton();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // A run in progress finishes the entry in hand and then finds the list empty.
+    m_closing = true;
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace shell

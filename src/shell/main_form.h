@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/infocarry_home.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+
+namespace shell {
+
+class DialogService;
+class StatusLine;
+class TConfigForm;
+
+// Where the main window finds what the system provides; tests put their own files here.
+struct MainFormSetup {
+    QString readmePath;                                          // "read201.txt"
+    std::function<platform::RegistryString()> readInfoCarryHome; // "HomePath"; may be empty
+};
+
+// The main window `MainForm`: the list of source files, the preview pane, the menus, the tool
+// buttons and the status line, and the convert command that drives a conversion run.
+class TMainForm final : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Loads the readme into the preview pane and reads InfoCarryHome; either may show a message.
+    TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* parent = nullptr);
+
+    // The settings dialog, created after this window; it holds the live settings.
+    void setConfigForm(TConfigForm* form) { m_configForm = form; }
+
+    // The one way to put a message on the status line.
+    void ShowStatus(const QString& text, bool revert);
+
+    const std::string& infoCarryHome() const { return m_infoCarryHome; }
+    StatusLine* statusLine() const { return m_stxtStatus; }
+
+  public slots:
+    void mnuFileOpenClick();
+    void tbtnResetClick();
+    void mnuFileExitClick();
+    void mnuConfigConfigClick();
+    void ShowReadmeClick();
+    void mnuAboutClick();
+    void lstFilenameClick();
+    void pmnuSelectAllClick();
+    void pmnuEraseClick();
+    void STextTimerTimer();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenus();
+    void buildCoolBar();
+    void buildContents();
+    void readInfoCarryHome();
+    bool loadReadme(); // false, after the message, when the file cannot be opened
+    void updateConvertButton();
+
+    DialogService& m_dialogs;
+    const MainFormSetup m_setup;
+    TConfigForm* m_configForm = nullptr;
+    std::string m_infoCarryHome; // file-system bytes, possibly empty
+
+    // The convert button is wanted after a click on an entry or select-all, until a removal;
+    // it is held off while a run is under way so that no run starts inside another.
+    bool m_convertWanted = false;
+    bool m_running = false;
+    bool m_closing = false;
+    bool m_selectingByProgram = false;
+
+    QAction* m_mnuFileOpen = nullptr;
+    QAction* m_mnuFileExit = nullptr;
+    QAction* m_mnuConfigConfig = nullptr;
+    QAction* m_ShowReadme = nullptr;
+    QAction* m_mnuAbout = nullptr;
+    QToolBar* m_CoolBar = nullptr;
+    QToolButton* m_tbtnFileOpen = nullptr;
+    QToolButton* m_tbtnReset = nullptr;
+    QToolButton* m_tbtnExit = nullptr;
+    StatusLine* m_stxtStatus = nullptr;
+    QSplitter* m_Splitter = nullptr;
+    QListWidget* m_lstFilename = nullptr;
+    QPlainTextEdit* m_memoContents = nullptr;
+    QMenu* m_pmnuListBox = nullptr;
+    QAction* m_pmnuSelectAll = nullptr;
+    QAction* m_pmnuErase = nullptr;
+};
+
+} // namespace shell

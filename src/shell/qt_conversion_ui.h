@@ -1,0 +1,48 @@
+#pragma once
+
+#include "engine/conversion_ui.h"
+
+#include <QElapsedTimer>
+
+#include <functional>
+
+class QString;
+class QWidget;
+
+namespace shell {
+
+class DialogService;
+
+// The conversion run's user interface on Qt: questions through the dialog service, status
+// messages to the main window, the application-wide busy cursor, and the event queue served
+// between the run's steps.
+class QtConversionUi final : public engine::ConversionUi {
+  public:
+    static constexpr int kEventIntervalMilliseconds = 20;
+
+    using StatusSink = std::function<void(const QString& text, bool revert)>;
+
+    QtConversionUi(DialogService& dialogs, QWidget* parent, StatusSink showStatus);
+    ~QtConversionUi() override; // gives the cursor back should a run leave it busy
+    QtConversionUi(const QtConversionUi&) = delete;
+    QtConversionUi& operator=(const QtConversionUi&) = delete;
+
+    // Serves the event queue at most once every kEventIntervalMilliseconds: the run asks far
+    // more often than the window needs.
+    void ProcessPendingEvents() override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> AskOutputPath(const std::string& proposedName,
+                                             const std::string& initialFolder) override;
+    void SetBusyCursor(bool on) override;
+    void ShowStatus(const std::string& message, bool revert) override;
+    void ReportFailure(const engine::Failure& failure) override;
+
+  private:
+    DialogService& m_dialogs;
+    QWidget* m_parent;
+    StatusSink m_showStatus;
+    QElapsedTimer m_sinceEvents;
+    bool m_busy = false;
+};
+
+} // namespace shell

@@ -1,0 +1,70 @@
+#include "shell/start_up.h"
+
+#include "platform/infocarry_home.h"
+#include "platform/paths.h"
+#include "shell/config_form.h"
+#include "shell/dialog_service.h"
+#include "shell/main_form.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <exception>
+#include <string>
+
+namespace shell {
+namespace {
+
+// An exception that escapes a command handler is shown and the program goes on: Qt must not
+// see it unwind through its event loop.
+class PagelumeApplication final : public QApplication {
+  public:
+    PagelumeApplication(int& argc, char** argv, DialogService& dialogs)
+        : QApplication(argc, argv), m_dialogs(dialogs) {}
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            m_dialogs.showError(activeWindow(), QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            m_dialogs.showError(activeWindow(), QStringLiteral("不明なエラーが発生しました"));
+        }
+        return false;
+    }
+
+  private:
+    DialogService& m_dialogs;
+};
+
+QString fromFileSystem(const std::filesystem::path& path) {
+    return path.empty() ? QString() : QFileInfo(path).filePath();
+}
+
+} // namespace
+
+int RunPagelume(int& argc, char** argv) {
+    // Formed once, before any window exists.
+    const std::string settingsPath = platform::SettingsFilePath().string();
+
+    QtDialogService dialogs;
+    PagelumeApplication app(argc, argv, dialogs);
+    QApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
+    QApplication::setApplicationVersion(QStringLiteral("2.0.1"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pagelume"));
+    try {
+        MainFormSetup setup;
+        setup.readmePath = fromFileSystem(platform::ReadmePath());
+        setup.readInfoCarryHome = &platform::ReadInfoCarryHome;
+        TMainForm mainForm(dialogs, std::move(setup));
+        TConfigForm configForm(dialogs, settingsPath, &mainForm);
+        mainForm.setConfigForm(&configForm);
+        mainForm.show();
+        QApplication::exec();
+    } catch (const std::exception& error) {
+        dialogs.showError(nullptr, QString::fromLocal8Bit(error.what()));
+    }
+    return 0;
+}
+
+} // namespace shell

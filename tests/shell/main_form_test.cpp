@@ -1,0 +1,487 @@
+#include "scripted_dialogs.h"
+#include "shell/config_form.h"
+#include "shell/main_form.h"
+#include "shell/status_line.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using shell::TConfigForm;
+using shell::TMainForm;
+
+namespace {
+
+const QString kIdle = QString::fromUtf16(shell::kIdleStatus);
+const QString kMissingReadme =
+    QStringLiteral("read201.txt が見つかりません。\nアーカイブが改変された可能性があります。");
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class MainFormTest final : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedDialogs m_dialogs;
+    platform::RegistryString m_home;
+    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<TConfigForm> m_config;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString readmePath() const { return path(QStringLiteral("read201.txt")); }
+
+    void start() {
+        shell::MainFormSetup setup;
+        setup.readmePath = readmePath();
+        setup.readInfoCarryHome = [this] { return m_home; };
+        m_form = std::make_unique<TMainForm>(m_dialogs, setup);
+        m_config = std::make_unique<TConfigForm>(
+            m_dialogs, QFile::encodeName(path(QStringLiteral("pglm201.cfg"))).toStdString(),
+            m_form.get());
+        m_form->setConfigForm(m_config.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    template <typename T> T* child(const char* name) const {
+        T* object = m_form->findChild<T*>(QString::fromLatin1(name));
+        if (!object)
+            qFatal("no child %s", name);
+        return object;
+    }
+    QListWidget* list() const { return child<QListWidget>("lstFilename"); }
+    QString memo() const { return child<QPlainTextEdit>("memoContents")->toPlainText(); }
+    QString status() const { return m_form->statusLine()->text(); }
+    bool reverting() { return m_form->statusLine()->STextTimer().isActive(); }
+    bool convertEnabled() const { return child<QToolButton>("tbtnReset")->isEnabled(); }
+
+    void addFiles(const QStringList& files) {
+        m_dialogs.openAnswers << files;
+        child<QAction>("mnuFileOpen")->trigger();
+    }
+    void clickEntry(int row, Qt::KeyboardModifiers modifiers = {}) {
+        const QRect rect = list()->visualItemRect(list()->item(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers, rect.center());
+    }
+    QString makeFile(const QString& name, const QByteArray& bytes) {
+        const QString file = path(name);
+        writeAll(file, bytes);
+        return file;
+    }
+
+  private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_dialogs = ScriptedDialogs();
+        m_home = {};
+        // "あいう" CR LF "line 2" CR LF in Shift_JIS.
+        writeAll(readmePath(), "\x82\xA0\x82\xA2\x82\xA4\r\nline 2\r\n");
+    }
+
+    void cleanup() {
+        QCOMPARE(m_dialogs.unexpected, 0);
+        m_config.reset();
+        m_form.reset();
+    }
+
+    void startsWithReadmeAndDisabledConvert() {
+        start();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Pagelume for infoCarry  Version 2.0.1"));
+        QCOMPARE(memo(), QStringLiteral("あいう\nline 2\n"));
+        QCOMPARE(status(), kIdle);
+        QVERIFY(!reverting());
+        QVERIFY(!convertEnabled());
+        QVERIFY(!child<QToolBar>("CoolBar")->isMovable());
+        QCOMPARE(child<QToolButton>("tbtnFileOpen")->text(), QStringLiteral("ファイル選択"));
+        QCOMPARE(child<QToolButton>("tbtnFileOpen")->toolTip(),
+                 QStringLiteral("整形するファイルを選択します"));
+        QCOMPARE(child<QToolButton>("tbtnReset")->toolTip(),
+                 QStringLiteral("選択したファイルを縦書きに整形します"));
+        QCOMPARE(child<QToolButton>("tbtnExit")->toolTip(),
+                 QStringLiteral("このコンバータを終了します"));
+        QCOMPARE(child<QAction>("mnuFileOpen")->text(), QStringLiteral("ファイル選択(O)..."));
+        QCOMPARE(child<QAction>("mnuConfigConfig")->text(), QStringLiteral("設定...(&C)"));
+        QCOMPARE(list()->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QVERIFY(child<QPlainTextEdit>("memoContents")->isReadOnly());
+        QVERIFY(m_dialogs.messages.isEmpty() && m_dialogs.errors.isEmpty());
+        QCOMPARE(m_form->infoCarryHome(), std::string());
+    }
+
+    void missingReadme() {
+        QFile::remove(readmePath());
+        start();
+        QCOMPARE(m_dialogs.messages, QStringList{kMissingReadme});
+        QCOMPARE(memo(), QString());
+
+        // Asked for again, the pane keeps what it showed.
+        addFiles({makeFile(QStringLiteral("a.txt"), "abc")});
+        clickEntry(0);
+        child<QAction>("ShowReadme")->trigger();
+        QCOMPARE(m_dialogs.messages, (QStringList{kMissingReadme, kMissingReadme}));
+        QCOMPARE(memo(), QStringLiteral("abc"));
+    }
+
+    void showReadmeRestoresIt() {
+        start();
+        addFiles({makeFile(QStringLiteral("a.txt"), "abc")});
+        clickEntry(0);
+        QCOMPARE(memo(), QStringLiteral("abc"));
+        const QString before = status();
+        child<QAction>("ShowReadme")->trigger();
+        QCOMPARE(memo(), QStringLiteral("あいう\nline 2\n"));
+        QCOMPARE(status(), before);
+        QVERIFY(convertEnabled());
+    }
+
+    void infoCarryHome() {
+        m_home = {platform::RegistryStringStatus::Found, "/home/user/infoCarry"};
+        start();
+        QCOMPARE(m_form->infoCarryHome(), std::string("/home/user/infoCarry"));
+    }
+
+    void homePathOfAnotherTypeIsReportedAndIgnored() {
+        m_home = {platform::RegistryStringStatus::NotAString, {}};
+        start();
+        QCOMPARE(m_dialogs.errors, QStringList{QStringLiteral("'HomePath' のデータ型が不正です")});
+        QCOMPARE(m_form->infoCarryHome(), std::string());
+        QVERIFY(m_form->isVisible());
+    }
+
+    void addingTheSameFileTwice() {
+        start();
+        const QString file = makeFile(QStringLiteral("a.txt"), "abc");
+        addFiles({file});
+        QCOMPARE(status(), QStringLiteral("変換するファイルの選択を完了しました"));
+        QVERIFY(reverting());
+        addFiles({file});
+        QCOMPARE(list()->count(), 2);
+        QCOMPARE(list()->item(0)->text(), file);
+        QCOMPARE(list()->item(1)->text(), file);
+        QVERIFY(!convertEnabled());
+        QCOMPARE(memo(), QStringLiteral("あいう\nline 2\n"));
+        const shell::FileDialogRequest& request = m_dialogs.openRequests.front();
+        QCOMPARE(request.filters.front(), QStringLiteral("テキストファイル(*.txt)"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("txt"));
+    }
+
+    void addingSeveralKeepsDialogOrder() {
+        start();
+        const QString b = makeFile(QStringLiteral("b.txt"), "b");
+        const QString a = makeFile(QStringLiteral("a.txt"), "a");
+        addFiles({b, a});
+        QCOMPARE(list()->count(), 2);
+        QCOMPARE(list()->item(0)->text(), b);
+        QCOMPARE(list()->item(1)->text(), a);
+    }
+
+    void cancelledOpen() {
+        start();
+        m_dialogs.openAnswers << QStringList();
+        child<QToolButton>("tbtnFileOpen")->click();
+        QCOMPARE(status(), QStringLiteral("ファイルのオープンを中止しました"));
+        QVERIFY(reverting());
+        QCOMPARE(list()->count(), 0);
+        m_form->STextTimerTimer();
+        QCOMPARE(status(), kIdle);
+    }
+
+    void preview_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ten characters") << QByteArray("0123456789") << QStringLiteral("0123456789");
+        QTest::newRow("empty") << QByteArray() << QString();
+        QTest::newRow("twelve thousand")
+            << QByteArray(12000, 'x') << QString(10000, QLatin1Char('x'));
+        // あ (82 A0) starts at byte 10000: only its lead byte is read, and half a character
+        // shows nothing.
+        QTest::newRow("straddling double-byte character")
+            << QByteArray(9999, 'y') + QByteArray("\x82\xA0zz") << QString(9999, QLatin1Char('y'));
+        QTest::newRow("double-byte characters count two")
+            << QByteArray(9998, 'y') + QByteArray("\x82\xA0zz")
+            << QString(9998, QLatin1Char('y')) + QStringLiteral("あ");
+        QTest::newRow("CR dropped, lines kept")
+            << QByteArray("one\r\ntwo\rthree\n") << QStringLiteral("one\ntwothree\n");
+        QTest::newRow("0x1A ends the file") << QByteArray("before\x1A"
+                                                          "after")
+                                            << QStringLiteral("before");
+        QTest::newRow("CRs do not count")
+            << QByteArray(5000, '\r') + QByteArray(10001, 'c') << QString(10000, QLatin1Char('c'));
+        QTest::newRow("backslash byte of a double-byte character")
+            << QByteArray("\x83\x5C\\") << QStringLiteral("ソ\\");
+    }
+
+    void preview() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        start();
+        addFiles({makeFile(QStringLiteral("source.txt"), bytes)});
+        QVERIFY(!convertEnabled());
+        clickEntry(0);
+        QCOMPARE(memo(), shown);
+        QVERIFY(convertEnabled());
+        QCOMPARE(status(), QStringLiteral("選択したファイルの読み込みを完了しました"));
+        QVERIFY(reverting());
+        m_form->STextTimerTimer();
+        QCOMPARE(status(), kIdle);
+    }
+
+    void previewOfTheFocusedEntry() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second"),
+                  makeFile(QStringLiteral("3.txt"), "third")});
+        clickEntry(0);
+        clickEntry(1, Qt::ControlModifier);
+        clickEntry(2, Qt::ControlModifier);
+        QCOMPARE(list()->selectedItems().size(), 3);
+        QCOMPARE(memo(), QStringLiteral("third"));
+
+        clickEntry(0);
+        clickEntry(2, Qt::ShiftModifier);
+        QCOMPARE(list()->selectedItems().size(), 3);
+        QCOMPARE(memo(), QStringLiteral("third"));
+    }
+
+    void keyboardSelectionPreviews() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second")});
+        clickEntry(0);
+        QTest::keyClick(list(), Qt::Key_Down);
+        QCOMPARE(memo(), QStringLiteral("second"));
+    }
+
+    void entryThatCannotBeOpened() {
+        start();
+        const QString gone = makeFile(QStringLiteral("gone.txt"), "text");
+        addFiles({makeFile(QStringLiteral("kept.txt"), "kept"), gone});
+        clickEntry(0);
+        QFile::remove(gone);
+        clickEntry(1);
+        QCOMPARE(memo(), QString());
+        QCOMPARE(m_dialogs.errors.size(), 1);
+        QCOMPARE(
+            m_dialogs.errors[0],
+            QStringLiteral(
+                "変換するファイル「%1」を読み込めませんでした。\n理由：No such file or directory")
+                .arg(gone));
+        QCOMPARE(status(), kIdle);
+        // The program goes on.
+        clickEntry(0);
+        QCOMPARE(memo(), QStringLiteral("kept"));
+    }
+
+    void removeDisablesConvertEvenWithEntriesLeft() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second"),
+                  makeFile(QStringLiteral("3.txt"), "third")});
+        clickEntry(0);
+        clickEntry(2, Qt::ControlModifier);
+        QVERIFY(convertEnabled());
+        child<QAction>("pmnuErase")->trigger();
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(list()->item(0)->text(), path(QStringLiteral("2.txt")));
+        QCOMPARE(memo(), QString());
+        QVERIFY(!convertEnabled());
+        clickEntry(0);
+        QVERIFY(convertEnabled());
+        QCOMPARE(memo(), QStringLiteral("second"));
+    }
+
+    void selectAll() {
+        start();
+        child<QAction>("pmnuSelectAll")->trigger();
+        QVERIFY(!convertEnabled());
+
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second")});
+        child<QAction>("pmnuSelectAll")->trigger();
+        QVERIFY(convertEnabled());
+        QCOMPARE(list()->selectedItems().size(), 2);
+        // The preview is left alone.
+        QCOMPARE(memo(), QStringLiteral("あいう\nline 2\n"));
+        QCOMPARE(status(), QStringLiteral("変換するファイルの選択を完了しました"));
+    }
+
+    void settingsClosedByCloseBoxStillReportsChange() {
+        start();
+        QString statusWhileOpen;
+        QTimer::singleShot(0, this, [this, &statusWhileOpen] {
+            statusWhileOpen = status();
+            QVERIFY(m_config->isVisible());
+            m_config->findChild<QCheckBox*>(QStringLiteral("chkUseHeader"))->click();
+            m_config->close();
+        });
+        child<QAction>("mnuConfigConfig")->trigger();
+        QCOMPARE(statusWhileOpen, QStringLiteral("整形する際に使用する設定値を決めてください"));
+        QCOMPARE(status(), QStringLiteral("設定を変更しました"));
+        QVERIFY(reverting());
+        QVERIFY(m_config->liveSettings().useheader);
+        QVERIFY(!QFile::exists(path(QStringLiteral("pglm201.cfg"))));
+    }
+
+    void about() {
+        start();
+        child<QAction>("mnuAbout")->trigger();
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        const QStringList lines = m_dialogs.messages[0].split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines[0], QString(4, QChar(0x3000)) + QStringLiteral("Pagelume for infoCarry"));
+        QCOMPARE(lines[1], QString(9, QChar(0x3000)) + QStringLiteral("Version 2.0.1"));
+        QCOMPARE(lines[2], QString());
+        QVERIFY(lines[3].startsWith(QString(5, QChar(0x3000))));
+        QCOMPARE(lines[4], QString());
+        QCOMPARE(lines[5], QStringLiteral("Web Site:"));
+        QVERIFY(lines[6].startsWith(QString(2, QChar(0x3000))));
+    }
+
+    void exitClosesTheWindow() {
+        start();
+        child<QToolButton>("tbtnExit")->click();
+        QVERIFY(!m_form->isVisible());
+    }
+
+    void convertEndToEnd() {
+        start();
+        // "あいう" and a line break, in Shift_JIS.
+        const QString source = makeFile(QStringLiteral("tale.txt"), "\x82\xA0\x82\xA2\x82\xA4\r\n");
+        const QString other = makeFile(QStringLiteral("other.txt"), "abc");
+        const QString output = path(QStringLiteral("out/tale.txt"));
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        addFiles({source, other});
+        clickEntry(0);
+        m_dialogs.saveAnswers << output;
+        bool convertOffDuringRun = false;
+        m_dialogs.onSave = [&] {
+            convertOffDuringRun = !convertEnabled();
+            // Neither a click on the button nor a list click starts or re-enables anything.
+            m_form->tbtnResetClick();
+            clickEntry(0);
+            convertOffDuringRun = convertOffDuringRun && !convertEnabled();
+        };
+        child<QToolButton>("tbtnReset")->click();
+
+        QVERIFY(convertOffDuringRun);
+        QCOMPARE(m_dialogs.saveRequests.size(), 1);
+        const shell::FileDialogRequest& request = m_dialogs.saveRequests.front();
+        QCOMPARE(request.title, QStringLiteral("保存するときのファイル名及び保存先"));
+        QCOMPARE(request.fileName, QStringLiteral("tale.txt"));
+        QCOMPARE(request.filters, QStringList{QStringLiteral("テキストファイル(*.txt)")});
+        QCOMPARE(request.defaultSuffix, QStringLiteral("txt"));
+        QCOMPARE(status(), QStringLiteral("コンバートが完了しました"));
+        QVERIFY(reverting());
+        QVERIFY(convertEnabled());
+        QVERIFY(m_dialogs.errors.isEmpty());
+
+        // One page of 23 rows (line spacing none, normal size): a CR LF, 23 rows of 40 bytes
+        // each ended by CR LF, then the CR LF after the last page.
+        const QByteArray bytes = readAll(output);
+        QCOMPARE(bytes.size(), 2 + 23 * 42 + 2);
+        QVERIFY(bytes.startsWith("\r\n"));
+        QVERIFY(bytes.endsWith("\r\n\r\n"));
+        const QList<QByteArray> rows = bytes.mid(2, 23 * 42).split('\n');
+        QCOMPARE(rows.size(), 24);
+        // The first column stands at the right end of the rows, read downwards, after the
+        // one-byte blank column.
+        const QByteArray blank(37, ' ');
+        QCOMPARE(rows[0], blank + "\x82\xA0 \r");
+        QCOMPARE(rows[1], blank + "\x82\xA2 \r");
+        QCOMPARE(rows[2], blank + "\x82\xA4 \r");
+        for (int i = 3; i < 23; ++i)
+            QCOMPARE(rows[i], QByteArray(40, ' ') + '\r');
+        QVERIFY(!QFile::exists(path(QStringLiteral("out/other.txt"))));
+    }
+
+    void convertUsesLiveSettings() {
+        start();
+        const QString source = makeFile(QStringLiteral("poem.txt"),
+                                        "\x83\x5E\x83\x43\x83\x67\x83\x8B\r\n\x92\x98\x8E\xD2\r\n"
+                                        "\x96\x7B\x95\xB6\r\n");
+        addFiles({source});
+        clickEntry(0);
+        // Settings edited and left through the close box still apply: the header question is
+        // asked, and the save dialog opens in the chosen folder.
+        m_config->findChild<QCheckBox*>(QStringLiteral("chkUseHeader"))->click();
+        m_config->findChild<QLineEdit*>(QStringLiteral("editSavePath"))->setText(m_dir->path());
+        m_dialogs.yesNoAnswers << false;
+        m_dialogs.saveAnswers << path(QStringLiteral("poem-out.txt"));
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(m_dialogs.questions.size(), 1);
+        QCOMPARE(m_dialogs.questions[0].caption, QStringLiteral("ヘッダ認識結果"));
+        QCOMPARE(m_dialogs.questions[0].text,
+                 QStringLiteral(
+                     "タイトル ： タイトル\n著者 ： 著者\n\nと認識しました。これで正しいですか？"));
+        QCOMPARE(m_dialogs.saveRequests.front().folder, m_dir->path());
+        QCOMPARE(m_dialogs.saveRequests.front().fileName, QStringLiteral("poem.txt"));
+        QCOMPARE(readAll(path(QStringLiteral("poem-out.txt"))).size(), 2 + 23 * 42 + 2);
+    }
+
+    void closingDuringRunStopsAfterTheEntryInHand() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second")});
+        child<QAction>("pmnuSelectAll")->trigger();
+        m_dialogs.saveAnswers << path(QStringLiteral("1-out.txt"));
+        m_dialogs.onSave = [this] { m_form->close(); };
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(m_dialogs.saveRequests.size(), 1);
+        QCOMPARE(readAll(path(QStringLiteral("1-out.txt"))).size(), 2 + 23 * 42 + 2);
+    }
+
+    void convertCancelledInSaveDialog() {
+        m_home = {platform::RegistryStringStatus::Found, "/nowhere/infoCarry"};
+        start();
+        addFiles({makeFile(QStringLiteral("a.txt"), "abc")});
+        clickEntry(0);
+        m_dialogs.saveAnswers << QString();
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(status(), QStringLiteral("コンバート処理を中断しました"));
+        QVERIFY(reverting());
+        // No save folder set: the infoCarry home is where the dialog opens.
+        QCOMPARE(m_dialogs.saveRequests.front().folder, QStringLiteral("/nowhere/infoCarry"));
+        QVERIFY(convertEnabled());
+    }
+
+    void convertFailureIsReported() {
+        start();
+        addFiles({makeFile(QStringLiteral("a.txt"), "abc")});
+        clickEntry(0);
+        const QString output = path(QStringLiteral("missing-folder/a.txt"));
+        m_dialogs.saveAnswers << output;
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(m_dialogs.errors.size(), 1);
+        QVERIFY2(m_dialogs.errors[0].contains(QStringLiteral("「%1」").arg(output)) &&
+                     m_dialogs.errors[0].contains(QStringLiteral("\n理由：")),
+                 qPrintable(m_dialogs.errors[0]));
+        QVERIFY(convertEnabled());
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"

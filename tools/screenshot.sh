@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Starts the window program on a virtual X display and saves screenshots of the main window and
+# of the settings dialog, to check by eye that the Japanese text renders and nothing is clipped.
+#
+#   tools/screenshot.sh [PROGRAM] [OUTPUT_FOLDER]
+#
+# PROGRAM defaults to build/release/src/app/pagelume, OUTPUT_FOLDER to build/screenshots.
+# Needs Xvfb, xwininfo (x11-utils), ImageMagick's import, libXtst and python3, and a Japanese
+# font (fonts-noto-cjk) for the text; `tools/install-deps.sh --gui-tools` installs most of them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+program=${1:-build/release/src/app/pagelume}
+out=${2:-build/screenshots}
+[ -x "$program" ] || { echo "no program at $program; build it first" >&2; exit 1; }
+mkdir -p "$out"
+
+# A display number nobody uses.
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+  display=$((display + 1))
+done
+export DISPLAY=":$display"
+
+pids=()
+cleanup() {
+  # The program first, then its display.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
+}
+trap cleanup EXIT
+
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+
+# A settings folder of its own, so the run leaves the user's settings alone.
+export XDG_CONFIG_HOME
+XDG_CONFIG_HOME=$(mktemp -d)
+QT_QPA_PLATFORM=xcb "$program" &
+pids+=($!)
+
+# The id of the first top-level window whose name is exactly $1.
+window_id() {
+  xwininfo -root -tree | awk -v name="\"$1\":" '
+    index($0, name) { print $1; exit }'
+}
+
+wait_for_window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(window_id "$1")
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "window \"$1\" did not appear" >&2
+  return 1
+}
+
+# Key presses, pointer moves and clicks through the XTest extension.
+xtest() {
+  python3 - "$@" <<'PY'
+import ctypes, sys, time
+x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+xtst = ctypes.cdll.LoadLibrary("libXtst.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XStringToKeysym.restype = ctypes.c_ulong
+x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+display = ctypes.c_void_p(x11.XOpenDisplay(None))
+for step in sys.argv[1:]:
+    if step.startswith("move:"):
+        x, y = (int(v) for v in step[5:].split(","))
+        xtst.XTestFakeMotionEvent(display, -1, x, y, 0)
+    elif step == "click":
+        xtst.XTestFakeButtonEvent(display, 1, 1, 0)
+        xtst.XTestFakeButtonEvent(display, 1, 0, 0)
+    else:
+        codes = [x11.XKeysymToKeycode(display, x11.XStringToKeysym(k.encode())) for k in step.split("+")]
+        for code in codes:
+            xtst.XTestFakeKeyEvent(display, code, 1, 0)
+        for code in reversed(codes):
+            xtst.XTestFakeKeyEvent(display, code, 0, 0)
+    x11.XFlush(display)
+    time.sleep(0.3)
+PY
+}
+
+# A point of window $1, $2 and $3 pixels from its top left corner.
+point_in() {
+  xwininfo -id "$1" | awk -v dx="$2" -v dy="$3" '/Absolute upper-left X/ {x=$4}
+    /Absolute upper-left Y/ {y=$4} END {printf "%d,%d", x + dx, y + dy}'
+}
+
+main_window=$(wait_for_window "Pagelume for infoCarry  Version 2.0.1")
+sleep 1 # let the first paint finish
+import -window "$main_window" "$out/main-window.png"
+echo "saved $out/main-window.png"
+
+# A click on the menu "設定(&C)" (second in the menu bar), then its one entry "設定...(&C)".
+xtest "move:$(point_in "$main_window" 105 11)" click Down Return
+dialog=$(wait_for_window "設定")
+sleep 1
+import -window "$dialog" "$out/settings-dialog.png"
+echo "saved $out/settings-dialog.png"
