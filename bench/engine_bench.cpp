@@ -1,13 +1,16 @@
 // Throughput of the whole engine on a generated book: line-break step, normalisation, layout and
 // page writing, reported in bytes of source text per second.
 #include "engine/column_layout.h"
+#include "engine/conversion_run.h"
 #include "engine/page_writer.h"
 #include "engine/source_reader.h"
 #include "engine/text_normalization.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -110,8 +113,78 @@ void BM_ProseTwoByteBlank(benchmark::State& s) { runEngine(s, 0, false); }
 void BM_ProsePacked(benchmark::State& s) { runEngine(s, 2, false); }
 void BM_VerseOneByteBlank(benchmark::State& s) { runEngine(s, 1, true); }
 
+// The longest stretch without serving events while a whole 50 MB book is converted (read from a
+// file, normalised, counted and paged into a split output), in milliseconds: the window stays
+// responsive while this stays well under 50.
+class GapMeasuringUi final : public engine::ConversionUi {
+public:
+    double longestGapMs = 0;
+    std::string outputPath;
+    void ProcessPendingEvents() override {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_started)
+            longestGapMs = std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - m_last).count());
+        m_started = true;
+        m_last = now;
+    }
+    bool AskYesNo(const std::string&, const std::string&) override { return true; }
+    std::optional<std::string> AskOutputPath(const std::string&, const std::string&) override { return outputPath; }
+    void SetBusyCursor(bool) override {}
+    void ShowStatus(const std::string&, bool) override {}
+    void ReportFailure(const engine::Failure&) override {}
+
+private:
+    bool m_started = false;
+    std::chrono::steady_clock::time_point m_last;
+};
+
+class Discard final : public engine::OutputFiles {
+    struct Sink final : engine::OutputFile {
+        bool write(std::string_view, std::string&) override { return true; }
+        bool commit(std::string&) override { return true; }
+    };
+    std::unique_ptr<engine::OutputFile> create(const std::string&, std::string&) override {
+        return std::make_unique<Sink>();
+    }
+};
+
+struct OneFile final : engine::FileList {
+    std::string file;
+    std::size_t count() const override { return 1; }
+    std::string path(std::size_t) const override { return file; }
+    bool isSelected(std::size_t) const override { return true; }
+};
+
+void BM_WholeRunEventGap(benchmark::State& state) {
+    OneFile list;
+    list.file = (std::filesystem::temp_directory_path() / "pagelume-bench-book.txt").string();
+    {
+        std::string book = makeBook(50 * 1024 * 1024);
+        std::string withCrLf;
+        for (char c : book)
+            withCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        std::ofstream(list.file, std::ios::binary) << withCrLf;
+    }
+    settings::Settings live;
+    live.useheader = true;
+    live.usedivision = true;
+    live.divisionsize = 100;
+    double longest = 0;
+    for (auto _ : state) {
+        GapMeasuringUi ui;
+        ui.outputPath = "book.txt";
+        Discard discard;
+        engine::RunConversion(list, "", live, ui, discard);
+        longest = std::max(longest, ui.longestGapMs);
+    }
+    std::filesystem::remove(list.file);
+    state.counters["longest_event_gap_ms"] = longest;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 50 * 1024 * 1024);
+}
+
 } // namespace
 
+BENCHMARK(BM_WholeRunEventGap)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ProseOneByteBlank)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProseTwoByteBlank)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProsePacked)->Unit(benchmark::kMillisecond);

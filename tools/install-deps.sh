@@ -10,7 +10,7 @@ packages=(
   fonts-noto-cjk
 )
 if [ "${1:-}" = "--gui-tools" ]; then
-  packages+=(xvfb xauth imagemagick)
+  packages+=(xvfb xauth imagemagick x11-utils libxtst6 python3)
 fi
 
 missing=()

@@ -58,7 +58,13 @@ void QtConversionUi::SetBusyCursor(bool on) {
 }
 
 void QtConversionUi::ShowStatus(const std::string& message, bool revert) {
-    m_showStatus(FromShiftJis(message), revert);
+    m_lastStatus = FromShiftJis(message);
+    m_showStatus(m_lastStatus, revert);
+}
+
+void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {
+    const std::int64_t percent = total > 0 ? done * 100 / total : 100;
+    m_showStatus(QStringLiteral("%1（%2%）").arg(m_lastStatus).arg(percent), false);
 }
 
 void QtConversionUi::ReportFailure(const engine::Failure& failure) {

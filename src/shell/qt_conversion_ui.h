@@ -3,10 +3,10 @@
 #include "engine/conversion_ui.h"
 
 #include <QElapsedTimer>
+#include <QString>
 
 #include <functional>
 
-class QString;
 class QWidget;
 
 namespace shell {
@@ -36,6 +36,8 @@ class QtConversionUi final : public engine::ConversionUi {
     void SetBusyCursor(bool on) override;
     void ShowStatus(const std::string& message, bool revert) override;
     void ReportFailure(const engine::Failure& failure) override;
+    // The pages' progress on the status line, after the message of the stage in hand.
+    void ShowProgress(std::int64_t done, std::int64_t total) override;
 
   private:
     DialogService& m_dialogs;
@@ -43,6 +45,7 @@ class QtConversionUi final : public engine::ConversionUi {
     StatusSink m_showStatus;
     QElapsedTimer m_sinceEvents;
     bool m_busy = false;
+    QString m_lastStatus;
 };
 
 } // namespace shell

@@ -53,6 +53,16 @@ class ConversionUiTest final : public QObject {
                                           QStringLiteral("コンバート処理中です")}));
     }
 
+    void progressFollowsTheStageMessage() {
+        QtConversionUi ui = makeUi();
+        ui.ShowStatus("\x83\x52\x83\x93\x83\x6f\x81\x5b\x83\x67\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7", false);
+        ui.ShowProgress(421, 1000);
+        ui.ShowProgress(1000, 1000);
+        QCOMPARE(m_statuses, (QStringList{QStringLiteral("コンバート処理中です"),
+                                          QStringLiteral("コンバート処理中です（42%）"),
+                                          QStringLiteral("コンバート処理中です（100%）")}));
+    }
+
     void outputPathQuestion() {
         QtConversionUi ui = makeUi();
         m_dialogs.saveAnswers << QStringLiteral("/tmp/出力.txt") << QString();

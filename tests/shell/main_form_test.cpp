@@ -468,6 +468,28 @@ class MainFormTest final : public QObject {
         QVERIFY(convertEnabled());
     }
 
+    void sourceRemovedAfterItWasAdded() {
+        start();
+        const QString first = makeFile(QStringLiteral("1.txt"), "first");
+        const QString second = makeFile(QStringLiteral("2.txt"), "second");
+        const QString third = makeFile(QStringLiteral("3.txt"), "third");
+        addFiles({first, second, third});
+        QVERIFY(QFile::remove(second));
+        child<QAction>("pmnuSelectAll")->trigger();
+        m_dialogs.saveAnswers << path(QStringLiteral("1-out.txt")) << path(QStringLiteral("2-out.txt"))
+                              << path(QStringLiteral("3-out.txt"));
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(readAll(path(QStringLiteral("1-out.txt"))).size(), 2 + 23 * 42 + 2);
+        QCOMPARE(readAll(path(QStringLiteral("3-out.txt"))).size(), 2 + 23 * 42 + 2);
+        QVERIFY(!QFile::exists(path(QStringLiteral("2-out.txt"))));
+        QCOMPARE(m_dialogs.errors.size(), 1);
+        QVERIFY2(m_dialogs.errors[0].contains(QStringLiteral("「%1」").arg(second)) &&
+                     m_dialogs.errors[0].contains(QStringLiteral("No such file or directory")),
+                 qPrintable(m_dialogs.errors[0]));
+        QCOMPARE(status(), QStringLiteral("コンバートが完了しました"));
+        QVERIFY(convertEnabled());
+    }
+
     void convertFailureIsReported() {
         start();
         addFiles({makeFile(QStringLiteral("a.txt"), "abc")});
