@@ -51,13 +51,13 @@ void addBlankColumn(const PageGeometry& geometry, PageRows& rows) {
     if (geometry.spacer.size() == 2) {
         const char first = geometry.spacer[0];
         const char second = geometry.spacer[1];
-        for (int r = 0; r < geometry.rowCount; ++r) {
+        for (int r = 0; r < LaidOutRows(geometry); ++r) {
             rows.prepend(r, second);
             rows.prepend(r, first);
         }
         return;
     }
-    for (int r = 0; r < geometry.rowCount; ++r)
+    for (int r = 0; r < LaidOutRows(geometry); ++r)
         rows.prepend(r, geometry.spacer);
 }
 
@@ -69,7 +69,8 @@ bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& 
     const std::size_t contentLength = geometry.textLength > 0 ? geometry.textLength - 1 : 0;
     const std::string_view content = text.substr(0, std::min(contentLength, text.size()));
     std::int32_t cursor = state.textCursor;
-    for (int r = 0; r < geometry.rowCount; ++r) {
+    const int rowCount = LaidOutRows(geometry);
+    for (int r = 0; r < rowCount; ++r) {
         const std::size_t i = static_cast<std::size_t>(cursor - 1);
         if (i >= content.size()) {
             state.textCursor = cursor;
@@ -101,7 +102,7 @@ bool LayoutPackedPage(const PageGeometry& geometry, std::string_view text, PageR
                       LayoutState& state) {
     rows.clear();
     bool exhausted = false;
-    for (int slot = 0; slot < geometry.columnSlots; ++slot)
+    for (int column = 0; column < PackedColumns(geometry); ++column)
         exhausted = BuildColumn(geometry, text, rows, state);
     return exhausted;
 }
@@ -110,7 +111,7 @@ bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageR
                       LayoutState& state) {
     rows.clear();
     if (geometry.spacer == " ") {
-        for (int r = 0; r < geometry.rowCount; ++r)
+        for (int r = 0; r < LaidOutRows(geometry); ++r)
             rows.prepend(r, ' ');
     }
     for (int slot = geometry.columnSlots; slot >= 1; --slot) {
@@ -141,8 +142,8 @@ std::int64_t CountPages(const PageGeometry& geometry, bool packed, std::string_v
         }
         i += static_cast<std::size_t>(cellAt(content, i).step);
     }
-    const std::int64_t textColumns = packed ? geometry.columnSlots : geometry.columnSlots / 2;
-    return cells / (textColumns * geometry.rowCount) + 1;
+    const std::int64_t textColumns = packed ? PackedColumns(geometry) : geometry.columnSlots / 2;
+    return cells / (textColumns * LaidOutRows(geometry)) + 1;
 }
 
 } // namespace engine

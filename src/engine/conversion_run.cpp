@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 namespace engine {
@@ -38,10 +39,15 @@ public:
     RunningFlag& operator=(const RunningFlag&) = delete;
 };
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+// Where the file name starts in a path: after the last folder separator, which is "/" here and
+// also "\\" on systems that use that one.
+std::size_t fileNameStart(const std::string& path) {
+    constexpr bool backslashSeparates = std::filesystem::path::preferred_separator == '\\';
+    const std::size_t slash = path.find_last_of(backslashSeparates ? "/\\" : "/");
+    return slash == std::string::npos ? 0 : slash + 1;
 }
+
+std::string fileNameOf(const std::string& path) { return path.substr(fileNameStart(path)); }
 
 // The layout and writing of one entry's pages into one or more output files. Files are committed
 // only when every one of them is complete, so a failure midway replaces nothing.
@@ -265,10 +271,8 @@ void convertEntry(const std::string& sourcePath, const std::string& initialFolde
 } // namespace
 
 std::string NumberedOutputName(const std::string& chosenPath, int fileNumber) {
-    const std::size_t nameStart = chosenPath.find_last_of("/\\");
     const std::size_t dot = chosenPath.rfind('.');
-    const bool hasExtension =
-        dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart);
+    const bool hasExtension = dot != std::string::npos && dot >= fileNameStart(chosenPath);
     const std::string stem = hasExtension ? chosenPath.substr(0, dot) : chosenPath;
     return stem + "_" + std::to_string(fileNumber) + ".txt";
 }

@@ -67,11 +67,31 @@ private:
 
 } // namespace
 
-std::unique_ptr<OutputFile> FileSystemOutputFiles::create(const std::string& path, std::string& error) {
+std::unique_ptr<OutputFile> FileSystemOutputFiles::create(const std::string& requestedPath,
+                                                          std::string& error) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
+    // A link is followed, so the file it names gets the output and the link stays a link.
+    std::string path = requestedPath;
+    if (fs::is_symlink(fs::path(path), ec)) {
+        const fs::path target = fs::weakly_canonical(fs::path(path), ec);
+        if (!ec)
+            path = target.string();
+    }
+    if (fs::is_directory(fs::path(path), ec)) {
         error = systemReason(EISDIR);
         return nullptr;
+    }
+    // An existing file is replaced only where it could have been written in place: a read-only
+    // file stays as it is.
+    const bool exists = fs::exists(fs::path(path), ec);
+    if (exists) {
+        std::FILE* probe = std::fopen(path.c_str(), "ab");
+        if (!probe) {
+            error = systemReason(errno);
+            return nullptr;
+        }
+        std::fclose(probe);
     }
     // A name of our own beside the final file, so the rename stays within one file system; "x"
     // never takes over a file that happens to exist under that name.
@@ -80,8 +100,11 @@ std::unique_ptr<OutputFile> FileSystemOutputFiles::create(const std::string& pat
         const std::string temporary =
             path + ".pagelume-" + std::to_string(counter.fetch_add(1)) + ".tmp";
         std::FILE* file = std::fopen(temporary.c_str(), "wbx");
-        if (file)
+        if (file) {
+            if (exists) // the replacement keeps the permissions of the file it replaces
+                fs::permissions(fs::path(temporary), fs::status(fs::path(path), ec).permissions(), ec);
             return std::make_unique<TemporaryThenRename>(path, temporary, file);
+        }
         if (errno != EEXIST) {
             error = systemReason(errno);
             return nullptr;

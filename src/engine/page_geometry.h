@@ -33,6 +33,18 @@ constexpr std::int64_t PageBytesOnDisk(std::int32_t rowCount) { return 2 + 42 * 
 inline constexpr int kRowWidth = 40;
 inline constexpr int kMaxRows = 32;
 
+// Text columns of a page without blank columns: never more than a 40-byte row holds, also when
+// the blank-column setting is changed to none while a run that started with one-byte blank
+// columns (26 slots) is under way.
+constexpr int PackedColumns(const PageGeometry& geometry) {
+    return geometry.columnSlots < kRowWidth / 2 ? geometry.columnSlots : kRowWidth / 2;
+}
+
+// Rows the layout fills: rowCount, kept within what a page can hold.
+constexpr int LaidOutRows(const PageGeometry& geometry) {
+    return geometry.rowCount < 1 ? 1 : (geometry.rowCount > kMaxRows ? kMaxRows : geometry.rowCount);
+}
+
 // The rows of the page being built. Rows grow from right to left: every cell is put in front of
 // what the row already holds. A row never exceeds 40 bytes (every cell has one or two bytes and a
 // page has at most 40 bytes of cells across), so each row lives right-aligned in a fixed buffer.

@@ -56,7 +56,7 @@ std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next,
 // cell written, inserted spaces included, so columns end where the layout will end them.
 void normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump) {
     const std::string_view in = text;
-    const std::int64_t n = geometry.rowCount;
+    const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo below needs a column
     std::string out;
     out.reserve(in.size() + in.size() / 8);
     std::int64_t t = 0;

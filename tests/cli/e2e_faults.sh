@@ -92,6 +92,19 @@ else
 fi
 chmod 755 locked
 
+# --- a read-only output file is not replaced, even with --force
+mkdir -p open2 && chmod 777 open2 && cp keep.orig open2/keep.txt && chmod 444 open2/keep.txt
+if [ "$(id -u)" -ne 0 ] || [ ${#unprivileged[@]} -gt 0 ]; then
+  as_user=("${unprivileged[@]}")
+  if run 1 "Permission denied" "read-only output" -- -f -o open2/keep.txt sample.txt &&
+    same open2/keep.txt keep.orig && no_leftovers open2; then
+    ok "read-only output file is not replaced"
+  fi
+  as_user=()
+else
+  skip "read-only output file (no way to drop root's rights here)"
+fi
+
 # --- output path that is a folder
 mkdir -p afolder
 if run 1 "is a folder" "output is a folder" -- -f -o afolder sample.txt && [ -d afolder ]; then
