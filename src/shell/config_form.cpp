@@ -19,6 +19,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace shell {
@@ -47,6 +48,23 @@ QGroupBox* radioGroup(QWidget* parent, const char* name, const QString& title,
         layout->setColumnStretch(i, 1);
     }
     return box;
+}
+
+// The count field's text as a signed decimal integer: an optional sign and one or more ASCII
+// digits, nothing around them, within the range of int. Anything else is not a number.
+std::optional<int> signedDecimal(const QString& text) {
+    qsizetype digitsFrom = 0;
+    if (!text.isEmpty() && (text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+')))
+        digitsFrom = 1;
+    if (digitsFrom == text.size())
+        return std::nullopt;
+    for (qsizetype i = digitsFrom; i < text.size(); ++i) {
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    bool inRange = false;
+    const int value = text.toInt(&inRange, 10);
+    return inRange ? std::optional<int>(value) : std::nullopt;
 }
 
 // Selects item `index` of an exclusive group, or none for -1. Returns whether the choice changed.
@@ -376,14 +394,14 @@ void TConfigForm::editDivideByChange() {
         UpdatePageSizeLabel();
         return;
     }
-    bool isNumber = false;
-    const int count = text.toInt(&isNumber, 10);
-    if (!isNumber) {
+    const std::optional<int> number = signedDecimal(text);
+    if (!number) {
         // The field keeps the text and the count its last accepted value.
         m_dialogs.showError(this, QStringLiteral("'%1' は整数ではありません").arg(text));
         return;
     }
     const QString rangeMessage = QStringLiteral("入力できる値は1～%1までです").arg(kDivideMaximum);
+    const int count = *number;
     if (count > m_udDivide->maximum()) {
         m_dialogs.showMessage(this, rangeMessage);
         m_editDivideBy->setText(kOverLimitReplacement);
@@ -425,6 +443,16 @@ void TConfigForm::UpdatePageSizeLabel() {
         return;
     m_lblKB->setText(QString::fromStdString(settings::PageSizeLabelTextUtf8(*kilobytes)));
     m_lblKB->adjustSize();
+}
+
+void TConfigForm::keyPressEvent(QKeyEvent* event) {
+    // There is no cancel button: the dialog is left by the apply button or the close box, so
+    // Escape does not close it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TConfigForm::eventFilter(QObject* watched, QEvent* event) {

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
@@ -221,6 +222,9 @@ void TMainForm::buildContents() {
     m_pmnuErase->setObjectName(QStringLiteral("pmnuErase"));
     connect(m_pmnuSelectAll, &QAction::triggered, this, &TMainForm::pmnuSelectAllClick);
     connect(m_pmnuErase, &QAction::triggered, this, &TMainForm::pmnuEraseClick);
+    // Only the left button selects entries: a right click opens the pop-up menu over the
+    // selection as it stands, so that "一覧から削除する" removes what the user selected.
+    m_lstFilename->viewport()->installEventFilter(this);
     connect(m_lstFilename, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         m_pmnuListBox->popup(m_lstFilename->viewport()->mapToGlobal(at));
     });
@@ -382,6 +386,22 @@ void TMainForm::pmnuEraseClick() {
     m_memoContents->clear();
     m_convertWanted = false;
     updateConvertButton();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (m_lstFilename && watched == m_lstFilename->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

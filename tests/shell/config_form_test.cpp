@@ -215,6 +215,20 @@ class ConfigFormTest final : public QObject {
         QTest::newRow("letter") << "x"
                                 << "x" << 31 << none
                                 << QStringList{QStringLiteral("'x' は整数ではありません")};
+        QTest::newRow("plus sign") << "+5"
+                                   << "+5" << 5 << none << none;
+        QTest::newRow("trailing space")
+            << "5 "
+            << "5 " << 31 << none << QStringList{QStringLiteral("'5 ' は整数ではありません")};
+        QTest::newRow("leading space")
+            << " 5"
+            << " 5" << 31 << none << QStringList{QStringLiteral("' 5' は整数ではありません")};
+        QTest::newRow("sign without digits")
+            << "+"
+            << "+" << 31 << none << QStringList{QStringLiteral("'+' は整数ではありません")};
+        QTest::newRow("full-width digits")
+            << "１２"
+            << "１２" << 31 << none << QStringList{QStringLiteral("'１２' は整数ではありません")};
         QTest::newRow("too long for a number")
             << "99999999999"
             << "99999999999" << 31 << none
@@ -410,6 +424,23 @@ class ConfigFormTest final : public QObject {
         // Opened again, the controls are as they were left.
         form->show();
         QCOMPARE(choice(*form, "rgLineSpace"), 1);
+    }
+
+    void escapeDoesNotClose() {
+        auto form = makeForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        radio(*form, "rgLineSpace", 1)->click();
+        QTest::keyClick(child<QPushButton>(*form, "btnExit"), Qt::Key_Escape);
+        QTest::keyClick(child<QLineEdit>(*form, "editSavePath"), Qt::Key_Escape);
+        QVERIFY(form->isVisible());
+        QVERIFY(!QFile::exists(settingsPath()));
+        // The close box still closes it, without saving.
+        QVERIFY(form->close());
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+        QVERIFY(!QFile::exists(settingsPath()));
+        QCOMPARE(form->liveSettings().gyokan, 1);
     }
 
     void failedSaveIsReportedAndEditsStay() {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -312,6 +313,35 @@ class MainFormTest final : public QObject {
         clickEntry(0);
         QVERIFY(convertEnabled());
         QCOMPARE(memo(), QStringLiteral("second"));
+    }
+
+    void rightClickKeepsTheSelection() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second"),
+                  makeFile(QStringLiteral("3.txt"), "third")});
+        clickEntry(0);
+        clickEntry(1, Qt::ControlModifier);
+        const QString statusBefore = status();
+        const QRect third = list()->visualItemRect(list()->item(2));
+        QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, third.center());
+        // The request for the menu that the window system sends with a right click.
+        QContextMenuEvent request(QContextMenuEvent::Mouse, third.center(),
+                                  list()->viewport()->mapToGlobal(third.center()));
+        QApplication::sendEvent(list()->viewport(), &request);
+        // The pop-up menu opens over the selection as it was; nothing is previewed.
+        auto* popup = child<QMenu>("pmnuListBox");
+        QVERIFY(popup->isVisible());
+        popup->hide();
+        QCOMPARE(list()->selectedItems().size(), 2);
+        QVERIFY(list()->item(0)->isSelected() && list()->item(1)->isSelected());
+        QCOMPARE(list()->currentRow(), 1);
+        QCOMPARE(memo(), QStringLiteral("second"));
+        QCOMPARE(status(), statusBefore);
+
+        child<QAction>("pmnuErase")->trigger();
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(list()->item(0)->text(), path(QStringLiteral("3.txt")));
     }
 
     void selectAll() {
