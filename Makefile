@@ -25,7 +25,7 @@ test-sanitize: deps
 bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target engine_bench
-	./build/release/bench/engine_bench
+	./build/release/bench/engine_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf build

@@ -48,16 +48,22 @@ Cell cellAt(std::string_view content, std::size_t i) {
 }
 
 void addBlankColumn(const PageGeometry& geometry, PageRows& rows) {
+    // Read once: the compiler cannot tell that writing the rows leaves the geometry alone.
+    const int rowCount = LaidOutRows(geometry);
     if (geometry.spacer.size() == 2) {
         const char first = geometry.spacer[0];
         const char second = geometry.spacer[1];
-        for (int r = 0; r < LaidOutRows(geometry); ++r) {
-            rows.prepend(r, second);
-            rows.prepend(r, first);
-        }
+        for (int r = 0; r < rowCount; ++r)
+            rows.prepend(r, first, second);
         return;
     }
-    for (int r = 0; r < LaidOutRows(geometry); ++r)
+    if (geometry.spacer.size() == 1) {
+        const char blank = geometry.spacer[0];
+        for (int r = 0; r < rowCount; ++r)
+            rows.prepend(r, blank);
+        return;
+    }
+    for (int r = 0; r < rowCount; ++r)
         rows.prepend(r, geometry.spacer);
 }
 
@@ -84,8 +90,7 @@ bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& 
             const bool turned = b == 0x81 && (second == 0x41 || second == 0x42 ||
                                               second == 0x5B || second == 0x5C);
             if (!turned) {
-                rows.prepend(r, static_cast<char>(second));
-                rows.prepend(r, static_cast<char>(b));
+                rows.prepend(r, static_cast<char>(b), static_cast<char>(second));
                 cursor += 2;
                 continue;
             }

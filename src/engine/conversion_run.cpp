@@ -122,12 +122,17 @@ bool PageOutput::closeFile() {
     m_buffer += "\r\n"; // the line end after the last page
     if (!flush(true))
         return false;
+    // Closed now, so a split into thousands of files never holds thousands open.
+    std::string error;
+    if (!m_current->finish(error))
+        return fail(Failure::Action::WriteOutput, m_currentPath, error);
     m_finished.emplace_back(m_currentPath, std::move(m_current));
     return true;
 }
 
 bool PageOutput::commitAll() {
     for (auto& [path, file] : m_finished) {
+        m_ui.ProcessPendingEvents();
         std::string error;
         if (!file->commit(error))
             return fail(Failure::Action::WriteOutput, path, error);
@@ -197,7 +202,6 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
 void convertEntry(const std::string& sourcePath, const std::string& initialFolder,
                   const PageGeometry& runGeometry, const settings::Settings& live, ConversionUi& ui,
                   OutputFiles& outputs) {
-    bool headerAccepted = false;
     std::int32_t headLength = 0;
     std::string headerBlock;
     std::string proposedName = fileNameOf(sourcePath);
@@ -216,7 +220,6 @@ void convertEntry(const std::string& sourcePath, const std::string& initialFolde
                 proposedName = platform::FileNameFromShiftJis(ProposeOutputName(info.title, info.author));
             headerBlock = BuildHeaderBlock(info.title, info.author, runGeometry.rowCount);
             headLength = head.headLength;
-            headerAccepted = true;
         }
     }
 
@@ -230,7 +233,9 @@ void convertEntry(const std::string& sourcePath, const std::string& initialFolde
     ui.SetBusyCursor(true);
     ui.ShowStatus(kStatusReading, false);
     std::string error;
-    std::optional<std::string> text = ReadSourceText(sourcePath, ui, error);
+    // An accepted title page takes the place of the head lines as the text is read.
+    std::optional<std::string> text = ReadSourceText(sourcePath, ui, error, headerBlock,
+                                                     static_cast<std::size_t>(headLength));
     auto abandon = [&](const Failure& failure) {
         ui.SetBusyCursor(false);
         ui.ReportFailure(failure);
@@ -242,8 +247,6 @@ void convertEntry(const std::string& sourcePath, const std::string& initialFolde
     }
 
     ui.ShowStatus(kStatusPreparing, false);
-    if (headerAccepted)
-        SpliceHeaderBlock(*text, headLength, headerBlock);
     // The normalisation takes LF, CR LF and a lone CR alike as one line break, which is what the
     // line-break step would make of them, so the text goes through in a single pass.
     if (live.usereturn)

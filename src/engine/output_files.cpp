@@ -34,7 +34,9 @@ public:
         return true;
     }
 
-    bool commit(std::string& error) override {
+    bool finish(std::string& error) override {
+        if (!m_file)
+            return true;
         // A full disk often shows only when the buffers are flushed or the file is closed.
         std::FILE* file = m_file;
         m_file = nullptr;
@@ -47,6 +49,12 @@ public:
             error = systemReason(errno);
             return false;
         }
+        return true;
+    }
+
+    bool commit(std::string& error) override {
+        if (!finish(error))
+            return false;
         std::error_code ec;
         std::filesystem::rename(std::filesystem::path(m_temporaryPath),
                                 std::filesystem::path(m_finalPath), ec);

@@ -16,6 +16,9 @@ public:
     virtual ~OutputFile() = default;
     // False on failure, with the system's reason in `error`.
     virtual bool write(std::string_view bytes, std::string& error) = 0;
+    // Everything is written: the file is closed, not yet in place. A split output closes each
+    // file as it is done and puts them all in place at the end.
+    virtual bool finish(std::string& error) { (void)error; return true; }
     virtual bool commit(std::string& error) = 0;
 };
 

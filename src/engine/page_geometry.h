@@ -57,7 +57,8 @@ public:
     // Puts `cell` at the start of row i.
     void prepend(int row, std::string_view cell) {
         if (cell.size() == 2) {
-            prepend(row, cell[1]);
+            prepend(row, cell[0], cell[1]);
+        } else if (cell.size() == 1) {
             prepend(row, cell[0]);
         } else {
             for (auto it = cell.rbegin(); it != cell.rend(); ++it)
@@ -65,6 +66,11 @@ public:
         }
     }
     void prepend(int row, char byte) { m_bytes[row][--m_start[row]] = byte; }
+    void prepend(int row, char first, char second) {
+        const int start = m_start[row] -= 2;
+        m_bytes[row][start] = first;
+        m_bytes[row][start + 1] = second;
+    }
 
     std::string_view row(int i) const {
         return {&m_bytes[i][m_start[i]], static_cast<std::size_t>(kRowWidth - m_start[i])};

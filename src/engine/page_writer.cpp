@@ -42,13 +42,14 @@ bool holdsLineFeed(const char* row) {
 void WritePage(const PageGeometry& geometry, std::string& out, PageRows& rows) {
     // The whole page goes in with one resize and fixed-size copies; only a row that holds an LF
     // byte needs the text stream's translation.
+    const int rowCount = LaidOutRows(geometry);
     const std::size_t start = out.size();
-    out.resize(start + 2 + 42 * static_cast<std::size_t>(LaidOutRows(geometry)));
+    out.resize(start + 2 + 42 * static_cast<std::size_t>(rowCount));
     char* d = out.data() + start;
     *d++ = '\r';
     *d++ = '\n';
     bool lineFeedInRow = false;
-    for (int r = 0; r < LaidOutRows(geometry); ++r) {
+    for (int r = 0; r < rowCount; ++r) {
         const char* row = rows.paddedRow(r).data();
         lineFeedInRow |= holdsLineFeed(row);
         std::memcpy(d, row, kRowWidth);
@@ -60,7 +61,7 @@ void WritePage(const PageGeometry& geometry, std::string& out, PageRows& rows) {
         return;
     out.resize(start);
     out.append("\r\n", 2);
-    for (int r = 0; r < LaidOutRows(geometry); ++r) {
+    for (int r = 0; r < rowCount; ++r) {
         AppendAsTextStream(out, rows.paddedRow(r));
         out.append("\r\n", 2);
     }

@@ -25,7 +25,8 @@ bool AppendAsTextStreamRead(std::string& text, std::string_view bytes) {
 }
 
 std::optional<std::string> ReadSourceText(const std::string& path, EventPump& pump,
-                                          std::string& error) {
+                                          std::string& error, std::string_view head,
+                                          std::size_t skip) {
     struct Closer {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -37,7 +38,14 @@ std::optional<std::string> ReadSourceText(const std::string& path, EventPump& pu
     std::string text;
     struct stat info {};
     if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode))
-        text.reserve(static_cast<std::size_t>(info.st_size) + 1);
+        text.reserve(static_cast<std::size_t>(info.st_size) + head.size() + 1);
+    text.assign(head);
+    // The skipped bytes are dropped as soon as they are all in, while the text is still short.
+    bool skipped = skip == 0;
+    auto dropSkipped = [&] {
+        text.erase(head.size(), std::min(skip, text.size() - head.size()));
+        skipped = true;
+    };
     if (S_ISDIR(info.st_mode)) {
         error = std::strerror(EISDIR);
         return std::nullopt;
@@ -46,7 +54,10 @@ std::optional<std::string> ReadSourceText(const std::string& path, EventPump& pu
     for (;;) {
         pump.ProcessPendingEvents();
         const std::size_t got = std::fread(block.data(), 1, block.size(), file.get());
-        if (got > 0 && !AppendAsTextStreamRead(text, std::string_view(block).substr(0, got)))
+        const bool more = got == 0 || AppendAsTextStreamRead(text, std::string_view(block).substr(0, got));
+        if (!skipped && text.size() - head.size() >= skip)
+            dropSkipped();
+        if (!more)
             break;
         if (got < block.size()) {
             if (std::ferror(file.get())) {
@@ -56,6 +67,8 @@ std::optional<std::string> ReadSourceText(const std::string& path, EventPump& pu
             break;
         }
     }
+    if (!skipped)
+        dropSkipped();
     text += kEndByte;
     return text;
 }

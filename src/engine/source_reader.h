@@ -17,7 +17,10 @@ bool AppendAsTextStreamRead(std::string& text, std::string_view bytes);
 
 // The whole source as the conversion reads it: the file's bytes after the text-stream rules,
 // followed by the end byte. Empty optional with the system's reason when the file cannot be read.
+// With a `head`, the text begins with it in place of its first `skip` bytes: what
+// SpliceHeaderBlock makes of the text, without moving a whole book to make room.
 std::optional<std::string> ReadSourceText(const std::string& path, EventPump& pump,
-                                          std::string& error);
+                                          std::string& error, std::string_view head = {},
+                                          std::size_t skip = 0);
 
 } // namespace engine

@@ -52,13 +52,30 @@ std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next,
     return 0;
 }
 
+// Room for the output: each line break gives way to at most 2N - 1 full-width spaces. Reserving
+// it keeps a whole book from being copied when the output outgrows a guess; the pages beyond what
+// is written are never touched, so they cost address space, not memory. Capped for texts of
+// little else but line breaks, which simply grow as they go.
+std::size_t outputBound(std::string_view in, std::int64_t n, EventPump& pump) {
+    std::size_t breaks = 0;
+    for (std::size_t from = 0; from < in.size(); from += kEventPumpBlock) {
+        pump.ProcessPendingEvents();
+        const std::string_view block = in.substr(from, kEventPumpBlock);
+        // Text as read holds no CR: LF alone counts the breaks (a lone CR elsewhere only means
+        // the output may still have to grow).
+        breaks += static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
+    }
+    const std::size_t perBreak = static_cast<std::size_t>(4 * n - 4);
+    return in.size() + std::min(breaks * perBreak, 2 * in.size() + (1u << 20));
+}
+
 // The scan both passes share. The output is built in one pass; the cell counter t counts every
 // cell written, inserted spaces included, so columns end where the layout will end them.
 void normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump) {
     const std::string_view in = text;
     const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo below needs a column
     std::string out;
-    out.reserve(in.size() + in.size() / 8);
+    out.reserve(outputBound(in, n, pump));
     std::int64_t t = 0;
     std::size_t nextPump = 0;
     std::size_t p = 0;

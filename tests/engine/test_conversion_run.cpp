@@ -1,4 +1,6 @@
 #include "engine/conversion_run.h"
+#include "engine/header_block.h"
+#include "engine/source_reader.h"
 #include "engine/text_normalization.h"
 #include "support/layout_driver.h"
 #include "support/scripted_ui.h"
@@ -6,6 +8,8 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 using namespace engine;
 using namespace testing_support;
@@ -496,4 +500,39 @@ TEST(OutputFiles, AbandonedFileLeavesNothingBehind) {
     }
     EXPECT_EQ(readFile(dir.file("out.txt")), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(SourceReading, TitlePageTakesThePlaceOfTheHeadLinesWhileReading) {
+    TempDir dir;
+    // Blocks are 64 KiB: a head cut across reads, CRs before the cut, a text shorter than the cut.
+    const std::string body = repeat(sj("本文") + "\r\n", 20000);
+    const std::string file = sj("題名") + "\r\n" + sj("著者") + "\r\n" + body;
+    writeFile(dir.file("a.txt"), file);
+    NoEventPump pump;
+    std::string error;
+    const std::string block = "\n\n\n\nTITLE PAGE";
+    for (std::size_t skip : {std::size_t{0}, std::size_t{5}, std::size_t{10}, std::size_t{70000}, std::size_t{1000000}}) {
+        std::string whole = *ReadSourceText(dir.file("a.txt"), pump, error);
+        SpliceHeaderBlock(whole, static_cast<std::int32_t>(std::min<std::size_t>(skip, whole.size() - 1)), block);
+        EXPECT_EQ(*ReadSourceText(dir.file("a.txt"), pump, error, block, skip), whole) << skip;
+    }
+}
+
+TEST(ConversionRunFailures, SplitIntoMoreFilesThanMayBeOpenAtOnce) {
+    // Each file of a split is closed when it is complete: 300 files under a limit of 64 open ones.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    Fixture f;
+    f.settings.usedivision = true;
+    f.settings.divisionsize = 1;
+    f.addSource("long.txt", std::string(299 * 300, 'a')); // 300 full pages and a blank one
+    f.ui.outputPaths.push_back(f.dir.file("long.txt"));
+    f.run();
+    setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_TRUE(f.ui.failures.empty()) << (f.ui.failures.empty() ? "" : f.ui.failures[0].reason);
+    EXPECT_TRUE(exists(f.dir.file("long_301.txt")));
+    EXPECT_FALSE(exists(f.dir.file("long_302.txt")));
 }
