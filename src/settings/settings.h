@@ -1,6 +1,7 @@
 #pragma once
 
 #include "file_io.h"
+#include "platform/paths.h"
 
 #include <cstddef>
 #include <string>
@@ -24,7 +25,7 @@ struct Settings {
 };
 
 // The settings file's name, section and the limit of savepath.
-inline constexpr const char* kSettingsFileName = "pglm201.cfg";
+inline constexpr const char* kSettingsFileName = platform::kSettingsFileName;
 inline constexpr const char* kSettingsSection = "setting";
 inline constexpr std::size_t kMaxSavePathBytes = 259;
 
