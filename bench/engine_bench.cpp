@@ -3,7 +3,8 @@
 #include "engine/column_layout.h"
 #include "engine/conversion_run.h"
 #include "engine/page_writer.h"
-#include "engine/source_reader.h"
+#include "engine/text_stream.h"
+#include "files/source_files.h"
 #include "engine/text_normalization.h"
 
 #include <benchmark/benchmark.h>
@@ -129,10 +130,10 @@ public:
         m_started = true;
         m_last = now;
     }
-    bool AskYesNo(const std::string&, const std::string&) override { return true; }
+    bool ConfirmHeader(const engine::HeaderQuestion&) override { return true; }
     std::optional<std::string> AskOutputPath(const std::string&, const std::string&) override { return outputPath; }
     void SetBusyCursor(bool) override {}
-    void ShowStatus(const std::string&, bool) override {}
+    void ShowStage(engine::Stage) override {}
     void ReportFailure(const engine::Failure&) override {}
 
 private:
@@ -145,6 +146,7 @@ class Discard final : public engine::OutputFiles {
         bool write(std::string_view, std::string&) override { return true; }
         bool commit(std::string&) override { return true; }
     };
+    std::string fileNameFromShiftJis(std::string_view sjis) const override { return std::string(sjis); }
     std::unique_ptr<engine::OutputFile> create(const std::string&, std::string&) override {
         return std::make_unique<Sink>();
     }
@@ -175,8 +177,9 @@ void BM_WholeRunEventGap(benchmark::State& state) {
     for (auto _ : state) {
         GapMeasuringUi ui;
         ui.outputPath = "book.txt";
+        files::FileSystemSources sources;
         Discard discard;
-        engine::RunConversion(list, "", live, ui, discard);
+        engine::Converter(sources, discard).RunConversion(list, "", live, ui);
         longest = std::max(longest, ui.longestGapMs);
     }
     std::filesystem::remove(list.file);

@@ -3,7 +3,7 @@
 #include "engine/header_block.h"
 #include "engine/header_recognition.h"
 #include "engine/page_writer.h"
-#include "engine/source_reader.h"
+#include "engine/text_stream.h"
 #include "engine/text_normalization.h"
 #include "fuzz_check.h"
 
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text += engine::kEndByte;
     if (header) {
         engine::HeaderInfo info;
-        const std::int32_t headLength = engine::RecognizeHeaderBytes(file, info);
+        const std::int32_t headLength = engine::RecognizeHeader(text.substr(0, contentRead), info);
         FUZZ_CHECK(headLength >= 0 && static_cast<std::size_t>(headLength) <= contentRead);
         engine::SpliceHeaderBlock(text, headLength,
                                   engine::BuildHeaderBlock(info.title, info.author, geometry.rowCount));

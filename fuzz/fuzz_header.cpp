@@ -2,7 +2,7 @@
 #include "engine/header_block.h"
 #include "engine/header_recognition.h"
 #include "engine/output_name.h"
-#include "engine/source_reader.h"
+#include "engine/text_stream.h"
 #include "fuzz_check.h"
 
 #include <cstdint>
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::AppendAsTextStreamRead(read, file);
 
     engine::HeaderInfo info;
-    const std::int32_t headLength = engine::RecognizeHeaderBytes(file, info);
+    const std::int32_t headLength = engine::RecognizeHeader(read, info);
     FUZZ_CHECK(headLength >= 0);
     FUZZ_CHECK(static_cast<std::size_t>(headLength) <= std::min<std::size_t>(read.size(), engine::kHeadSize));
     if (headLength > 0) {

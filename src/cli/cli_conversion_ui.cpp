@@ -33,8 +33,7 @@ void CliConversionUi::reportSourceFailure(const std::string& message) {
     m_sourceFailed = true;
 }
 
-bool CliConversionUi::AskYesNo(const std::string&, const std::string&) {
-    // The only question of the run is whether the recognised title and author are right.
+bool CliConversionUi::ConfirmHeader(const engine::HeaderQuestion&) {
     m_headerAccepted = true;
     return true;
 }
@@ -72,9 +71,6 @@ void CliConversionUi::ReportFailure(const engine::Failure& failure) {
         break;
     case Action::WriteOutput:
         message = "cannot write " + outputLabel(failure.path) + ": " + failure.reason;
-        break;
-    case Action::ReplaceOutput:
-        message = "cannot replace " + outputLabel(failure.path) + ": " + failure.reason;
         break;
     case Action::OutputExists:
         // The refusal comes from CliOutputFiles, which names the file concerned.

@@ -31,11 +31,11 @@ class CliConversionUi final : public engine::ConversionUi {
     void reportSourceFailure(const std::string& message);
 
     void ProcessPendingEvents() override {}
-    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    bool ConfirmHeader(const engine::HeaderQuestion& question) override;
     std::optional<std::string> AskOutputPath(const std::string& proposedName,
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool) override {}
-    void ShowStatus(const std::string&, bool) override {}
+    void ShowStage(engine::Stage) override {}
     void ReportFailure(const engine::Failure& failure) override;
 
   private:

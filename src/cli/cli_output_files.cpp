@@ -114,6 +114,10 @@ std::optional<std::string> CliOutputFiles::approve(const std::vector<std::string
     return std::nullopt;
 }
 
+std::string CliOutputFiles::fileNameFromShiftJis(std::string_view sjis) const {
+    return m_fileSystem.fileNameFromShiftJis(sjis);
+}
+
 std::unique_ptr<engine::OutputFile> CliOutputFiles::create(const std::string& path,
                                                            std::string& error) {
     if (path == kStandardOutput)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/output_files.h"
+#include "files/output_files.h"
 #include "working_folder.h"
 
 #include <optional>
@@ -25,6 +25,7 @@ class CliOutputFiles final : public engine::OutputFiles {
     CliOutputFiles(const WorkingFolder& workingFolder, std::ostream& standardOutput, bool force,
                    std::optional<std::string> outputFolder);
 
+    std::string fileNameFromShiftJis(std::string_view sjis) const override;
     // Refusals are whole sentences naming the file, shown as they are.
     std::optional<std::string> approve(const std::vector<std::string>& paths) override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
@@ -35,7 +36,7 @@ class CliOutputFiles final : public engine::OutputFiles {
     std::ostream& m_standardOutput;
     bool m_force;
     std::optional<std::string> m_outputFolder;
-    engine::FileSystemOutputFiles m_fileSystem;
+    files::FileSystemOutputFiles m_fileSystem;
     std::set<std::string> m_written; // absolute, normalised
 };
 

@@ -4,12 +4,12 @@
 #include "cli_output_files.h"
 #include "command_line.h"
 #include "engine/conversion_run.h"
-#include "settings/settings.h"
-#include "standard_input_copy.h"
+#include "settings/settings_store.h"
+#include "cli_sources.h"
 #include "working_folder.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 namespace cli {
 namespace {
@@ -81,7 +81,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
         using Outcome = settings::SettingsFileLoad::Outcome;
         if (load.outcome != Outcome::Read) {
             const std::string reason =
-                load.outcome == Outcome::Missing ? std::strerror(ENOENT) : load.reason;
+                load.outcome == Outcome::Missing ? std::generic_category().message(ENOENT) : load.reason;
             return usageError(err, "cannot read settings file '" + *options.settingsFile +
                                        "': " + reason);
         }
@@ -101,28 +101,18 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     if (options.outputDir)
         choice.folder = folder.resolve(*options.outputDir);
     CliOutputFiles outputs(folder, out, options.force, choice.folder);
+    CliSources sources(in);
     CliConversionUi ui(folder, err, choice, settings.useheadertofile);
+    engine::Converter converter(sources, outputs);
 
     int failed = 0;
     for (const std::string& source : options.sources) {
         const bool standardInput = source == "-";
         ui.beginSource(source, standardInput);
-        std::optional<StandardInputCopy> copy;
-        if (standardInput) {
-            std::string error;
-            copy = StandardInputCopy::make(in, error);
-            if (!copy) {
-                ui.reportSourceFailure("cannot read standard input: " + error);
-                ++failed;
-                continue;
-            }
-        }
-        const SingleSource list(copy ? copy->path() : folder.resolve(source));
+        const SingleSource list(standardInput ? CliSources::kStandardInput : folder.resolve(source));
         // The save question's folder is not used: outputs go where -o or -d or the current
         // folder says.
-        if (!engine::RunConversion(list, std::string(), settings, ui, outputs))
-            ui.reportSourceFailure("cannot convert '" + source +
-                                   "': another conversion is under way");
+        converter.RunConversion(list, std::string(), settings, ui);
         if (ui.sourceFailed())
             ++failed;
     }

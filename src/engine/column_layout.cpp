@@ -57,14 +57,9 @@ void addBlankColumn(const PageGeometry& geometry, PageRows& rows) {
             rows.prepend(r, first, second);
         return;
     }
-    if (geometry.spacer.size() == 1) {
-        const char blank = geometry.spacer[0];
-        for (int r = 0; r < rowCount; ++r)
-            rows.prepend(r, blank);
-        return;
-    }
+    const char blank = geometry.spacer[0];
     for (int r = 0; r < rowCount; ++r)
-        rows.prepend(r, geometry.spacer);
+        rows.prepend(r, blank);
 }
 
 } // namespace

@@ -5,10 +5,10 @@
 #include "header_recognition.h"
 #include "output_name.h"
 #include "page_writer.h"
-#include "source_reader.h"
 #include "text_normalization.h"
-#include "platform/file_names.h"
+#include "text_stream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -17,27 +17,8 @@
 namespace engine {
 namespace {
 
-// Status messages, Shift_JIS.
-constexpr const char* kStatusConfirmHeader = "\x83\x77\x83\x62\x83\x5f\x82\xcc\x94\x46\x8e\xaf\x8c\x8b\x89\xca\x82\xf0\x8a\x6d\x94\x46\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2"; // ヘッダの認識結果を確認してください
-constexpr const char* kStatusChooseName = "\x95\xdb\x91\xb6\x83\x74\x83\x40\x83\x43\x83\x8b\x96\xbc\x82\xf0\x90\xdd\x92\xe8\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2"; // 保存ファイル名を設定してください
-constexpr const char* kStatusCancelled = "\x83\x52\x83\x93\x83\x6f\x81\x5b\x83\x67\x8f\x88\x97\x9d\x82\xf0\x92\x86\x92\x66\x82\xb5\x82\xdc\x82\xb5\x82\xbd"; // コンバート処理を中断しました
-constexpr const char* kStatusReading = "\x95\xcf\x8a\xb7\x82\xb7\x82\xe9\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xf1\x82\xc5\x82\xa2\x82\xdc\x82\xb7"; // 変換するファイルを読み込んでいます
-constexpr const char* kStatusPreparing = "\x83\x52\x83\x93\x83\x6f\x81\x5b\x83\x67\x91\x4f\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7"; // コンバート前処理中です
-constexpr const char* kStatusConverting = "\x83\x52\x83\x93\x83\x6f\x81\x5b\x83\x67\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7"; // コンバート処理中です
-constexpr const char* kStatusDone = "\x83\x52\x83\x93\x83\x6f\x81\x5b\x83\x67\x82\xaa\x8a\xae\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82\xbd"; // コンバートが完了しました
-
 // Output is handed to the file in pieces of about this size.
 constexpr std::size_t kWriteChunk = 1 << 20;
-
-bool g_running = false;
-
-class RunningFlag {
-public:
-    RunningFlag() { g_running = true; }
-    ~RunningFlag() { g_running = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-};
 
 // Where the file name starts in a path: after the last folder separator, which is "/" here and
 // also "\\" on systems that use that one.
@@ -53,9 +34,10 @@ std::string fileNameOf(const std::string& path) { return path.substr(fileNameSta
 // only when every one of them is complete, so a failure midway replaces nothing.
 class PageOutput {
 public:
-    PageOutput(const PageGeometry& geometry, const std::string& text, const settings::Settings& live,
-               ConversionUi& ui, OutputFiles& outputs)
-        : m_geometry(geometry), m_text(text), m_live(live), m_ui(ui), m_outputs(outputs) {}
+    PageOutput(const PageGeometry& geometry, const std::string& text, std::int64_t expectedPages,
+               const settings::Settings& live, ConversionUi& ui, OutputFiles& outputs)
+        : m_geometry(geometry), m_text(text), m_expectedPages(expectedPages), m_live(live),
+          m_ui(ui), m_outputs(outputs) {}
 
     bool writeUnsplit(const std::string& path);
     bool writeSplit(const std::string& chosenPath);
@@ -67,7 +49,7 @@ private:
     bool flush(bool all);
     bool closeFile();
     bool commitAll();
-    void reportProgress();
+    void pageWritten();
     bool fail(Failure::Action action, const std::string& path, std::string reason) {
         m_failure = {action, path, std::move(reason)};
         return false;
@@ -75,13 +57,14 @@ private:
 
     const PageGeometry& m_geometry;
     const std::string& m_text;
+    std::int64_t m_expectedPages;
     const settings::Settings& m_live;
     ConversionUi& m_ui;
     OutputFiles& m_outputs;
 
     LayoutState m_state;
     PageRows m_rows;
-    int m_percentShown = -1;
+    std::int64_t m_pagesWritten = 0;
     std::string m_buffer;
     std::string m_currentPath;
     std::unique_ptr<OutputFile> m_current;
@@ -89,14 +72,9 @@ private:
     Failure m_failure{Failure::Action::WriteOutput, {}, {}};
 };
 
-void PageOutput::reportProgress() {
-    const std::int64_t total = std::max<std::int64_t>(1, m_geometry.textLength - 1);
-    const std::int64_t done = std::min<std::int64_t>(total, m_state.textCursor - 1);
-    const int percent = static_cast<int>(done * 100 / total);
-    if (percent != m_percentShown) {
-        m_percentShown = percent;
-        m_ui.ShowProgress(done, total);
-    }
+void PageOutput::pageWritten() {
+    ++m_pagesWritten;
+    m_ui.ShowProgress(m_pagesWritten, std::max(m_pagesWritten, m_expectedPages));
 }
 
 bool PageOutput::open(const std::string& path) {
@@ -151,7 +129,7 @@ bool PageOutput::writeUnsplit(const std::string& path) {
         m_ui.ProcessPendingEvents();
         exhausted = LayoutPage(spaceline, m_geometry, m_text, m_rows, m_state);
         WritePage(m_geometry, m_buffer, m_rows);
-        reportProgress();
+        pageWritten();
         if (!flush(false))
             return false;
     }
@@ -165,6 +143,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
     const bool bySize = pagesPerFile * m_geometry.rowCount * 42 < m_geometry.textLength;
     const std::int64_t pages =
         CountPages(m_geometry, UsesPackedLayout(m_live.spaceline), m_text, &m_ui);
+    m_expectedPages = pages;
     const bool numbered = bySize || pages > pagesPerFile;
     std::vector<std::string> paths;
     if (numbered) {
@@ -187,7 +166,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
             m_ui.ProcessPendingEvents();
             exhausted = LayoutPage(m_live.spaceline, m_geometry, m_text, m_rows, m_state);
             WritePage(m_geometry, m_buffer, m_rows);
-            reportProgress();
+            pageWritten();
             if (!flush(false))
                 return false;
             if (exhausted)
@@ -199,76 +178,123 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
     return commitAll();
 }
 
-void convertEntry(const std::string& sourcePath, const std::string& initialFolder,
-                  const PageGeometry& runGeometry, const settings::Settings& live, ConversionUi& ui,
-                  OutputFiles& outputs) {
+// The pages the layout will make of a normalised text of `cells` cells (the end byte among them):
+// a full page holds a fixed number of cells, and the end is found on the page after the last
+// full one.
+std::int64_t expectedPages(const PageGeometry& geometry, int spaceline, std::int64_t cells) {
+    const std::int64_t textColumns =
+        UsesPackedLayout(spaceline) ? PackedColumns(geometry) : geometry.columnSlots / 2;
+    return std::max<std::int64_t>(cells - 1, 0) / (textColumns * LaidOutRows(geometry)) + 1;
+}
+
+// One entry of the run. Its source is read once: the title and author are recognised in the text
+// that is then converted.
+class EntryConversion {
+public:
+    EntryConversion(std::string sourcePath, const std::string& initialFolder,
+                    const PageGeometry& geometry, const settings::Settings& live, ConversionUi& ui,
+                    SourceFiles& sources, OutputFiles& outputs)
+        : m_sourcePath(std::move(sourcePath)), m_initialFolder(initialFolder),
+          m_geometry(geometry), m_live(live), m_ui(ui), m_sources(sources), m_outputs(outputs) {}
+
+    void run();
+
+private:
+    bool readSource();
+    void abandon(const Failure& failure);
+
+    const std::string m_sourcePath;
+    const std::string& m_initialFolder;
+    const PageGeometry& m_geometry;
+    const settings::Settings& m_live;
+    ConversionUi& m_ui;
+    SourceFiles& m_sources;
+    OutputFiles& m_outputs;
+
+    std::optional<std::string> m_text; // as read, once read
+    bool m_busy = false;
+};
+
+bool EntryConversion::readSource() {
+    if (m_text)
+        return true;
+    SourceText source = m_sources.read(m_sourcePath, m_ui);
+    if (!source.ok) {
+        abandon({Failure::Action::ReadSource, m_sourcePath, std::move(source.reason)});
+        return false;
+    }
+    m_text = std::move(source.text);
+    return true;
+}
+
+void EntryConversion::abandon(const Failure& failure) {
+    if (m_busy)
+        m_ui.SetBusyCursor(false);
+    m_busy = false;
+    m_ui.ReportFailure(failure);
+    m_ui.ShowStage(Stage::Cancelled);
+}
+
+void EntryConversion::run() {
     std::int32_t headLength = 0;
     std::string headerBlock;
-    std::string proposedName = fileNameOf(sourcePath);
+    std::string proposedName = fileNameOf(m_sourcePath);
 
-    if (live.useheader) {
-        HeaderInfo info;
-        const HeaderRecognition head = RecognizeHeader(sourcePath, info, ui);
-        if (!head.readable) {
-            ui.ReportFailure({Failure::Action::ReadSource, sourcePath, head.reason});
-            ui.ShowStatus(kStatusCancelled, true);
+    if (m_live.useheader) {
+        if (!readSource())
             return;
-        }
-        ui.ShowStatus(kStatusConfirmHeader, false);
-        if (ConfirmHeader(info.title, info.author, ui)) {
-            if (live.useheadertofile)
-                proposedName = platform::FileNameFromShiftJis(ProposeOutputName(info.title, info.author));
-            headerBlock = BuildHeaderBlock(info.title, info.author, runGeometry.rowCount);
-            headLength = head.headLength;
+        HeaderInfo info;
+        const std::int32_t recognised = RecognizeHeader(*m_text, info);
+        m_ui.ShowStage(Stage::ConfirmingHeader);
+        if (m_ui.ConfirmHeader({info.title, info.author})) {
+            if (m_live.useheadertofile)
+                proposedName = m_outputs.fileNameFromShiftJis(ProposeOutputName(info.title, info.author));
+            headerBlock = BuildHeaderBlock(info.title, info.author, m_geometry.rowCount);
+            headLength = recognised;
         }
     }
 
-    ui.ShowStatus(kStatusChooseName, false);
-    const std::optional<std::string> outputPath = ui.AskOutputPath(proposedName, initialFolder);
+    m_ui.ShowStage(Stage::ChoosingOutput);
+    const std::optional<std::string> outputPath = m_ui.AskOutputPath(proposedName, m_initialFolder);
     if (!outputPath) {
-        ui.ShowStatus(kStatusCancelled, true);
+        m_ui.ShowStage(Stage::Cancelled);
         return;
     }
 
-    ui.SetBusyCursor(true);
-    ui.ShowStatus(kStatusReading, false);
-    std::string error;
-    // An accepted title page takes the place of the head lines as the text is read.
-    std::optional<std::string> text = ReadSourceText(sourcePath, ui, error, headerBlock,
-                                                     static_cast<std::size_t>(headLength));
-    auto abandon = [&](const Failure& failure) {
-        ui.SetBusyCursor(false);
-        ui.ReportFailure(failure);
-        ui.ShowStatus(kStatusCancelled, true);
-    };
-    if (!text) {
-        abandon({Failure::Action::ReadSource, sourcePath, error});
+    m_ui.SetBusyCursor(true);
+    m_busy = true;
+    m_ui.ShowStage(Stage::Reading);
+    if (!readSource())
         return;
-    }
+    std::string& text = *m_text;
 
-    ui.ShowStatus(kStatusPreparing, false);
+    m_ui.ShowStage(Stage::Preparing);
+    if (!headerBlock.empty())
+        SpliceHeaderBlock(text, headLength, headerBlock);
+    text += kEndByte;
     // The normalisation takes LF, CR LF and a lone CR alike as one line break, which is what the
     // line-break step would make of them, so the text goes through in a single pass.
-    if (live.usereturn)
-        NormalizeVerse(runGeometry, *text, ui);
-    else
-        NormalizeProse(runGeometry, *text, ui);
+    const std::int64_t cells = m_live.usereturn ? NormalizeVerse(m_geometry, text, m_ui)
+                                                : NormalizeProse(m_geometry, text, m_ui);
 
-    ui.ShowStatus(kStatusConverting, false);
-    if (text->size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        abandon({Failure::Action::ReadSource, sourcePath, std::strerror(EFBIG)});
+    m_ui.ShowStage(Stage::Converting);
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        abandon({Failure::Action::ReadSource, m_sourcePath, std::strerror(EFBIG)});
         return;
     }
-    PageGeometry geometry = runGeometry;
-    geometry.textLength = static_cast<std::int32_t>(text->size());
-    PageOutput output(geometry, *text, live, ui, outputs);
-    const bool written = live.usedivision ? output.writeSplit(*outputPath) : output.writeUnsplit(*outputPath);
+    PageGeometry geometry = m_geometry;
+    geometry.textLength = static_cast<std::int32_t>(text.size());
+    PageOutput output(geometry, text, expectedPages(geometry, m_live.spaceline, cells), m_live,
+                      m_ui, m_outputs);
+    const bool written =
+        m_live.usedivision ? output.writeSplit(*outputPath) : output.writeUnsplit(*outputPath);
     if (!written) {
         abandon(output.failure());
         return;
     }
-    ui.SetBusyCursor(false);
-    ui.ShowStatus(kStatusDone, true);
+    m_ui.SetBusyCursor(false);
+    m_busy = false;
+    m_ui.ShowStage(Stage::Done);
 }
 
 } // namespace
@@ -280,26 +306,23 @@ std::string NumberedOutputName(const std::string& chosenPath, int fileNumber) {
     return stem + "_" + std::to_string(fileNumber) + ".txt";
 }
 
-bool ConversionRunning() { return g_running; }
-
-bool RunConversion(const FileList& files, const std::string& infoCarryHome,
-                   const settings::Settings& live, ConversionUi& ui, OutputFiles& outputs) {
-    if (g_running)
+bool Converter::RunConversion(const FileList& files, const std::string& infoCarryHome,
+                              const settings::Settings& live, ConversionUi& ui) {
+    if (m_running)
         return false;
-    RunningFlag running;
+    m_running = true;
+    struct RunningFlag {
+        bool& flag;
+        ~RunningFlag() { flag = false; }
+    } running{m_running};
     const std::string initialFolder = live.savepath.empty() ? infoCarryHome : live.savepath;
     const PageGeometry geometry = MakePageGeometry(live.gyokan, live.charsize, live.spaceline);
     for (std::size_t i = 0; i < files.count(); ++i) {
         if (files.isSelected(i))
-            convertEntry(files.path(i), initialFolder, geometry, live, ui, outputs);
+            EntryConversion(files.path(i), initialFolder, geometry, live, ui, m_sources, m_outputs)
+                .run();
     }
     return true;
-}
-
-bool RunConversion(const FileList& files, const std::string& infoCarryHome,
-                   const settings::Settings& live, ConversionUi& ui) {
-    FileSystemOutputFiles outputs;
-    return RunConversion(files, infoCarryHome, live, ui, outputs);
 }
 
 } // namespace engine

@@ -5,25 +5,43 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace engine {
 
 // Something that went wrong with one file: which file, what the program was doing, and the
 // system's reason. The window shows it in a message box, the command-line tool on stderr.
 struct Failure {
-    enum class Action { ReadSource, WriteOutput, ReplaceOutput, OutputExists, ReadSettings, WriteSettings };
+    enum class Action { ReadSource, WriteOutput, OutputExists, ReadSettings, WriteSettings };
     Action action;
     std::string path;   // as the file system names it
-    std::string reason; // the system's words (strerror), UTF-8
+    std::string reason; // the system's words
 };
 
-// What the conversion run needs of the user interface. Texts the engine hands over (status
-// messages, questions, captions, proposed names made from a title) are Shift_JIS bytes, as the
-// program has always kept them; paths are the file system's own bytes.
+// Where one entry of a run stands. Each front end turns a stage into its own words.
+enum class Stage {
+    ConfirmingHeader, // the recognised title and author are put to the user
+    ChoosingOutput,   // the save question is open
+    Reading,          // the source is being read
+    Preparing,        // title page, line breaks, normalisation
+    Converting,       // pages are laid out and written
+    Done,             // the entry's output is in place
+    Cancelled,        // the entry was given up: save question cancelled, or a failure
+};
+
+// The recognised head of a text, put to the user for confirmation. Shift_JIS bytes.
+struct HeaderQuestion {
+    std::string_view title;
+    std::string_view author;
+};
+
+// What the conversion run needs of the user interface: questions, and events it reports. The
+// engine holds no wording: texts it hands over are the text's own bytes (Shift_JIS), paths the
+// file system's bytes.
 class ConversionUi : public EventPump {
 public:
-    // A modal Yes/No question (Yes is the default, no icon). True for Yes.
-    virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // Are these the title and author? True for Yes.
+    virtual bool ConfirmHeader(const HeaderQuestion& question) = 0;
 
     // A modal save question: the proposed file name (no folder; file-system bytes) in the initial
     // folder. Returns the chosen full path, or nothing when the user cancels.
@@ -32,18 +50,17 @@ public:
 
     virtual void SetBusyCursor(bool on) = 0;
 
-    // A status-line message; with `revert` the line returns to its idle text after a second.
-    virtual void ShowStatus(const std::string& message, bool revert) = 0;
+    virtual void ShowStage(Stage stage) = 0;
 
-    // A failure the user must hear of; the run goes on with the next entry.
-    virtual void ReportFailure(const Failure& failure) = 0;
-
-    // How far the pages of the current source have come: bytes of its text laid out so far, of
-    // `total`. Called when the percentage changes.
+    // Pages of the current entry written so far, of about `total` (the total is counted before
+    // the first page; settings changed during the run may move it, never below `done`).
     virtual void ShowProgress(std::int64_t done, std::int64_t total) {
         (void)done;
         (void)total;
     }
+
+    // A failure the user must hear of; the run goes on with the next entry.
+    virtual void ReportFailure(const Failure& failure) = 0;
 };
 
 } // namespace engine

@@ -9,20 +9,6 @@ constexpr std::string_view kFullWidthSpace = "\x81\x40"; // 　
 
 } // namespace
 
-bool ConfirmHeader(std::string_view title, std::string_view author, ConversionUi& ui) {
-    std::string question = "\x83\x5e\x83\x43\x83\x67\x83\x8b\x20\x81\x46\x20"; // "タイトル ： "
-    question.append(title);
-    question.append("\n\x92\x98\x8e\xd2\x20\x81\x46\x20"); // "\n著者 ： "
-    question.append(author);
-    // "\n\nと認識しました。これで正しいですか？"
-    question.append("\n\n\x82\xc6\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42"
-                    "\x82\xb1\x82\xea\x82\xc5\x90\xb3\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9"
-                    "\x81\x48");
-    const std::string caption =
-        "\x83\x77\x83\x62\x83\x5f\x94\x46\x8e\xaf\x8c\x8b\x89\xca"; // "ヘッダ認識結果"
-    return ui.AskYesNo(question, caption);
-}
-
 std::string BuildHeaderBlock(std::string_view title, std::string_view author,
                              std::int32_t rowCount) {
     // Every 2 * rowCount bytes of title fill about one more column of the page; a closing LF is

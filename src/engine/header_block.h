@@ -1,15 +1,10 @@
 #pragma once
 
-#include "conversion_ui.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace engine {
-
-// Asks the user whether title and author were recognised rightly. True for Yes.
-bool ConfirmHeader(std::string_view title, std::string_view author, ConversionUi& ui);
 
 // The small title page put in place of the head lines: four LFs, two full-width spaces, the title,
 // two LFs, seven full-width spaces, the author, and eight closing LFs less one for each further

@@ -2,11 +2,6 @@
 
 #include "sjis.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
 namespace engine {
 namespace {
 
@@ -40,21 +35,6 @@ std::string_view fileNameSafeForm(unsigned char b) {
     default:
         return {};
     }
-}
-
-// Appends the bytes of `chunk` to `head` as a text stream delivers them: CRs are dropped and the
-// first 0x1A ends the text. Returns true once nothing more is wanted (0x1A met or head full).
-bool appendTextStreamHead(std::string& head, std::string_view chunk) {
-    for (const char c : chunk) {
-        if (c == '\x1a')
-            return true;
-        if (c == '\r')
-            continue;
-        head.push_back(c);
-        if (head.size() == kHeadSize)
-            return true;
-    }
-    return false;
 }
 
 // The scan works on a working copy of the head in which every LF is a CR LF pair and every
@@ -105,46 +85,10 @@ std::int32_t scanHead(std::string_view head, HeaderInfo& info) {
     return 0;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 } // namespace
 
-std::int32_t RecognizeHeaderBytes(std::string_view fileBytes, HeaderInfo& info) {
-    std::string head;
-    head.reserve(kHeadSize);
-    appendTextStreamHead(head, fileBytes);
-    return scanHead(head, info);
-}
-
-HeaderRecognition RecognizeHeader(const std::string& path, HeaderInfo& info, EventPump& pump) {
-    HeaderRecognition result;
-    pump.ProcessPendingEvents();
-    errno = 0;
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        const int error = errno;
-        result.reason = std::strerror(error != 0 ? error : EIO);
-        return result;
-    }
-    // CRs do not count towards the head, so a file full of them may need more than one block.
-    std::string head;
-    head.reserve(kHeadSize);
-    char block[1024];
-    for (;;) {
-        const std::size_t got = std::fread(block, 1, sizeof block, file.get());
-        if (appendTextStreamHead(head, std::string_view(block, got)) || got < sizeof block)
-            break;
-    }
-    if (std::ferror(file.get())) {
-        const int error = errno;
-        result.reason = std::strerror(error != 0 ? error : EIO);
-        return result;
-    }
-    result.readable = true;
-    result.headLength = scanHead(head, info);
-    return result;
+std::int32_t RecognizeHeader(std::string_view textAsRead, HeaderInfo& info) {
+    return scanHead(textAsRead.substr(0, kHeadSize), info);
 }
 
 } // namespace engine

@@ -22,11 +22,14 @@ public:
     virtual bool commit(std::string& error) = 0;
 };
 
-// Where a run's output files go. The window and the tests use the file system as it is; the
-// command-line tool adds its own rules (no replacing without --force, standard output).
+// Where a run's output files go: the file system, with the command-line tool's rules on top (no
+// replacing without --force, standard output), or failures made to order in tests.
 class OutputFiles {
 public:
     virtual ~OutputFiles() = default;
+
+    // A proposed name made from a title (Shift_JIS) as a file name of this file system.
+    virtual std::string fileNameFromShiftJis(std::string_view sjis) const = 0;
 
     // Called once per source with every path it is about to write, before any is created.
     // Returning a reason refuses the source: nothing of it is written.
@@ -37,12 +40,6 @@ public:
 
     // Starts writing `path`; null with the system's reason in `error` when that cannot be done.
     virtual std::unique_ptr<OutputFile> create(const std::string& path, std::string& error) = 0;
-};
-
-// The file system: a temporary file in the same folder, renamed over the final path when complete.
-class FileSystemOutputFiles : public OutputFiles {
-public:
-    std::unique_ptr<OutputFile> create(const std::string& path, std::string& error) override;
 };
 
 } // namespace engine

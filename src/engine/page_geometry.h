@@ -27,9 +27,6 @@ PageGeometry MakePageGeometry(int gyokan, int charsize, int spaceline);
 // Whether `spaceline` asks for pages without blank columns.
 constexpr bool UsesPackedLayout(int spaceline) { return spaceline == 2; }
 
-// Bytes of one written page: a CR LF, then rowCount rows of 40 bytes and CR LF.
-constexpr std::int64_t PageBytesOnDisk(std::int32_t rowCount) { return 2 + 42 * std::int64_t(rowCount); }
-
 inline constexpr int kRowWidth = 40;
 inline constexpr int kMaxRows = 32;
 
@@ -54,16 +51,12 @@ public:
 
     void clear() { m_start.fill(kRowWidth); }
 
-    // Puts `cell` at the start of row i.
+    // Puts `cell` (one or two bytes) at the start of row i.
     void prepend(int row, std::string_view cell) {
-        if (cell.size() == 2) {
+        if (cell.size() == 2)
             prepend(row, cell[0], cell[1]);
-        } else if (cell.size() == 1) {
+        else
             prepend(row, cell[0]);
-        } else {
-            for (auto it = cell.rbegin(); it != cell.rend(); ++it)
-                prepend(row, *it);
-        }
     }
     void prepend(int row, char byte) { m_bytes[row][--m_start[row]] = byte; }
     void prepend(int row, char first, char second) {

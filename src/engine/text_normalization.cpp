@@ -17,8 +17,8 @@ bool endsWithPair(const std::string& s, unsigned char first, unsigned char secon
     return s.size() >= 2 && pairAt(s, s.size() - 2, first, second);
 }
 
-// Bytes of the line break at i: CR LF, or a lone LF or CR (texts that have not been through
-// ConvertLineBreaks give the same result as those that have), 0 when there is none.
+// Bytes of the line break at i: CR LF, or a lone LF or CR (a text as read has LF line breaks; the
+// line-break step of old made each of them CR LF, with the same result), 0 when there is none.
 std::size_t lineBreakLengthAt(std::string_view s, std::size_t i) {
     const unsigned char b = byteAt(s, i);
     if (b == '\n')
@@ -71,7 +71,7 @@ std::size_t outputBound(std::string_view in, std::int64_t n, EventPump& pump) {
 
 // The scan both passes share. The output is built in one pass; the cell counter t counts every
 // cell written, inserted spaces included, so columns end where the layout will end them.
-void normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump) {
+std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump) {
     const std::string_view in = text;
     const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo below needs a column
     std::string out;
@@ -110,41 +110,17 @@ void normalize(Mode mode, const PageGeometry& geometry, std::string& text, Event
         }
     }
     text = std::move(out);
+    return t;
 }
 
 } // namespace
 
-void ConvertLineBreaks(std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    const std::string_view in = text;
-    std::size_t runStart = 0;
-    std::size_t i = 0;
-    while (i < in.size()) {
-        const unsigned char b = byteAt(in, i);
-        if (isLeadByte(b)) {
-            i += 2; // its second byte is never a line break
-            continue;
-        }
-        if (b != '\n' && b != '\r') {
-            ++i;
-            continue;
-        }
-        out.append(in.substr(runStart, i - runStart));
-        out.append("\r\n");
-        i += (b == '\r' && i + 1 < in.size() && byteAt(in, i + 1) == '\n') ? 2 : 1;
-        runStart = i;
-    }
-    out.append(in.substr(std::min(runStart, in.size())));
-    text = std::move(out);
+std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
+    return normalize(Mode::Verse, geometry, text, pump);
 }
 
-void NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
-    normalize(Mode::Verse, geometry, text, pump);
-}
-
-void NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
-    normalize(Mode::Prose, geometry, text, pump);
+std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
+    return normalize(Mode::Prose, geometry, text, pump);
 }
 
 } // namespace engine

@@ -174,37 +174,4 @@ int ProfileIntFromValue(std::string_view value) {
     return static_cast<std::int32_t>(number);
 }
 
-int ReadProfileInt(const std::string& path, std::string_view section, std::string_view key,
-                   int defaultValue) {
-    const FileBytes file = ReadWholeFile(path);
-    if (file.outcome != FileBytes::Outcome::Read)
-        return defaultValue;
-    const IniDocument document(file.bytes);
-    const auto value = document.value(section, key);
-    if (!value || value->empty())
-        return defaultValue;
-    return ProfileIntFromValue(*value);
-}
-
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue) {
-    std::string_view result = defaultValue;
-    const FileBytes file = ReadWholeFile(path);
-    const IniDocument document(file.outcome == FileBytes::Outcome::Read ? file.bytes : "");
-    if (const auto value = document.value(section, key))
-        result = *value;
-    return std::string(result.substr(0, kMaxProfileValueBytes));
-}
-
-WriteStatus WriteProfileString(const std::string& path, std::string_view section,
-                               std::string_view key, std::string_view value) {
-    const FileBytes file = ReadWholeFile(path);
-    if (file.outcome == FileBytes::Outcome::Unreadable)
-        return WriteStatus::Failure(file.reason);
-    IniDocument document(file.bytes);
-    if (WriteStatus status = document.setValue(section, key, value); !status.ok)
-        return status;
-    return ReplaceFileContents(path, document.toBytes());
-}
-
 } // namespace settings

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_io.h"
+#include "files/atomic_file.h"
 
 #include <cstddef>
 #include <optional>
@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace settings {
+
+using files::WriteStatus;
 
 // Longest value a profile string read returns: a Windows profile buffer of 260 bytes less its
 // terminating zero.
@@ -44,20 +46,5 @@ private:
 // What Windows' GetPrivateProfileInt makes of a value: optional sign and decimal digits read as a
 // 32-bit number (wrapping as the 32 bits do); anything else reads as 0.
 int ProfileIntFromValue(std::string_view value);
-
-// GetPrivateProfileInt: the default for a missing or unreadable file, a missing section or key,
-// or an empty value.
-int ReadProfileInt(const std::string& path, std::string_view section, std::string_view key,
-                   int defaultValue);
-
-// GetPrivateProfileString with a 260-byte buffer: the value, or the default when it is missing,
-// cut to kMaxProfileValueBytes bytes.
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue);
-
-// WritePrivateProfileString, done safely: the whole new file is written beside the old one and
-// renamed into place. A file that exists but cannot be read is not overwritten.
-WriteStatus WriteProfileString(const std::string& path, std::string_view section,
-                               std::string_view key, std::string_view value);
 
 } // namespace settings

@@ -22,13 +22,4 @@ std::optional<int> PageSizeEstimateKb(int gyokan, int charsize, int pagesPerFile
     return static_cast<int>(bytes / 1024);
 }
 
-std::string PageSizeLabelText(int kilobytes) {
-    // "ページごと (" in Shift_JIS: ペ 83 79, ー 81 5B, ジ 83 57, ご 82 B2, と 82 C6.
-    return "\x83\x79\x81\x5B\x83\x57\x82\xB2\x82\xC6 (" + std::to_string(kilobytes) + "KB)";
-}
-
-std::string PageSizeLabelTextUtf8(int kilobytes) {
-    return "ページごと (" + std::to_string(kilobytes) + "KB)";
-}
-
 } // namespace settings

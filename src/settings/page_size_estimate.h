@@ -1,7 +1,6 @@
 #pragma once
 
 #include <optional>
-#include <string>
 
 namespace settings {
 
@@ -15,12 +14,5 @@ std::optional<int> BytesPerPage(int gyokan, int charsize);
 // bytes per page, divided by 1024 with the remainder dropped. Nothing for a line spacing outside
 // 0 to 4, where the label is left as it is.
 std::optional<int> PageSizeEstimateKb(int gyokan, int charsize, int pagesPerFile);
-
-// The label beside the pages-per-file count: "ページごと (" + kilobytes + "KB)", with a one-byte
-// space and parentheses. As Shift_JIS bytes, the program's own text.
-std::string PageSizeLabelText(int kilobytes);
-
-// The same label as UTF-8, for the window.
-std::string PageSizeLabelTextUtf8(int kilobytes);
 
 } // namespace settings

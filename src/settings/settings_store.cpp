@@ -1,4 +1,6 @@
-#include "settings.h"
+#include "settings_store.h"
+
+#include "files/file_bytes.h"
 
 #include "ini_file.h"
 #include "utf8_prefix.h"
@@ -56,16 +58,16 @@ Settings SettingsFromIniBytes(std::string_view bytes) {
 
 SettingsFileLoad LoadSettingsFile(const std::string& path) {
     SettingsFileLoad load;
-    FileBytes file = ReadWholeFile(path);
+    files::FileBytes file = files::ReadWholeFile(path);
     switch (file.outcome) {
-    case FileBytes::Outcome::Read:
+    case files::FileBytes::Outcome::Read:
         load.outcome = SettingsFileLoad::Outcome::Read;
         load.settings = SettingsFromDocument(IniDocument(file.bytes));
         break;
-    case FileBytes::Outcome::Missing:
+    case files::FileBytes::Outcome::Missing:
         load.outcome = SettingsFileLoad::Outcome::Missing;
         break;
-    case FileBytes::Outcome::Unreadable:
+    case files::FileBytes::Outcome::Unreadable:
         load.outcome = SettingsFileLoad::Outcome::Unreadable;
         load.reason = std::move(file.reason);
         break;
@@ -77,8 +79,8 @@ Settings LoadSettings(const std::string& path) { return LoadSettingsFile(path).s
 
 WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
     // Never replace a file whose other sections could not be read: they would be lost.
-    const FileBytes file = ReadWholeFile(path);
-    if (file.outcome == FileBytes::Outcome::Unreadable)
+    const files::FileBytes file = files::ReadWholeFile(path);
+    if (file.outcome == files::FileBytes::Outcome::Unreadable)
         return WriteStatus::Failure(file.reason);
     IniDocument document(file.bytes);
 
@@ -100,7 +102,7 @@ WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
         if (WriteStatus status = document.setValue(kSettingsSection, key, value); !status.ok)
             return status;
     }
-    return ReplaceFileContents(path, document.toBytes());
+    return files::ReplaceFileContents(path, document.toBytes());
 }
 
 } // namespace settings

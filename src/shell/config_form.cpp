@@ -1,8 +1,9 @@
 #include "shell/config_form.h"
 
 #include "settings/page_size_estimate.h"
+#include "settings/settings_store.h"
 #include "shell/dialog_service.h"
-#include "shell/failure_text.h"
+#include "shell/conversion_texts.h"
 #include "shell/fonts.h"
 #include "shell/text_codec.h"
 
@@ -441,7 +442,8 @@ void TConfigForm::UpdatePageSizeLabel() {
         m_lineSpace->checkedId(), m_charSize->checkedId(), m_udDivide->position());
     if (!kilobytes)
         return;
-    m_lblKB->setText(QString::fromStdString(settings::PageSizeLabelTextUtf8(*kilobytes)));
+    // A one-byte space and parentheses.
+    m_lblKB->setText(QStringLiteral("ページごと (%1KB)").arg(*kilobytes));
     m_lblKB->adjustSize();
 }
 

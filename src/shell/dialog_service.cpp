@@ -76,4 +76,8 @@ QString QtDialogService::getExistingDirectory(QWidget* parent, const QString& in
     return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
 }
 
+void QtDialogService::execDialog(QDialog& dialog) {
+    dialog.exec();
+}
+
 } // namespace shell

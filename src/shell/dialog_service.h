@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 namespace shell {
@@ -36,6 +37,8 @@ class DialogService {
     virtual QString getSaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     // One folder of the file system; empty when cancelled.
     virtual QString getExistingDirectory(QWidget* parent, const QString& instruction) = 0;
+    // Shows one of the program's own dialogs modally and returns when it is closed.
+    virtual void execDialog(QDialog& dialog) = 0;
 };
 
 // The real dialogs: the platform's native ones where it has them.
@@ -47,6 +50,7 @@ class QtDialogService final : public DialogService {
     QStringList getOpenFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString getSaveFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString getExistingDirectory(QWidget* parent, const QString& instruction) override;
+    void execDialog(QDialog& dialog) override;
 };
 
 } // namespace shell

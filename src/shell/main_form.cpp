@@ -3,9 +3,9 @@
 #include "engine/conversion_run.h"
 #include "shell/config_form.h"
 #include "shell/dialog_service.h"
-#include "shell/failure_text.h"
+#include "files/source_files.h"
+#include "shell/conversion_texts.h"
 #include "shell/fonts.h"
-#include "shell/preview_text.h"
 #include "shell/qt_conversion_ui.h"
 #include "shell/status_line.h"
 #include "shell/text_codec.h"
@@ -32,8 +32,12 @@
 namespace shell {
 namespace {
 
+const QString kVersion = QStringLiteral(PAGELUME_VERSION);
 const QString kAuthorLine = QStringLiteral("作者：Pagelume 開発チーム");
 const QString kWebSite = QStringLiteral("（公開準備中）"); // no public site yet
+
+// The preview shows at most this many bytes of a text as read.
+constexpr std::size_t kPreviewBytes = 10000;
 
 // The list as the conversion run reads it: live, so removals during the run shorten it. Once
 // the window is closing it reads as empty, so the run stops after the entry it is working on.
@@ -78,9 +82,10 @@ QString withUnixLineEnds(QString text) {
 } // namespace
 
 TMainForm::TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_setup(std::move(setup)) {
+    : QMainWindow(parent), m_dialogs(dialogs), m_setup(std::move(setup)),
+      m_converter(m_sources, m_outputs) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Pagelume for infoCarry  Version 2.0.1"));
+    setWindowTitle(QStringLiteral("Pagelume for infoCarry  Version ") + kVersion);
     setFont(ProportionalGothic());
     buildMenus();
     buildCoolBar();
@@ -297,7 +302,7 @@ void TMainForm::mnuFileOpenClick() {
 }
 
 void TMainForm::tbtnResetClick() {
-    if (m_running || engine::ConversionRunning() || !m_configForm)
+    if (m_running || m_converter.running() || !m_configForm)
         return;
     m_running = true;
     updateConvertButton();
@@ -311,7 +316,7 @@ void TMainForm::tbtnResetClick() {
     ListFileList files(*m_lstFilename, m_closing);
     QtConversionUi ui(m_dialogs, this,
                       [this](const QString& text, bool revert) { ShowStatus(text, revert); });
-    engine::RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
+    m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
 }
 
 void TMainForm::mnuFileExitClick() {
@@ -321,7 +326,7 @@ void TMainForm::mnuFileExitClick() {
 void TMainForm::mnuConfigConfigClick() {
     ShowStatus(QStringLiteral("整形する際に使用する設定値を決めてください"), false);
     if (m_configForm)
-        m_configForm->exec();
+        m_dialogs.execDialog(*m_configForm);
     // Every edit is in force however the dialog was left.
     ShowStatus(QStringLiteral("設定を変更しました"), true);
 }
@@ -333,7 +338,8 @@ void TMainForm::ShowReadmeClick() {
 void TMainForm::mnuAboutClick() {
     const QString ideographicSpace(QChar(0x3000));
     const QString text = ideographicSpace.repeated(4) + QStringLiteral("Pagelume for infoCarry\n") +
-                         ideographicSpace.repeated(9) + QStringLiteral("Version 2.0.1\n") +
+                         ideographicSpace.repeated(9) + QStringLiteral("Version ") + kVersion +
+                         QStringLiteral("\n") +
                          QStringLiteral("\n") + ideographicSpace.repeated(5) + kAuthorLine +
                          QStringLiteral("\n\nWeb Site:\n") + ideographicSpace.repeated(2) +
                          kWebSite;
@@ -351,7 +357,7 @@ void TMainForm::lstFilenameClick() {
         return;
     }
     const std::string path = PathToBytes(focused->text());
-    const PreviewBytes preview = ReadPreviewBytes(path);
+    const files::TextHead preview = files::ReadTextHead(path, kPreviewBytes);
     if (!preview.opened) {
         m_memoContents->clear();
         m_dialogs.showError(

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/conversion_run.h"
+#include "files/output_files.h"
+#include "files/source_files.h"
 #include "platform/infocarry_home.h"
 
 #include <QMainWindow>
@@ -73,6 +76,9 @@ class TMainForm final : public QMainWindow {
     const MainFormSetup m_setup;
     TConfigForm* m_configForm = nullptr;
     std::string m_infoCarryHome; // file-system bytes, possibly empty
+    files::FileSystemSources m_sources;
+    files::FileSystemOutputFiles m_outputs;
+    engine::Converter m_converter;
 
     // The convert button is wanted after a click on an entry or select-all, until a removal;
     // it is held off while a run is under way so that no run starts inside another.

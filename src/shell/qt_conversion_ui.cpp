@@ -1,7 +1,7 @@
 #include "shell/qt_conversion_ui.h"
 
 #include "shell/dialog_service.h"
-#include "shell/failure_text.h"
+#include "shell/conversion_texts.h"
 #include "shell/text_codec.h"
 
 #include <QApplication>
@@ -29,8 +29,8 @@ void QtConversionUi::ProcessPendingEvents() {
     m_sinceEvents.restart();
 }
 
-bool QtConversionUi::AskYesNo(const std::string& text, const std::string& caption) {
-    return m_dialogs.askYesNo(m_parent, FromShiftJis(text), FromShiftJis(caption));
+bool QtConversionUi::ConfirmHeader(const engine::HeaderQuestion& question) {
+    return m_dialogs.askYesNo(m_parent, HeaderQuestionText(question), HeaderQuestionCaption());
 }
 
 std::optional<std::string> QtConversionUi::AskOutputPath(const std::string& proposedName,
@@ -57,14 +57,19 @@ void QtConversionUi::SetBusyCursor(bool on) {
         QApplication::restoreOverrideCursor();
 }
 
-void QtConversionUi::ShowStatus(const std::string& message, bool revert) {
-    m_lastStatus = FromShiftJis(message);
-    m_showStatus(m_lastStatus, revert);
+void QtConversionUi::ShowStage(engine::Stage stage) {
+    m_stageText = StageText(stage);
+    m_percentShown = -1;
+    m_showStatus(m_stageText, StageReverts(stage));
 }
 
 void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {
+    // The line changes only when the percentage does, not with every page.
     const std::int64_t percent = total > 0 ? done * 100 / total : 100;
-    m_showStatus(QStringLiteral("%1（%2%）").arg(m_lastStatus).arg(percent), false);
+    if (percent == m_percentShown)
+        return;
+    m_percentShown = percent;
+    m_showStatus(ProgressText(m_stageText, done, total), false);
 }
 
 void QtConversionUi::ReportFailure(const engine::Failure& failure) {

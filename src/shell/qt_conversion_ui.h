@@ -30,11 +30,11 @@ class QtConversionUi final : public engine::ConversionUi {
     // Serves the event queue at most once every kEventIntervalMilliseconds: the run asks far
     // more often than the window needs.
     void ProcessPendingEvents() override;
-    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    bool ConfirmHeader(const engine::HeaderQuestion& question) override;
     std::optional<std::string> AskOutputPath(const std::string& proposedName,
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool on) override;
-    void ShowStatus(const std::string& message, bool revert) override;
+    void ShowStage(engine::Stage stage) override;
     void ReportFailure(const engine::Failure& failure) override;
     // The pages' progress on the status line, after the message of the stage in hand.
     void ShowProgress(std::int64_t done, std::int64_t total) override;
@@ -45,7 +45,8 @@ class QtConversionUi final : public engine::ConversionUi {
     StatusSink m_showStatus;
     QElapsedTimer m_sinceEvents;
     bool m_busy = false;
-    QString m_lastStatus;
+    QString m_stageText;
+    std::int64_t m_percentShown = -1;
 };
 
 } // namespace shell

@@ -50,7 +50,7 @@ int RunPagelume(int& argc, char** argv) {
     QtDialogService dialogs;
     PagelumeApplication app(argc, argv, dialogs);
     QApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.1"));
+    QApplication::setApplicationVersion(QStringLiteral(PAGELUME_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("pagelume"));
     try {
         MainFormSetup setup;

@@ -1,6 +1,6 @@
 #include "shell/text_codec.h"
 
-#include "platform/file_names.h"
+#include "files/file_names.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -11,7 +11,7 @@ QString FromShiftJis(std::string_view sjis) {
     // "windows-31j" is the ICU name of code page 932 (0x5C stays a backslash, 0x8160 is U+FF5E).
     QStringDecoder decoder("windows-31j");
     if (!decoder.isValid())
-        return QString::fromStdString(platform::Utf8FromShiftJis(sjis));
+        return QString::fromStdString(files::Utf8FromShiftJis(sjis));
     return decoder.decode(QByteArrayView(sjis.data(), qsizetype(sjis.size())));
 }
 

@@ -2,6 +2,7 @@
 // A working folder per test and the bytes the tests feed to pagelume-convert and expect back.
 
 #include "cli/convert_command.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,18 +27,6 @@ struct CommandResult {
 
 class ConvertCommandTest : public ::testing::Test {
   protected:
-    ConvertCommandTest() {
-        const char* base = std::getenv("PAGELUME_TEST_TMP");
-        const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-        std::random_device random;
-        m_folder = root / ("cli-" + std::to_string(random()) + "-" + std::to_string(random()));
-        fs::create_directories(m_folder);
-    }
-    ~ConvertCommandTest() override {
-        std::error_code ec;
-        fs::remove_all(m_folder, ec);
-    }
-
     CommandResult run(const std::vector<std::string>& args, const std::string& input = {}) {
         std::istringstream in(input);
         std::ostringstream out;
@@ -71,7 +59,8 @@ class ConvertCommandTest : public ::testing::Test {
         return names;
     }
 
-    fs::path m_folder;
+    testing_support::TempDir m_dir;
+    const fs::path& m_folder = m_dir.path();
 };
 
 // Shift_JIS hiragana ぁ (0x82 0x9F) to ん (0x82 0xF1), repeated: one cell each, none of them a

@@ -1,12 +1,14 @@
 #include "platform/paths.h"
 
-#include "temp_folder.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <string>
+
+using testing_support::TempDir;
 
 namespace {
 
@@ -117,7 +119,7 @@ TEST(ChooseReadmePath, LookupOrder) {
 }
 
 TEST(RealPathChecks, FilesAndWritableFolders) {
-    TempFolder temp;
+    TempDir temp;
     const fs::path file = temp.write("pglm201.cfg", "[setting]\r\n");
     fs::create_directories(temp.path() / "read201.txt"); // a folder by the readme's name
 

@@ -1,12 +1,14 @@
 #include "platform/wine_registry.h"
 
-#include "temp_folder.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
 #include <string>
+
+using testing_support::TempDir;
 
 namespace {
 
@@ -183,7 +185,7 @@ class WinePrefix : public testing::Test {
     void writeUserReg(std::string_view values) const { m_temp.write("user.reg", userReg(values)); }
     RegistryString read() const { return platform::ReadInfoCarryHomeFromWine(prefix()); }
 
-    TempFolder m_temp;
+    TempDir m_temp;
 };
 
 TEST_F(WinePrefix, DrivePathBecomesHostPath) {
@@ -264,7 +266,7 @@ TEST_F(WinePrefix, ReadInfoCarryHomeUsesWineprefix) {
 }
 
 TEST(HostPathFromWinePath, RootDriveLinkedToSlash) {
-    TempFolder temp;
+    TempDir temp;
     fs::create_directories(temp.path() / "dosdevices");
     fs::create_directory_symlink("/", temp.path() / "dosdevices" / "z:");
     EXPECT_EQ(platform::HostPathFromWinePath(temp.path(), "Z:\\tmp"), fs::path("/tmp"));

@@ -27,36 +27,41 @@ class ConversionUiTest final : public QObject {
 
     void cleanup() { QCOMPARE(m_dialogs.unexpected, 0); }
 
-    void questionIsDecodedFromShiftJis() {
+    void headerQuestionIsAskedInWords() {
         QtConversionUi ui = makeUi();
         m_dialogs.yesNoAnswers << true << false;
-        // "タイトル ： \\" and the caption "ヘッダ認識結果".
-        const std::string text = "\x83\x5E\x83\x43\x83\x67\x83\x8B \x81\x46 \\";
-        const std::string caption = "\x83\x77\x83\x62\x83\x5F\x94\x46\x8E\xAF\x8C\x8B\x89\xCA";
-        QVERIFY(ui.AskYesNo(text, caption));
-        QVERIFY(!ui.AskYesNo(text, caption));
+        // 山の道 and 著者名 in Shift_JIS; the backslash of ソ (83 5C) stays in its character.
+        QVERIFY(ui.ConfirmHeader({"\x8E\x52\x82\xCC\x93\xB9", "\x92\x98\x8E\xD2\x96\xBC"}));
+        QVERIFY(!ui.ConfirmHeader({"", "\x83\x5C"}));
         QCOMPARE(m_dialogs.questions.size(), 2);
-        QCOMPARE(m_dialogs.questions[0].text, QStringLiteral("タイトル ： \\"));
+        QCOMPARE(m_dialogs.questions[0].text,
+                 QStringLiteral("タイトル ： 山の道\n著者 ： 著者名\n\nと認識しました。これで正しいですか？"));
         QCOMPARE(m_dialogs.questions[0].caption, QStringLiteral("ヘッダ認識結果"));
+        // An empty part leaves nothing after its colon.
+        QCOMPARE(m_dialogs.questions[1].text,
+                 QStringLiteral("タイトル ： \n著者 ： ソ\n\nと認識しました。これで正しいですか？"));
     }
 
-    void statusIsDecodedFromShiftJis() {
+    void stagesInWords() {
         QtConversionUi ui = makeUi();
-        // "コンバートが完了しました"
-        ui.ShowStatus("\x83\x52\x83\x93\x83\x6F\x81\x5B\x83\x67\x82\xAA\x8A\xAE\x97\xB9\x82\xB5"
-                      "\x82\xDC\x82\xB5\x82\xBD",
-                      true);
-        ui.ShowStatus("\x83\x52\x83\x93\x83\x6F\x81\x5B\x83\x67\x8F\x88\x97\x9D\x92\x86\x82\xC5"
-                      "\x82\xB7",
-                      false);
-        QCOMPARE(m_statuses, (QStringList{QStringLiteral("コンバートが完了しました (revert)"),
-                                          QStringLiteral("コンバート処理中です")}));
+        using engine::Stage;
+        for (Stage stage : {Stage::ConfirmingHeader, Stage::ChoosingOutput, Stage::Reading,
+                            Stage::Preparing, Stage::Converting, Stage::Done, Stage::Cancelled})
+            ui.ShowStage(stage);
+        QCOMPARE(m_statuses, (QStringList{QStringLiteral("ヘッダの認識結果を確認してください"),
+                                          QStringLiteral("保存ファイル名を設定してください"),
+                                          QStringLiteral("変換するファイルを読み込んでいます"),
+                                          QStringLiteral("コンバート前処理中です"),
+                                          QStringLiteral("コンバート処理中です"),
+                                          QStringLiteral("コンバートが完了しました (revert)"),
+                                          QStringLiteral("コンバート処理を中断しました (revert)")}));
     }
 
     void progressFollowsTheStageMessage() {
         QtConversionUi ui = makeUi();
-        ui.ShowStatus("\x83\x52\x83\x93\x83\x6f\x81\x5b\x83\x67\x8f\x88\x97\x9d\x92\x86\x82\xc5\x82\xb7", false);
+        ui.ShowStage(engine::Stage::Converting);
         ui.ShowProgress(421, 1000);
+        ui.ShowProgress(422, 1000); // still 42%: the line is left as it is
         ui.ShowProgress(1000, 1000);
         QCOMPARE(m_statuses, (QStringList{QStringLiteral("コンバート処理中です"),
                                           QStringLiteral("コンバート処理中です（42%）"),
@@ -83,14 +88,14 @@ class ConversionUiTest final : public QObject {
         using Action = engine::Failure::Action;
         ui.ReportFailure({Action::ReadSource, "/src/\xE6\x9C\xAC.txt", "Permission denied"});
         ui.ReportFailure({Action::WriteOutput, "/out/a.txt", "No space left on device"});
-        ui.ReportFailure({Action::ReplaceOutput, "/out/b.txt", ""});
+        ui.ReportFailure({Action::OutputExists, "/out/b.txt", ""});
         QCOMPARE(m_dialogs.errors,
                  (QStringList{
                      QStringLiteral("変換するファイル「/src/本.txt」を読み込めませんでした。\n"
                                     "理由：Permission denied"),
                      QStringLiteral("保存ファイル「/out/a.txt」に書き込めませんでした。\n"
                                     "理由：No space left on device"),
-                     QStringLiteral("保存ファイル「/out/b.txt」を置き換えられませんでした。")}));
+                     QStringLiteral("保存ファイル「/out/b.txt」は既にあるため、書き込みませんでした。")}));
     }
 
     void busyCursorIsGivenBack() {

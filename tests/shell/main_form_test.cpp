@@ -362,13 +362,15 @@ class MainFormTest final : public QObject {
     void settingsClosedByCloseBoxStillReportsChange() {
         start();
         QString statusWhileOpen;
-        QTimer::singleShot(0, this, [this, &statusWhileOpen] {
+        m_dialogs.onDialog = [this, &statusWhileOpen](QDialog& dialog) {
             statusWhileOpen = status();
+            QCOMPARE(&dialog, static_cast<QDialog*>(m_config.get()));
             QVERIFY(m_config->isVisible());
             m_config->findChild<QCheckBox*>(QStringLiteral("chkUseHeader"))->click();
             m_config->close();
-        });
+        };
         child<QAction>("mnuConfigConfig")->trigger();
+        QCOMPARE(m_dialogs.dialogsShown, 1);
         QCOMPARE(statusWhileOpen, QStringLiteral("整形する際に使用する設定値を決めてください"));
         QCOMPARE(status(), QStringLiteral("設定を変更しました"));
         QVERIFY(reverting());
@@ -383,7 +385,7 @@ class MainFormTest final : public QObject {
         const QStringList lines = m_dialogs.messages[0].split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 7);
         QCOMPARE(lines[0], QString(4, QChar(0x3000)) + QStringLiteral("Pagelume for infoCarry"));
-        QCOMPARE(lines[1], QString(9, QChar(0x3000)) + QStringLiteral("Version 2.0.1"));
+        QCOMPARE(lines[1], QString(9, QChar(0x3000)) + QStringLiteral("Version " PAGELUME_VERSION));
         QCOMPARE(lines[2], QString());
         QVERIFY(lines[3].startsWith(QString(5, QChar(0x3000))));
         QCOMPARE(lines[4], QString());

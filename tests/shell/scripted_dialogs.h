@@ -2,6 +2,7 @@
 
 #include "shell/dialog_service.h"
 
+#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,9 @@ class ScriptedDialogs final : public shell::DialogService {
 
     // Runs while the save dialog would be open, before it answers.
     std::function<void()> onSave;
+    // Runs while one of the program's own dialogs would be open; it is shown, not run modally.
+    std::function<void(QDialog&)> onDialog;
+    int dialogsShown = 0;
 
     void showMessage(QWidget*, const QString& text) override { messages << text; }
     void showError(QWidget*, const QString& text) override { errors << text; }
@@ -52,6 +56,14 @@ class ScriptedDialogs final : public shell::DialogService {
     QString getExistingDirectory(QWidget*, const QString& instruction) override {
         folderInstructions << instruction;
         return take(folderAnswers, QString());
+    }
+
+    void execDialog(QDialog& dialog) override {
+        ++dialogsShown;
+        dialog.show();
+        if (onDialog)
+            onDialog(dialog);
+        dialog.hide();
     }
 
   private:

@@ -1,8 +1,10 @@
 #pragma once
-// A ConversionUi that answers from a script and records every call, in order.
+// A ConversionUi that answers from a script and records every call, in order; a file list held in
+// memory; and a converter over the file system.
 
 #include "engine/conversion_run.h"
-#include "platform/file_names.h"
+#include "files/output_files.h"
+#include "files/source_files.h"
 
 #include <deque>
 #include <functional>
@@ -11,16 +13,36 @@
 
 namespace testing_support {
 
+inline const char* stageName(engine::Stage stage) {
+    using engine::Stage;
+    switch (stage) {
+    case Stage::ConfirmingHeader: return "confirming header";
+    case Stage::ChoosingOutput: return "choosing output";
+    case Stage::Reading: return "reading";
+    case Stage::Preparing: return "preparing";
+    case Stage::Converting: return "converting";
+    case Stage::Done: return "done";
+    case Stage::Cancelled: return "cancelled";
+    }
+    return "?";
+}
+
 class ScriptedUi : public engine::ConversionUi {
 public:
-    std::vector<std::string> calls;          // "status:<utf8>:revert|keep", "ask:<utf8 caption>", ...
+    struct Question {
+        std::string title; // Shift_JIS
+        std::string author;
+    };
+
+    std::vector<std::string> calls; // "stage:<name>", "confirm", "save", "busy:on", ...
     std::vector<engine::Failure> failures;
-    std::deque<bool> yesNoAnswers;           // empty: Yes
+    std::vector<Question> questions;
+    std::deque<bool> yesNoAnswers;                      // empty: Yes
     std::deque<std::optional<std::string>> outputPaths; // empty: cancel
     std::vector<std::string> proposedNames;
     std::vector<std::string> initialFolders;
-    std::vector<std::string> questions;      // Shift_JIS texts of AskYesNo
-    std::function<void()> onEvents;          // runs inside ProcessPendingEvents
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+    std::function<void()> onEvents; // runs inside ProcessPendingEvents
     int eventCalls = 0;
 
     void ProcessPendingEvents() override {
@@ -28,9 +50,9 @@ public:
         if (onEvents)
             onEvents();
     }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
-        calls.push_back("ask:" + platform::Utf8FromShiftJis(caption));
-        questions.push_back(text);
+    bool ConfirmHeader(const engine::HeaderQuestion& question) override {
+        calls.push_back("confirm");
+        questions.push_back({std::string(question.title), std::string(question.author)});
         if (yesNoAnswers.empty())
             return true;
         const bool answer = yesNoAnswers.front();
@@ -49,12 +71,12 @@ public:
         return answer;
     }
     void SetBusyCursor(bool on) override { calls.push_back(on ? "busy:on" : "busy:off"); }
-    void ShowStatus(const std::string& message, bool revert) override {
-        calls.push_back("status:" + platform::Utf8FromShiftJis(message) + (revert ? ":revert" : ":keep"));
+    void ShowStage(engine::Stage stage) override {
+        calls.push_back(std::string("stage:") + stageName(stage));
     }
-    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
-    void ShowProgress(std::int64_t done, std::int64_t total) override { progress.emplace_back(done, total); }
-
+    void ShowProgress(std::int64_t done, std::int64_t total) override {
+        progress.emplace_back(done, total);
+    }
     void ReportFailure(const engine::Failure& failure) override {
         calls.push_back("failure:" + failure.path);
         failures.push_back(failure);

@@ -1,12 +1,13 @@
 #pragma once
-// A fresh folder per test, removed afterwards, and small file helpers.
-
-#include <gtest/gtest.h>
+// A fresh folder per test, under PAGELUME_TEST_TMP when CTest sets it, removed with everything in
+// it afterwards; and small file helpers.
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace testing_support {
 
@@ -14,9 +15,10 @@ class TempDir {
 public:
     TempDir() {
         const char* base = std::getenv("PAGELUME_TEST_TMP");
-        std::filesystem::path root = base ? base : std::filesystem::temp_directory_path();
-        std::random_device rd;
-        m_path = root / ("pagelume-" + std::to_string(rd()) + std::to_string(rd()));
+        const std::filesystem::path root =
+            base && *base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
+        std::random_device random;
+        m_path = root / ("pagelume-" + std::to_string(random()) + std::to_string(random()));
         std::filesystem::create_directories(m_path);
     }
     ~TempDir() {
@@ -28,14 +30,29 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-    std::string path() const { return m_path.string(); }
+    const std::filesystem::path& path() const { return m_path; }
+    std::string file(std::string_view name) const { return (m_path / name).string(); }
+
+    // Writes `bytes` to `relative` under the folder, creating the folders on the way.
+    std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const {
+        const std::filesystem::path file = m_path / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return file;
+    }
+
+    // How many entries the folder holds: a failed or finished write leaves no temporary behind.
+    std::size_t entryCount() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_path),
+                                                      std::filesystem::directory_iterator()));
+    }
 
 private:
     std::filesystem::path m_path;
 };
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
+inline void writeFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -46,5 +63,17 @@ inline std::string readFile(const std::string& path) {
 }
 
 inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Permissions mean nothing to root; a test of a refused write first checks they hold here.
+inline bool permissionsAreEnforced(const std::filesystem::path& readOnlyFolder) {
+    const auto probe = readOnlyFolder / "probe";
+    std::ofstream out(probe);
+    if (out) {
+        out.close();
+        std::filesystem::remove(probe);
+        return false;
+    }
+    return true;
+}
 
 } // namespace testing_support

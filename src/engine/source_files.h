@@ -1,0 +1,24 @@
+#pragma once
+
+#include "event_pump.h"
+
+#include <string>
+
+namespace engine {
+
+// A source as the conversion takes it: its text as read, or why it could not be had.
+struct SourceText {
+    bool ok = false;
+    std::string text;   // the text-stream rule applied; room for one more byte (the end byte)
+    std::string reason; // when not ok: the system's words
+};
+
+// Where the run gets its sources from: the file system, or standard input for the command-line
+// tool. Each source is read once, whole.
+class SourceFiles {
+public:
+    virtual ~SourceFiles() = default;
+    virtual SourceText read(const std::string& path, EventPump& pump) = 0;
+};
+
+} // namespace engine

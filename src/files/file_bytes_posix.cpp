@@ -1,0 +1,106 @@
+#include "files/file_bytes.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+namespace files {
+namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;
+
+FileBytes unreadable(int error) {
+    FileBytes result;
+    result.outcome = FileBytes::Outcome::Unreadable;
+    result.reason = std::generic_category().message(error);
+    return result;
+}
+
+// Opens `path` for reading; -1 with the outcome in `failure` when it cannot be.
+int openForReading(const std::string& path, FileBytes& failure) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno != ENOENT && errno != ENOTDIR)
+        failure = unreadable(errno);
+    return fd;
+}
+
+struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+};
+
+} // namespace
+
+FileBytes ReadFileBlocks(const std::string& path,
+                         const std::function<bool(std::string_view block)>& take) {
+    FileBytes result;
+    const int fd = openForReading(path, result);
+    if (fd < 0)
+        return result;
+    const Closer closer{fd};
+    char block[kBlock];
+    for (;;) {
+        const ssize_t got = ::read(fd, block, sizeof block);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return unreadable(errno);
+        }
+        if (got == 0 || !take(std::string_view(block, static_cast<std::size_t>(got))))
+            break;
+    }
+    result.outcome = FileBytes::Outcome::Read;
+    return result;
+}
+
+FileBytes ReadWholeFile(const std::string& path, const std::function<void()>& betweenBlocks) {
+    FileBytes result;
+    const int fd = openForReading(path, result);
+    if (fd < 0)
+        return result;
+    const Closer closer{fd};
+
+    struct stat info {};
+    std::size_t expected = 0;
+    if (::fstat(fd, &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return unreadable(EISDIR);
+        if (S_ISREG(info.st_mode))
+            expected = static_cast<std::size_t>(info.st_size);
+    }
+    // A regular file is read straight into its place, with room for the one byte a text as read
+    // is followed by; anything else (or a file that grows meanwhile) is appended block by block.
+    result.bytes.reserve(expected + 1);
+    result.bytes.resize(expected);
+    std::size_t filled = 0;
+    char block[kBlock];
+    for (;;) {
+        if (betweenBlocks)
+            betweenBlocks();
+        const bool inPlace = filled < expected;
+        char* target = inPlace ? result.bytes.data() + filled : block;
+        const std::size_t room = inPlace ? std::min(kBlock, expected - filled) : kBlock;
+        const ssize_t got = ::read(fd, target, room);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return unreadable(errno);
+        }
+        if (got == 0)
+            break;
+        if (!inPlace)
+            result.bytes.append(block, static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
+    }
+    // A file that shrank meanwhile.
+    if (filled < expected)
+        result.bytes.resize(filled);
+    result.outcome = FileBytes::Outcome::Read;
+    return result;
+}
+
+} // namespace files

@@ -1,0 +1,74 @@
+#include "shell/conversion_texts.h"
+
+#include "shell/text_codec.h"
+
+namespace shell {
+
+QString StageText(engine::Stage stage) {
+    using engine::Stage;
+    switch (stage) {
+    case Stage::ConfirmingHeader:
+        return QStringLiteral("ヘッダの認識結果を確認してください");
+    case Stage::ChoosingOutput:
+        return QStringLiteral("保存ファイル名を設定してください");
+    case Stage::Reading:
+        return QStringLiteral("変換するファイルを読み込んでいます");
+    case Stage::Preparing:
+        return QStringLiteral("コンバート前処理中です");
+    case Stage::Converting:
+        return QStringLiteral("コンバート処理中です");
+    case Stage::Done:
+        return QStringLiteral("コンバートが完了しました");
+    case Stage::Cancelled:
+        return QStringLiteral("コンバート処理を中断しました");
+    }
+    return {};
+}
+
+bool StageReverts(engine::Stage stage) {
+    return stage == engine::Stage::Done || stage == engine::Stage::Cancelled;
+}
+
+QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t total) {
+    const std::int64_t percent = total > 0 ? done * 100 / total : 100;
+    return QStringLiteral("%1（%2%）").arg(stageText).arg(percent);
+}
+
+QString HeaderQuestionText(const engine::HeaderQuestion& question) {
+    // A half-width space on either side of the full-width colon.
+    return QStringLiteral("タイトル ： ") + FromShiftJis(question.title) +
+           QStringLiteral("\n著者 ： ") + FromShiftJis(question.author) +
+           QStringLiteral("\n\nと認識しました。これで正しいですか？");
+}
+
+QString HeaderQuestionCaption() {
+    return QStringLiteral("ヘッダ認識結果");
+}
+
+QString FailureText(const engine::Failure& failure) {
+    using Action = engine::Failure::Action;
+    QString what;
+    switch (failure.action) {
+    case Action::ReadSource:
+        what = QStringLiteral("変換するファイル「%1」を読み込めませんでした。");
+        break;
+    case Action::WriteOutput:
+        what = QStringLiteral("保存ファイル「%1」に書き込めませんでした。");
+        break;
+    case Action::OutputExists:
+        what = QStringLiteral("保存ファイル「%1」は既にあるため、書き込みませんでした。");
+        break;
+    case Action::ReadSettings:
+        what = QStringLiteral("設定ファイル「%1」を読み込めませんでした。");
+        break;
+    case Action::WriteSettings:
+        what = QStringLiteral("設定ファイル「%1」に書き込めませんでした。");
+        break;
+    }
+    QString text = what.arg(PathFromBytes(failure.path));
+    if (!failure.reason.empty())
+        text += QStringLiteral("\n理由：") + QString::fromStdString(failure.reason);
+    return text;
+}
+
+} // namespace shell

@@ -1,0 +1,27 @@
+#pragma once
+// The window's words for what a conversion run reports: its stages, the title and author question
+// and failures.
+
+#include "engine/conversion_ui.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace shell {
+
+// The status-line message of a stage, and whether it gives way to the idle text after a second.
+QString StageText(engine::Stage stage);
+bool StageReverts(engine::Stage stage);
+
+// The stage's message with the pages' progress after it.
+QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t total);
+
+// The question that asks whether the recognised title and author are right, and its caption.
+QString HeaderQuestionText(const engine::HeaderQuestion& question);
+QString HeaderQuestionCaption();
+
+// The message box text for a failure: what could not be done, with which file, and why.
+QString FailureText(const engine::Failure& failure);
+
+} // namespace shell

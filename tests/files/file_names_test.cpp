@@ -1,0 +1,38 @@
+#include "files/file_names.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// 0x5C as the second byte of ソ (83 5C) must not be taken for a backslash.
+TEST(FileNameFromShiftJis, SecondByteBackslashStaysInItsCharacter) {
+    EXPECT_EQ(files::FileNameFromShiftJis("\x83\x5C\xED\x70"), "ソ\xE5\x8E\x93"); // ソ厓
+    EXPECT_EQ(files::FileNameFromShiftJis("a\\\x83\x5C.txt"), "a\\ソ.txt");
+}
+
+TEST(FileNameFromShiftJis, AsciiAndHalfWidthKana) {
+    EXPECT_EQ(files::FileNameFromShiftJis("Read Me.txt"), "Read Me.txt");
+    EXPECT_EQ(files::FileNameFromShiftJis("\xB1\xDE"), "ｱﾞ");
+    EXPECT_EQ(files::FileNameFromShiftJis(""), "");
+}
+
+// An undecodable byte becomes one U+FFFD, and the character after it survives whole.
+TEST(FileNameFromShiftJis, InvalidBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(files::FileNameFromShiftJis("\x80"
+                                             "A"),
+              "\xEF\xBF\xBD"
+              "A");
+    EXPECT_EQ(files::FileNameFromShiftJis("x\x83"), "x\xEF\xBF\xBD");
+    // A lead byte followed by a byte that cannot be a second byte: the second byte is kept.
+    EXPECT_EQ(files::FileNameFromShiftJis("\x83\x0A"
+                                             "B"),
+              "\xEF\xBF\xBD\nB");
+    EXPECT_EQ(files::FileNameFromShiftJis("\x80\x83\x5C"), "\xEF\xBF\xBDソ");
+}
+
+TEST(Utf8FromShiftJis, SameDecodingAsFileNames) {
+    EXPECT_EQ(files::Utf8FromShiftJis("\x83\x5C\xED\x70"), "ソ\xE5\x8E\x93");
+    EXPECT_EQ(files::Utf8FromShiftJis("\x82\xA0\x80"), "あ\xEF\xBF\xBD");
+}
+
+} // namespace
