@@ -3,21 +3,21 @@
 #include "engine/column_layout.h"
 #include "engine/conversion_run.h"
 #include "engine/page_writer.h"
+#include "engine/text_normalization.h"
 #include "engine/text_stream.h"
 #include "files/source_files.h"
-#include "engine/text_normalization.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <algorithm>
 #include <random>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -111,32 +111,43 @@ void runEngine(benchmark::State& state, int spaceline, bool verse) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * book.size()));
 }
 
-void BM_ProseOneByteBlank(benchmark::State& s) { runEngine(s, 1, false); }
-void BM_ProseTwoByteBlank(benchmark::State& s) { runEngine(s, 0, false); }
-void BM_ProsePacked(benchmark::State& s) { runEngine(s, 2, false); }
-void BM_VerseOneByteBlank(benchmark::State& s) { runEngine(s, 1, true); }
+void BM_ProseOneByteBlank(benchmark::State& s) {
+    runEngine(s, 1, false);
+}
+void BM_ProseTwoByteBlank(benchmark::State& s) {
+    runEngine(s, 0, false);
+}
+void BM_ProsePacked(benchmark::State& s) {
+    runEngine(s, 2, false);
+}
+void BM_VerseOneByteBlank(benchmark::State& s) {
+    runEngine(s, 1, true);
+}
 
 // The longest stretch without serving events while a whole 50 MB book is converted (read from a
 // file, normalised, counted and paged into a split output), in milliseconds: the window stays
 // responsive while this stays well under 50.
 class GapMeasuringUi final : public engine::ConversionUi {
-public:
+  public:
     double longestGapMs = 0;
     std::string outputPath;
     void ProcessPendingEvents() override {
         const auto now = std::chrono::steady_clock::now();
         if (m_started)
-            longestGapMs = std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - m_last).count());
+            longestGapMs = std::max(
+                longestGapMs, std::chrono::duration<double, std::milli>(now - m_last).count());
         m_started = true;
         m_last = now;
     }
     bool ConfirmHeader(const engine::HeaderQuestion&) override { return true; }
-    std::optional<std::string> AskOutputPath(const std::string&, const std::string&) override { return outputPath; }
+    std::optional<std::string> AskOutputPath(const std::string&, const std::string&) override {
+        return outputPath;
+    }
     void SetBusyCursor(bool) override {}
     void ShowStage(engine::Stage) override {}
     void ReportFailure(const engine::Failure&) override {}
 
-private:
+  private:
     bool m_started = false;
     std::chrono::steady_clock::time_point m_last;
 };
@@ -146,7 +157,9 @@ class Discard final : public engine::OutputFiles {
         bool write(std::string_view, std::string&) override { return true; }
         bool commit(std::string&) override { return true; }
     };
-    std::string fileNameFromShiftJis(std::string_view sjis) const override { return std::string(sjis); }
+    std::string fileNameFromShiftJis(std::string_view sjis) const override {
+        return std::string(sjis);
+    }
     std::unique_ptr<engine::OutputFile> create(const std::string&, std::string&) override {
         return std::make_unique<Sink>();
     }
@@ -192,7 +205,9 @@ void BM_WholeRunEventGap(benchmark::State& state) {
 BENCHMARK(BM_WholeRunEventGap)->Unit(benchmark::kMillisecond)->Iterations(3);
 // This machine's timings wander from run to run; with --benchmark_repetitions the fastest run
 // ("_min") is the steadiest figure.
-double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+double fastest(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
 
 BENCHMARK(BM_ProseOneByteBlank)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_ProseTwoByteBlank)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);

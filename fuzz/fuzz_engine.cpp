@@ -3,8 +3,8 @@
 #include "engine/header_block.h"
 #include "engine/header_recognition.h"
 #include "engine/page_writer.h"
-#include "engine/text_stream.h"
 #include "engine/text_normalization.h"
+#include "engine/text_stream.h"
 #include "fuzz_check.h"
 
 #include <cstdint>
@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine::HeaderInfo info;
         const std::int32_t headLength = engine::RecognizeHeader(text.substr(0, contentRead), info);
         FUZZ_CHECK(headLength >= 0 && static_cast<std::size_t>(headLength) <= contentRead);
-        engine::SpliceHeaderBlock(text, headLength,
-                                  engine::BuildHeaderBlock(info.title, info.author, geometry.rowCount));
+        engine::SpliceHeaderBlock(
+            text, headLength, engine::BuildHeaderBlock(info.title, info.author, geometry.rowCount));
     }
     engine::NoEventPump pump;
     if (verse)

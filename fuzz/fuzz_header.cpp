@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::HeaderInfo info;
     const std::int32_t headLength = engine::RecognizeHeader(read, info);
     FUZZ_CHECK(headLength >= 0);
-    FUZZ_CHECK(static_cast<std::size_t>(headLength) <= std::min<std::size_t>(read.size(), engine::kHeadSize));
+    FUZZ_CHECK(static_cast<std::size_t>(headLength) <=
+               std::min<std::size_t>(read.size(), engine::kHeadSize));
     if (headLength > 0) {
         // The head is the two lines and their LFs, as read.
         FUZZ_CHECK(read[static_cast<std::size_t>(headLength) - 1] == '\n');
@@ -65,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(block.compare(0, 4, "\n\n\n\n") == 0);
         std::string text = read + engine::kEndByte;
         engine::SpliceHeaderBlock(text, headLength, block);
-        FUZZ_CHECK(text.size() == read.size() + 1 - static_cast<std::size_t>(headLength) + block.size());
+        FUZZ_CHECK(text.size() ==
+                   read.size() + 1 - static_cast<std::size_t>(headLength) + block.size());
         FUZZ_CHECK(text.back() == engine::kEndByte);
     }
     return 0;

@@ -19,17 +19,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Writing the nine keys into the same document and reading them back.
     settings::IniDocument document(bytes);
     const std::pair<const char*, std::string> entries[] = {
-        {"gyokan", std::to_string(s.gyokan)},       {"charsize", std::to_string(s.charsize)},
-        {"spaceline", std::to_string(s.spaceline)}, {"usereturn", s.usereturn ? "1" : "0"},
-        {"useheader", s.useheader ? "1" : "0"},     {"useheadertofile", s.useheadertofile ? "1" : "0"},
-        {"usedivision", s.usedivision ? "1" : "0"}, {"divisionsize", std::to_string(s.divisionsize)},
+        {"gyokan", std::to_string(s.gyokan)},
+        {"charsize", std::to_string(s.charsize)},
+        {"spaceline", std::to_string(s.spaceline)},
+        {"usereturn", s.usereturn ? "1" : "0"},
+        {"useheader", s.useheader ? "1" : "0"},
+        {"useheadertofile", s.useheadertofile ? "1" : "0"},
+        {"usedivision", s.usedivision ? "1" : "0"},
+        {"divisionsize", std::to_string(s.divisionsize)},
         {"savepath", s.savepath}};
     for (const auto& [key, value] : entries) {
         if (!document.setValue(settings::kSettingsSection, key, value).ok)
             return 0; // a value the file format cannot hold (a line break) is refused, not written
     }
     const settings::Settings again = settings::SettingsFromIniBytes(document.toBytes());
-    FUZZ_CHECK(again.gyokan == s.gyokan && again.charsize == s.charsize && again.spaceline == s.spaceline);
+    FUZZ_CHECK(again.gyokan == s.gyokan && again.charsize == s.charsize &&
+               again.spaceline == s.spaceline);
     FUZZ_CHECK(again.usereturn == s.usereturn && again.useheader == s.useheader);
     FUZZ_CHECK(again.useheadertofile == s.useheadertofile && again.usedivision == s.usedivision);
     FUZZ_CHECK(again.divisionsize == s.divisionsize);

@@ -7,8 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const platform::RegistryString found =
-        platform::FindWineRegistryString(text, platform::kInfoCarryManagerKey, platform::kHomePathValueName);
+    const platform::RegistryString found = platform::FindWineRegistryString(
+        text, platform::kInfoCarryManagerKey, platform::kHomePathValueName);
     if (found.status != platform::RegistryStringStatus::Found)
         FUZZ_CHECK(found.value.empty());
     FUZZ_CHECK(found.value.find('\0') == std::string::npos);

@@ -2,10 +2,10 @@
 
 #include "cli_conversion_ui.h"
 #include "cli_output_files.h"
+#include "cli_sources.h"
 #include "command_line.h"
 #include "engine/conversion_run.h"
 #include "settings/settings_store.h"
-#include "cli_sources.h"
 #include "working_folder.h"
 
 #include <cerrno>
@@ -80,8 +80,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
             settings::LoadSettingsFile(folder.resolve(*options.settingsFile));
         using Outcome = settings::SettingsFileLoad::Outcome;
         if (load.outcome != Outcome::Read) {
-            const std::string reason =
-                load.outcome == Outcome::Missing ? std::generic_category().message(ENOENT) : load.reason;
+            const std::string reason = load.outcome == Outcome::Missing
+                                           ? std::generic_category().message(ENOENT)
+                                           : load.reason;
             return usageError(err, "cannot read settings file '" + *options.settingsFile +
                                        "': " + reason);
         }
@@ -109,7 +110,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     for (const std::string& source : options.sources) {
         const bool standardInput = source == "-";
         ui.beginSource(source, standardInput);
-        const SingleSource list(standardInput ? CliSources::kStandardInput : folder.resolve(source));
+        const SingleSource list(standardInput ? CliSources::kStandardInput
+                                              : folder.resolve(source));
         // The save question's folder is not used: outputs go where -o or -d or the current
         // folder says.
         converter.RunConversion(list, std::string(), settings, ui);

@@ -26,11 +26,15 @@ Cell cellAt(std::string_view content, std::size_t i) {
         const unsigned char second = byteAt(content, i + 1);
         if (b == 0x81) {
             switch (second) {
-            case 0x42: return {" \xdf", 2}; // 。 becomes a small mark at the cell's right
-            case 0x41: return {" `", 2};    // 、 likewise
-            case 0x5B:                      // ー
-            case 0x5C: return {kVerticalBar, 2}; // ―
-            default: break;
+            case 0x42:
+                return {" \xdf", 2}; // 。 becomes a small mark at the cell's right
+            case 0x41:
+                return {" `", 2}; // 、 likewise
+            case 0x5B:            // ー
+            case 0x5C:
+                return {kVerticalBar, 2}; // ―
+            default:
+                break;
             }
         }
         return {content.substr(i, 2), 2};
@@ -82,8 +86,8 @@ bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& 
         // Most cells of a Japanese text are plain two-byte characters: copy them straight.
         if (isLeadByte(b) && i + 1 < content.size()) {
             const unsigned char second = byteAt(content, i + 1);
-            const bool turned = b == 0x81 && (second == 0x41 || second == 0x42 ||
-                                              second == 0x5B || second == 0x5C);
+            const bool turned =
+                b == 0x81 && (second == 0x41 || second == 0x42 || second == 0x5B || second == 0x5C);
             if (!turned) {
                 rows.prepend(r, static_cast<char>(b), static_cast<char>(second));
                 cursor += 2;
@@ -123,8 +127,8 @@ bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageR
     return state.textExhausted;
 }
 
-bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text,
-                PageRows& rows, LayoutState& state) {
+bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                LayoutState& state) {
     return UsesPackedLayout(spaceline) ? LayoutPackedPage(geometry, text, rows, state)
                                        : LayoutSpacedPage(geometry, text, rows, state);
 }

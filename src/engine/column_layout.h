@@ -25,8 +25,8 @@ bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageR
                       LayoutState& state);
 
 // The layout chosen by spaceline: packed for 2, spaced otherwise.
-bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text,
-                PageRows& rows, LayoutState& state);
+bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text, PageRows& rows,
+                LayoutState& state);
 
 // How many pages the layout will produce for the whole text from the start, without laying them
 // out: each page holds a fixed number of cells, and the end is found on the page after the last

@@ -28,12 +28,14 @@ std::size_t fileNameStart(const std::string& path) {
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-std::string fileNameOf(const std::string& path) { return path.substr(fileNameStart(path)); }
+std::string fileNameOf(const std::string& path) {
+    return path.substr(fileNameStart(path));
+}
 
 // The layout and writing of one entry's pages into one or more output files. Files are committed
 // only when every one of them is complete, so a failure midway replaces nothing.
 class PageOutput {
-public:
+  public:
     PageOutput(const PageGeometry& geometry, const std::string& text, std::int64_t expectedPages,
                const settings::Settings& live, ConversionUi& ui, OutputFiles& outputs)
         : m_geometry(geometry), m_text(text), m_expectedPages(expectedPages), m_live(live),
@@ -44,7 +46,7 @@ public:
 
     const Failure& failure() const { return m_failure; }
 
-private:
+  private:
     bool open(const std::string& path);
     bool flush(bool all);
     bool closeFile();
@@ -190,16 +192,16 @@ std::int64_t expectedPages(const PageGeometry& geometry, int spaceline, std::int
 // One entry of the run. Its source is read once: the title and author are recognised in the text
 // that is then converted.
 class EntryConversion {
-public:
+  public:
     EntryConversion(std::string sourcePath, const std::string& initialFolder,
                     const PageGeometry& geometry, const settings::Settings& live, ConversionUi& ui,
                     SourceFiles& sources, OutputFiles& outputs)
-        : m_sourcePath(std::move(sourcePath)), m_initialFolder(initialFolder),
-          m_geometry(geometry), m_live(live), m_ui(ui), m_sources(sources), m_outputs(outputs) {}
+        : m_sourcePath(std::move(sourcePath)), m_initialFolder(initialFolder), m_geometry(geometry),
+          m_live(live), m_ui(ui), m_sources(sources), m_outputs(outputs) {}
 
     void run();
 
-private:
+  private:
     bool readSource();
     void abandon(const Failure& failure);
 
@@ -248,7 +250,8 @@ void EntryConversion::run() {
         m_ui.ShowStage(Stage::ConfirmingHeader);
         if (m_ui.ConfirmHeader({info.title, info.author})) {
             if (m_live.useheadertofile)
-                proposedName = m_outputs.fileNameFromShiftJis(ProposeOutputName(info.title, info.author));
+                proposedName =
+                    m_outputs.fileNameFromShiftJis(ProposeOutputName(info.title, info.author));
             headerBlock = BuildHeaderBlock(info.title, info.author, m_geometry.rowCount);
             headLength = recognised;
         }

@@ -13,7 +13,7 @@ namespace engine {
 // The file list as the run sees it: read live, so entries removed while the run serves pending
 // events shorten it.
 class FileList {
-public:
+  public:
     virtual ~FileList() = default;
     virtual std::size_t count() const = 0;
     virtual std::string path(std::size_t i) const = 0; // full path, file-system bytes
@@ -22,8 +22,9 @@ public:
 
 // Runs conversions, one at a time, reading sources from `sources` and writing through `outputs`.
 class Converter {
-public:
-    Converter(SourceFiles& sources, OutputFiles& outputs) : m_sources(sources), m_outputs(outputs) {}
+  public:
+    Converter(SourceFiles& sources, OutputFiles& outputs)
+        : m_sources(sources), m_outputs(outputs) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -37,7 +38,7 @@ public:
 
     bool running() const { return m_running; }
 
-private:
+  private:
     SourceFiles& m_sources;
     OutputFiles& m_outputs;
     bool m_running = false;

@@ -39,7 +39,7 @@ struct HeaderQuestion {
 // engine holds no wording: texts it hands over are the text's own bytes (Shift_JIS), paths the
 // file system's bytes.
 class ConversionUi : public EventPump {
-public:
+  public:
     // Are these the title and author? True for Yes.
     virtual bool ConfirmHeader(const HeaderQuestion& question) = 0;
 

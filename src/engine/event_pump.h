@@ -7,14 +7,14 @@ namespace engine {
 // Lets the window stay responsive during long passes: the engine calls ProcessPendingEvents at
 // regular points (every block of text read or scanned, every page laid out).
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     virtual void ProcessPendingEvents() = 0;
 };
 
 // For the command-line tool and tests: there is no event queue to serve.
 class NoEventPump final : public EventPump {
-public:
+  public:
     void ProcessPendingEvents() override {}
 };
 

@@ -12,20 +12,23 @@ namespace engine {
 // temporary file beside it, which commit() renames into place. A file destroyed without a commit
 // leaves the final path as it was.
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     // False on failure, with the system's reason in `error`.
     virtual bool write(std::string_view bytes, std::string& error) = 0;
     // Everything is written: the file is closed, not yet in place. A split output closes each
     // file as it is done and puts them all in place at the end.
-    virtual bool finish(std::string& error) { (void)error; return true; }
+    virtual bool finish(std::string& error) {
+        (void)error;
+        return true;
+    }
     virtual bool commit(std::string& error) = 0;
 };
 
 // Where a run's output files go: the file system, with the command-line tool's rules on top (no
 // replacing without --force, standard output), or failures made to order in tests.
 class OutputFiles {
-public:
+  public:
     virtual ~OutputFiles() = default;
 
     // A proposed name made from a title (Shift_JIS) as a file name of this file system.

@@ -10,9 +10,9 @@ namespace engine {
 
 // The layout parameters of one conversion.
 struct PageGeometry {
-    std::int32_t rowCount = 23;    // rows per page = cells per column
-    std::int32_t textLength = 0;   // bytes of the normalised text, end byte included
-    std::int32_t columnSlots = 20; // column slots across a page (26 with one-byte blank columns)
+    std::int32_t rowCount = 23;      // rows per page = cells per column
+    std::int32_t textLength = 0;     // bytes of the normalised text, end byte included
+    std::int32_t columnSlots = 20;   // column slots across a page (26 with one-byte blank columns)
     std::string spacer = "\x81\x40"; // one cell of a blank column: "　", or " "
 };
 
@@ -25,7 +25,9 @@ std::int32_t RowCountFor(int gyokan, int charsize);
 PageGeometry MakePageGeometry(int gyokan, int charsize, int spaceline);
 
 // Whether `spaceline` asks for pages without blank columns.
-constexpr bool UsesPackedLayout(int spaceline) { return spaceline == 2; }
+constexpr bool UsesPackedLayout(int spaceline) {
+    return spaceline == 2;
+}
 
 inline constexpr int kRowWidth = 40;
 inline constexpr int kMaxRows = 32;
@@ -39,14 +41,15 @@ constexpr int PackedColumns(const PageGeometry& geometry) {
 
 // Rows the layout fills: rowCount, kept within what a page can hold.
 constexpr int LaidOutRows(const PageGeometry& geometry) {
-    return geometry.rowCount < 1 ? 1 : (geometry.rowCount > kMaxRows ? kMaxRows : geometry.rowCount);
+    return geometry.rowCount < 1 ? 1
+                                 : (geometry.rowCount > kMaxRows ? kMaxRows : geometry.rowCount);
 }
 
 // The rows of the page being built. Rows grow from right to left: every cell is put in front of
 // what the row already holds. A row never exceeds 40 bytes (every cell has one or two bytes and a
 // page has at most 40 bytes of cells across), so each row lives right-aligned in a fixed buffer.
 class PageRows {
-public:
+  public:
     PageRows() { clear(); }
 
     void clear() { m_start.fill(kRowWidth); }
@@ -76,7 +79,7 @@ public:
         return {&m_bytes[i][0], kRowWidth};
     }
 
-private:
+  private:
     std::array<std::array<char, kRowWidth>, kMaxRows> m_bytes{};
     std::array<int, kMaxRows> m_start{};
 };

@@ -15,10 +15,14 @@ constexpr bool isLeadByte(unsigned char b) {
 }
 
 // Half-width katakana range as the layout treats it (0xA0 is the layout's blank).
-constexpr bool isHalfWidthKana(unsigned char b) { return b >= 0xA0 && b <= 0xDF; }
+constexpr bool isHalfWidthKana(unsigned char b) {
+    return b >= 0xA0 && b <= 0xDF;
+}
 
 // The half-width voiced (0xDE) and semi-voiced (0xDF) marks.
-constexpr bool isHalfWidthMark(unsigned char b) { return b == 0xDE || b == 0xDF; }
+constexpr bool isHalfWidthMark(unsigned char b) {
+    return b == 0xDE || b == 0xDF;
+}
 
 constexpr unsigned char byteAt(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);

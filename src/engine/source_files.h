@@ -16,7 +16,7 @@ struct SourceText {
 // Where the run gets its sources from: the file system, or standard input for the command-line
 // tool. Each source is read once, whole.
 class SourceFiles {
-public:
+  public:
     virtual ~SourceFiles() = default;
     virtual SourceText read(const std::string& path, EventPump& pump) = 0;
 };

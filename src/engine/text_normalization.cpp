@@ -71,7 +71,8 @@ std::size_t outputBound(std::string_view in, std::int64_t n, EventPump& pump) {
 
 // The scan both passes share. The output is built in one pass; the cell counter t counts every
 // cell written, inserted spaces included, so columns end where the layout will end them.
-std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump) {
+std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text,
+                       EventPump& pump) {
     const std::string_view in = text;
     const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo below needs a column
     std::string out;

@@ -33,7 +33,8 @@ void MakeTextAsRead(std::string& bytes) {
     std::size_t from = to + 1;
     while (from < size) {
         const void* cr = std::memchr(data + from, '\r', size - from);
-        const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : size;
+        const std::size_t end =
+            cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : size;
         std::memmove(data + to, data + from, end - from);
         to += end - from;
         from = end + 1;

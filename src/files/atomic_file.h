@@ -26,7 +26,7 @@ struct WriteStatus {
 // link stays a link. An existing file that this user may not write is left alone, and the new
 // file takes over the permissions of the one it replaces.
 class AtomicFile {
-public:
+  public:
     // Null with the system's reason in `error` when the file cannot be started.
     static std::unique_ptr<AtomicFile> create(const std::string& finalPath, std::string& error);
 
@@ -42,7 +42,7 @@ public:
 
     const std::string& finalPath() const { return m_finalPath; }
 
-private:
+  private:
     struct Handle;
     AtomicFile(std::string finalPath, std::string temporaryPath, std::unique_ptr<Handle> handle);
 

@@ -13,7 +13,9 @@
 namespace files {
 namespace {
 
-std::string systemReason(int error) { return std::generic_category().message(error); }
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');

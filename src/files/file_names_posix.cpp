@@ -10,7 +10,7 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
 class Converter {
-public:
+  public:
     Converter() : m_cd(iconv_open("UTF-8", "CP932")) {}
     ~Converter() {
         if (m_cd != reinterpret_cast<iconv_t>(-1))
@@ -51,7 +51,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t m_cd;
 };
 
@@ -62,6 +62,8 @@ std::string Utf8FromShiftJis(std::string_view sjis) {
     return converter.decode(sjis);
 }
 
-std::string FileNameFromShiftJis(std::string_view sjis) { return Utf8FromShiftJis(sjis); }
+std::string FileNameFromShiftJis(std::string_view sjis) {
+    return Utf8FromShiftJis(sjis);
+}
 
 } // namespace files

@@ -7,7 +7,7 @@ namespace files {
 namespace {
 
 class AtomicOutputFile final : public engine::OutputFile {
-public:
+  public:
     explicit AtomicOutputFile(std::unique_ptr<AtomicFile> file) : m_file(std::move(file)) {}
 
     bool write(std::string_view bytes, std::string& error) override {
@@ -16,7 +16,7 @@ public:
     bool finish(std::string& error) override { return m_file->finish(error); }
     bool commit(std::string& error) override { return m_file->commit(error); }
 
-private:
+  private:
     std::unique_ptr<AtomicFile> m_file;
 };
 

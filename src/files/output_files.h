@@ -7,9 +7,10 @@ namespace files {
 // Outputs on the file system, each written through an AtomicFile: a temporary file beside the
 // final one, renamed over it when complete.
 class FileSystemOutputFiles : public engine::OutputFiles {
-public:
+  public:
     std::string fileNameFromShiftJis(std::string_view sjis) const override;
-    std::unique_ptr<engine::OutputFile> create(const std::string& path, std::string& error) override;
+    std::unique_ptr<engine::OutputFile> create(const std::string& path,
+                                               std::string& error) override;
 };
 
 } // namespace files

@@ -9,7 +9,7 @@ namespace files {
 
 // Sources read from the file system, each whole and once.
 class FileSystemSources final : public engine::SourceFiles {
-public:
+  public:
     engine::SourceText read(const std::string& path, engine::EventPump& pump) override;
 };
 

@@ -7,7 +7,9 @@ namespace {
 
 // Blanks that Windows drops around names and values. None of them can be the second byte of a
 // Shift_JIS character (those are 0x40 and above), so trimming never splits a character.
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && IsBlank(text.front()))
@@ -17,7 +19,9 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -126,7 +130,8 @@ WriteStatus IniDocument::setValue(std::string_view section, std::string_view key
         key.front() == '[')
         return WriteStatus::Failure("the key name cannot be stored in a settings file");
     if (HoldsLineBreak(value))
-        return WriteStatus::Failure("a value with a line break cannot be stored in a settings file");
+        return WriteStatus::Failure(
+            "a value with a line break cannot be stored in a settings file");
 
     const Location where = Locate(m_lines, section, key);
     if (where.keyLine) {

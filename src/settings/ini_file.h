@@ -22,7 +22,7 @@ inline constexpr std::size_t kMaxProfileValueBytes = 259;
 // bytes (Shift_JIS or UTF-8 alike), never transcoded. Every line that is not the one being
 // changed is kept byte for byte, in its place.
 class IniDocument {
-public:
+  public:
     IniDocument() = default;
     // Accepts CR LF and LF line ends alike.
     explicit IniDocument(std::string_view bytes);
@@ -39,7 +39,7 @@ public:
     // The file's bytes, every line ended by CR LF.
     std::string toBytes() const;
 
-private:
+  private:
     std::vector<std::string> m_lines;
 };
 

@@ -6,9 +6,9 @@ namespace settings {
 
 // The nine persisted conversion settings, named by their settings-file keys.
 struct Settings {
-    int gyokan = 0;      // line spacing 0-4, -1 for no choice
-    int charsize = 0;    // 0 normal, 1 double height, -1 for no choice
-    int spaceline = 1;   // 0 two-byte blank column, 1 one-byte blank column, 2 none, -1 no choice
+    int gyokan = 0;    // line spacing 0-4, -1 for no choice
+    int charsize = 0;  // 0 normal, 1 double height, -1 for no choice
+    int spaceline = 1; // 0 two-byte blank column, 1 one-byte blank column, 2 none, -1 no choice
     bool usereturn = false;
     bool useheader = false;
     bool useheadertofile = false;

@@ -75,7 +75,9 @@ SettingsFileLoad LoadSettingsFile(const std::string& path) {
     return load;
 }
 
-Settings LoadSettings(const std::string& path) { return LoadSettingsFile(path).settings; }
+Settings LoadSettings(const std::string& path) {
+    return LoadSettingsFile(path).settings;
+}
 
 WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
     // Never replace a file whose other sections could not be read: they would be lost.

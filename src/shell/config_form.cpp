@@ -2,8 +2,8 @@
 
 #include "settings/page_size_estimate.h"
 #include "settings/settings_store.h"
-#include "shell/dialog_service.h"
 #include "shell/conversion_texts.h"
+#include "shell/dialog_service.h"
 #include "shell/fonts.h"
 #include "shell/text_codec.h"
 

@@ -1,10 +1,10 @@
 #include "shell/main_form.h"
 
 #include "engine/conversion_run.h"
-#include "shell/config_form.h"
-#include "shell/dialog_service.h"
 #include "files/source_files.h"
+#include "shell/config_form.h"
 #include "shell/conversion_texts.h"
+#include "shell/dialog_service.h"
 #include "shell/fonts.h"
 #include "shell/qt_conversion_ui.h"
 #include "shell/status_line.h"
@@ -337,12 +337,11 @@ void TMainForm::ShowReadmeClick() {
 
 void TMainForm::mnuAboutClick() {
     const QString ideographicSpace(QChar(0x3000));
-    const QString text = ideographicSpace.repeated(4) + QStringLiteral("Pagelume for infoCarry\n") +
-                         ideographicSpace.repeated(9) + QStringLiteral("Version ") + kVersion +
-                         QStringLiteral("\n") +
-                         QStringLiteral("\n") + ideographicSpace.repeated(5) + kAuthorLine +
-                         QStringLiteral("\n\nWeb Site:\n") + ideographicSpace.repeated(2) +
-                         kWebSite;
+    const QString text =
+        ideographicSpace.repeated(4) + QStringLiteral("Pagelume for infoCarry\n") +
+        ideographicSpace.repeated(9) + QStringLiteral("Version ") + kVersion +
+        QStringLiteral("\n") + QStringLiteral("\n") + ideographicSpace.repeated(5) + kAuthorLine +
+        QStringLiteral("\n\nWeb Site:\n") + ideographicSpace.repeated(2) + kWebSite;
     m_dialogs.showMessage(this, text);
 }
 

@@ -1,7 +1,7 @@
 #include "shell/qt_conversion_ui.h"
 
-#include "shell/dialog_service.h"
 #include "shell/conversion_texts.h"
+#include "shell/dialog_service.h"
 #include "shell/text_codec.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "engine/column_layout.h"
 #include "engine/full_width.h"
+#include "engine/text_normalization.h"
 #include "support/layout_driver.h"
 #include "support/reference_models.h"
-#include "engine/text_normalization.h"
 #include "support/sjis_text.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +89,8 @@ TEST(ColumnLayoutWorkedExample, TwoByteBlankColumns) {
 TEST(ColumnLayoutWorkedExample, OneByteBlankColumns) {
     LaidOut page = layOutFirstPage(workedExampleText(), 3, 1, 1);
     EXPECT_TRUE(page.exhausted);
-    EXPECT_EQ(page.rows.row(0), std::string(11, ' ') + sj("｜") + " " + sj("気") + " " + sj("今") + " ");
+    EXPECT_EQ(page.rows.row(0),
+              std::string(11, ' ') + sj("｜") + " " + sj("気") + " " + sj("今") + " ");
     EXPECT_EQ(page.rows.row(0).size(), 20u);
 }
 
@@ -116,10 +117,12 @@ TEST(ColumnLayoutCells, PunctuationAndStrokesTurnedForVerticalReading) {
 
 TEST(ColumnLayoutCells, OneByteCharactersBecomeFullWidth) {
     const std::string ascii = " \\~!\"#$%&'()*+,./:;<=>?@[]^_`{|}0Az";
-    const std::string wide = sj("　￥￣！”＃＄％＆’（）＊＋，．／：；＜＝＞？＠［］＾＿‘｛｜｝０Ａｚ");
+    const std::string wide =
+        sj("　￥￣！”＃＄％＆’（）＊＋，．／：；＜＝＞？＠［］＾＿‘｛｜｝０Ａｚ");
     ASSERT_EQ(wide.size(), ascii.size() * 2);
     for (std::size_t i = 0; i < ascii.size(); ++i)
-        EXPECT_EQ(hex(fullWidthAscii(static_cast<unsigned char>(ascii[i]))), hex(wide.substr(2 * i, 2)))
+        EXPECT_EQ(hex(fullWidthAscii(static_cast<unsigned char>(ascii[i]))),
+                  hex(wide.substr(2 * i, 2)))
             << "byte " << ascii[i];
 }
 
@@ -130,7 +133,7 @@ TEST(ColumnLayoutCells, HalfWidthKana) {
     LaidOut page = layOutFirstPage(text, 3, 1, 2); // N = 7
     EXPECT_EQ(hex(page.rows.row(0)), "B6 DE");
     EXPECT_EQ(hex(page.rows.row(1)), "B7 DE"); // ｷﾞ: the mark right after the kana joins it
-    EXPECT_EQ(page.rows.row(2), sj("゛"));      // a mark with no kana in front
+    EXPECT_EQ(page.rows.row(2), sj("゛"));     // a mark with no kana in front
     EXPECT_EQ(page.rows.row(3), kSpace);
     EXPECT_EQ(hex(page.rows.row(4)), "CA DF");
     EXPECT_EQ(page.rows.row(5), sj("゛"));
@@ -143,7 +146,8 @@ TEST(ColumnLayoutCells, FullWidthKanaTableCoversEveryByte) {
         "ミムメモヤユヨラリルレロワン゛゜");
     ASSERT_EQ(expected.size(), 128u);
     for (int b = 0xA0; b <= 0xDF; ++b)
-        EXPECT_EQ(fullWidthKana(static_cast<unsigned char>(b)), expected.substr(2 * (b - 0xA0), 2)) << b;
+        EXPECT_EQ(fullWidthKana(static_cast<unsigned char>(b)), expected.substr(2 * (b - 0xA0), 2))
+            << b;
 }
 
 TEST(ColumnLayoutCells, ControlAndOtherSingleBytesAreCopied) {
@@ -198,8 +202,10 @@ TEST(ColumnLayoutEnd, ColumnCutOffByTheEndKeepsLaterBlankColumns) {
     EXPECT_EQ(page.rows.row(6), repeat(kSpace, 10) + sj("字"));
     const std::string file = layoutFile(MakePageGeometry(3, 1, 0), 0, text);
     // After the writer's left fill, the first column's cells stay in their places.
-    EXPECT_EQ(file.substr(2 + 1 * 42, 42), std::string(16, ' ') + repeat(kSpace, 9) + sj("字") + kSpace + sj("字") + "\r\n");
-    EXPECT_EQ(file.substr(2 + 2 * 42, 42), std::string(18, ' ') + repeat(kSpace, 10) + sj("字") + "\r\n");
+    EXPECT_EQ(file.substr(2 + 1 * 42, 42),
+              std::string(16, ' ') + repeat(kSpace, 9) + sj("字") + kSpace + sj("字") + "\r\n");
+    EXPECT_EQ(file.substr(2 + 2 * 42, 42),
+              std::string(18, ' ') + repeat(kSpace, 10) + sj("字") + "\r\n");
 }
 
 TEST(ColumnLayoutEnd, OneByteCellShiftsItsRow) {

@@ -24,7 +24,7 @@ const std::string kPreparing = "stage:preparing";
 const std::string kConverting = "stage:converting";
 const std::string kDone = "stage:done";
 
-const std::vector<std::string> kConvertedCalls = {kChoose,     "save",     "busy:on", kReading,
+const std::vector<std::string> kConvertedCalls = {kChoose,    "save",      "busy:on",  kReading,
                                                   kPreparing, kConverting, "busy:off", kDone};
 
 // What the run should write for `textAsRead` (LF line breaks, no end byte) with `s`.
@@ -39,7 +39,9 @@ std::string expectedOutput(std::string textAsRead, const settings::Settings& s) 
     return layoutFile(g, s.spaceline, text);
 }
 
-std::size_t pageBytes(int rows) { return 2 + 42 * static_cast<std::size_t>(rows); }
+std::size_t pageBytes(int rows) {
+    return 2 + 42 * static_cast<std::size_t>(rows);
+}
 
 struct Fixture {
     TempDir dir;
@@ -67,7 +69,7 @@ struct Fixture {
 
 // Output files that fail after a given number of bytes, as a full disk would.
 class FailingOutputs : public OutputFiles {
-public:
+  public:
     explicit FailingOutputs(std::size_t allowed) : m_allowed(allowed) {}
     std::string fileNameFromShiftJis(std::string_view sjis) const override {
         return m_real.fileNameFromShiftJis(sjis);
@@ -79,10 +81,11 @@ public:
         return std::make_unique<Failing>(std::move(real), m_allowed);
     }
 
-private:
+  private:
     class Failing : public OutputFile {
-    public:
-        Failing(std::unique_ptr<OutputFile> real, std::size_t& allowed) : m_real(std::move(real)), m_allowed(allowed) {}
+      public:
+        Failing(std::unique_ptr<OutputFile> real, std::size_t& allowed)
+            : m_real(std::move(real)), m_allowed(allowed) {}
         bool write(std::string_view bytes, std::string& error) override {
             if (bytes.size() > m_allowed) {
                 error = "No space left on device";
@@ -93,7 +96,7 @@ private:
         }
         bool commit(std::string& error) override { return m_real->commit(error); }
 
-    private:
+      private:
         std::unique_ptr<OutputFile> m_real;
         std::size_t& m_allowed;
     };
@@ -114,7 +117,8 @@ TEST(ConversionRun, StatusMessagesAndQuestionsInOrder) {
     Fixture f;
     f.settings.useheader = true;
     f.settings.useheadertofile = true;
-    const std::string source = f.addSource("yama.txt", sj("山の道\r\n著者名\r\n\r\n　本文です。\r\n"));
+    const std::string source =
+        f.addSource("yama.txt", sj("山の道\r\n著者名\r\n\r\n　本文です。\r\n"));
     f.ui.outputPaths.push_back(f.dir.file("out.txt"));
     f.run();
     std::vector<std::string> expected = {kConfirm, "confirm"};
@@ -128,8 +132,10 @@ TEST(ConversionRun, StatusMessagesAndQuestionsInOrder) {
     EXPECT_EQ(f.ui.questions[0].author, sj("著者名"));
 
     // The two head lines gave way to the title page.
-    const std::string header = "\n\n\n\n" + sj("　　山の道") + "\n\n" + sj("　　　　　　　著者名") + std::string(8, '\n');
-    EXPECT_EQ(readFile(f.dir.file("out.txt")), expectedOutput(header + sj("\n　本文です。\n"), f.settings));
+    const std::string header =
+        "\n\n\n\n" + sj("　　山の道") + "\n\n" + sj("　　　　　　　著者名") + std::string(8, '\n');
+    EXPECT_EQ(readFile(f.dir.file("out.txt")),
+              expectedOutput(header + sj("\n　本文です。\n"), f.settings));
 }
 
 TEST(ConversionRun, SavePathIsTheInitialFolderWhenSet) {
@@ -178,7 +184,8 @@ TEST(ConversionRun, YesWithoutNamingKeepsTheSourceNameButSplicesTheHeader) {
     f.ui.outputPaths.push_back(f.dir.file("out.txt"));
     f.run();
     EXPECT_EQ(f.ui.proposedNames[0], "src.txt");
-    const std::string header = "\n\n\n\n" + sj("　　題") + "\n\n" + sj("　　　　　　　著") + std::string(8, '\n');
+    const std::string header =
+        "\n\n\n\n" + sj("　　題") + "\n\n" + sj("　　　　　　　著") + std::string(8, '\n');
     EXPECT_EQ(readFile(f.dir.file("out.txt")), expectedOutput(header + sj("本文"), f.settings));
 }
 
@@ -327,7 +334,8 @@ TEST(ConversionRunFailures, MissingSourceWithHeaderRecognition) {
     f.list.entries.push_back({f.dir.file("gone.txt"), true});
     f.run();
     ASSERT_EQ(f.ui.failures.size(), 1u);
-    EXPECT_EQ(f.ui.calls, (std::vector<std::string>{"failure:" + f.dir.file("gone.txt"), kCancelled}));
+    EXPECT_EQ(f.ui.calls,
+              (std::vector<std::string>{"failure:" + f.dir.file("gone.txt"), kCancelled}));
 }
 
 TEST(ConversionRunFailures, OutputFolderMissing) {
@@ -483,7 +491,8 @@ TEST(ConversionRunFailures, SplitIntoMoreFilesThanMayBeOpenAtOnce) {
 
 TEST(RunCases, EndOfFileMarkAfterALeadByteLeavesTheGetaMark) {
     Fixture f;
-    f.addSource("a.txt", "\x82\x1a" "never read");
+    f.addSource("a.txt", "\x82\x1a"
+                         "never read");
     f.ui.outputPaths.push_back(f.dir.file("out.txt"));
     f.run();
     // One page of 23 rows with one-byte blank columns: 〓 in the first text column of row 0.

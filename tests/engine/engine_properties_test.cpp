@@ -20,8 +20,9 @@ const std::string kMarker = "\x81\xA7"; // 〒 never comes from the generator ot
 // A random text as read from a file (LF line breaks, no CR), with the end byte.
 std::string randomText(std::mt19937& rng, bool markLines) {
     static const std::vector<std::string> pieces = {
-        sj("あ"), sj("漢"), sj("。"), sj("、"), sj("ー"), sj("「"), sj("」"), sj("　"), "a", "-",
-        " ",      "\x09",   "\xB6\xDE", "\xB7",  "\xDE",  "\xA0",  "\x83\x5C", "\x95\x7C", "~", "\x80"};
+        sj("あ"), sj("漢"), sj("。"),   sj("、"),   sj("ー"), sj("「"),   sj("」"),
+        sj("　"), "a",      "-",        " ",        "\x09",   "\xB6\xDE", "\xB7",
+        "\xDE",   "\xA0",   "\x83\x5C", "\x95\x7C", "~",      "\x80"};
     std::string text;
     const int lineCount = static_cast<int>(rng() % 40);
     for (int l = 0; l < lineCount; ++l) {
@@ -53,7 +54,8 @@ std::vector<std::size_t> markerCells(const std::string& text, bool withIndent) {
         if (lead)
             i += 2;
         else if (b >= 0xA0 && b <= 0xDF && i + 1 < text.size() &&
-                 (static_cast<unsigned char>(text[i + 1]) == 0xDE || static_cast<unsigned char>(text[i + 1]) == 0xDF))
+                 (static_cast<unsigned char>(text[i + 1]) == 0xDE ||
+                  static_cast<unsigned char>(text[i + 1]) == 0xDF))
             i += 2;
         else
             i += 1;
@@ -117,7 +119,8 @@ TEST(EngineProperties, PagesHaveTheirShapeAndPagingEnds) {
             ASSERT_EQ(paged.file.compare(start, 2, "\r\n"), 0);
             for (int r = 0; r < g.rowCount; ++r) {
                 const std::size_t line = start + 2 + 42 * static_cast<std::size_t>(r);
-                ASSERT_EQ(paged.file.compare(line + 40, 2, "\r\n"), 0) << "page " << p << " row " << r;
+                ASSERT_EQ(paged.file.compare(line + 40, 2, "\r\n"), 0)
+                    << "page " << p << " row " << r;
                 ASSERT_EQ(paged.file.substr(line, 40).find_first_of("\r\n"), std::string::npos);
             }
         }

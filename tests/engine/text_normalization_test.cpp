@@ -16,7 +16,9 @@ namespace {
 const std::string kSp = "\x81\x40"; // 　
 
 // rowCount 7: line spacing 6 dots with double-height characters.
-PageGeometry n7() { return MakePageGeometry(3, 1, 2); }
+PageGeometry n7() {
+    return MakePageGeometry(3, 1, 2);
+}
 
 // Lines joined with CR LF, as the run hands them over, and the end byte.
 std::string lines(const std::vector<std::string>& utf8Lines) {
@@ -56,8 +58,9 @@ std::string bytes(std::initializer_list<int> values) {
     return s;
 }
 
-const std::vector<std::string> kWorkedLines = {"　雨が降る。私は", "外へ出た。", "「寒いね」", "と言った。",
-                                               "　　夜。",         "",           "　朝。まだ",   "　晴れ。"};
+const std::vector<std::string> kWorkedLines = {"　雨が降る。私は", "外へ出た。", "「寒いね」",
+                                               "と言った。",       "　　夜。",   "",
+                                               "　朝。まだ",       "　晴れ。"};
 
 } // namespace
 
@@ -76,7 +79,8 @@ TEST(NormalizationWorkedExample, Verse) {
 
 TEST(NormalizationWorkedExample, WhiteCloudsInBothModes) {
     const std::string input = lines({"白い雲", "青い空のずっと上", "", "風"});
-    EXPECT_EQ(verse(input), columns({"白い雲　　　　", "青い空のずっと", "上　　　　　　", "　　　　　　　", "風"}));
+    EXPECT_EQ(verse(input), columns({"白い雲　　　　", "青い空のずっと", "上　　　　　　",
+                                     "　　　　　　　", "風"}));
     EXPECT_EQ(prose(input), columns({"白い雲青い空の", "ずっと上　　　", "　　　　　　　", "風"}));
 }
 
@@ -102,8 +106,10 @@ TEST(NormalizationEdges, LineEndingAtTheFootOfAColumn) {
     const std::string seven = sj("一二三四五六七");
     EXPECT_EQ(verse(seven + "\r\n" + sj("八") + "\xFF"), seven + sj("八") + "\xFF");
     // An empty line there adds exactly one empty column.
-    EXPECT_EQ(verse(seven + "\r\n\r\n" + sj("八") + "\xFF"), seven + repeat(kSp, 7) + sj("八") + "\xFF");
-    EXPECT_EQ(prose(seven + "\r\n\r\n" + sj("八") + "\xFF"), seven + repeat(kSp, 7) + sj("八") + "\xFF");
+    EXPECT_EQ(verse(seven + "\r\n\r\n" + sj("八") + "\xFF"),
+              seven + repeat(kSp, 7) + sj("八") + "\xFF");
+    EXPECT_EQ(prose(seven + "\r\n\r\n" + sj("八") + "\xFF"),
+              seven + repeat(kSp, 7) + sj("八") + "\xFF");
 }
 
 TEST(NormalizationEdges, EmptyLinesGiveEmptyColumns) {
@@ -144,19 +150,23 @@ TEST(NormalizationEdges, LastLineBreakBeforeTheEndByte) {
 }
 
 TEST(ProseNormalization, IndentedLineStartsAColumnDoubleIndentRunsOn) {
-    EXPECT_EQ(prose(sj("あ") + "\r\n" + sj("　い") + "\xFF"), sj("あ") + repeat(kSp, 6) + sj("　い") + "\xFF");
+    EXPECT_EQ(prose(sj("あ") + "\r\n" + sj("　い") + "\xFF"),
+              sj("あ") + repeat(kSp, 6) + sj("　い") + "\xFF");
     EXPECT_EQ(prose(sj("あ") + "\r\n" + sj("　　い") + "\xFF"), sj("あ　　い") + "\xFF");
     // Two spaces win over a closing 」 on the line before.
     EXPECT_EQ(prose(sj("「あ」") + "\r\n" + sj("　　い") + "\xFF"), sj("「あ」　　い") + "\xFF");
 }
 
 TEST(ProseNormalization, ClosingBracketEndsColumnUnlessFollowedByASpace) {
-    EXPECT_EQ(prose(sj("「あ」") + "\r\n" + sj("い") + "\xFF"), sj("「あ」") + repeat(kSp, 4) + sj("い") + "\xFF");
-    EXPECT_EQ(prose(sj("「あ」") + " \r\n" + sj("い") + "\xFF"), sj("「あ」") + " " + sj("い") + "\xFF");
+    EXPECT_EQ(prose(sj("「あ」") + "\r\n" + sj("い") + "\xFF"),
+              sj("「あ」") + repeat(kSp, 4) + sj("い") + "\xFF");
+    EXPECT_EQ(prose(sj("「あ」") + " \r\n" + sj("い") + "\xFF"),
+              sj("「あ」") + " " + sj("い") + "\xFF");
 }
 
 TEST(ProseNormalization, OpeningBracketStartsAColumn) {
-    EXPECT_EQ(prose(sj("あ") + "\r\n" + sj("「い」") + "\xFF"), sj("あ") + repeat(kSp, 6) + sj("「い」") + "\xFF");
+    EXPECT_EQ(prose(sj("あ") + "\r\n" + sj("「い」") + "\xFF"),
+              sj("あ") + repeat(kSp, 6) + sj("「い」") + "\xFF");
 }
 
 TEST(ProseNormalization, ClosingBracketTestIgnoresCharacterBoundaries) {
@@ -228,8 +238,8 @@ TEST(NormalisationCases, CrBytesOfEveryKindCountAsTheLineBreakStepMakesThem) {
 
 TEST(NormalisationCases, CharactersAndBreaksStraddlingTheEventBlock) {
     // The pass serves events every 64 KiB; what stands at that point must not change the result.
-    const char* const pieces[] = {"\x82\n\n\x81\x40X", "\xb6\xde\n\x81\x75", "\x81\x76\n\n",
-                                  "\n\x81\x40\x81\x40", "\xb6\n\xde", "\x81\n\x81\x76\nY"};
+    const char* const pieces[] = {"\x82\n\n\x81\x40X",  "\xb6\xde\n\x81\x75", "\x81\x76\n\n",
+                                  "\n\x81\x40\x81\x40", "\xb6\n\xde",         "\x81\n\x81\x76\nY"};
     const std::size_t block = kEventPumpBlock;
     for (const char* piece : pieces) {
         for (std::size_t offset = block - 4; offset <= block + 2; ++offset) {

@@ -19,13 +19,13 @@ TEST(FileNameFromShiftJis, AsciiAndHalfWidthKana) {
 // An undecodable byte becomes one U+FFFD, and the character after it survives whole.
 TEST(FileNameFromShiftJis, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(files::FileNameFromShiftJis("\x80"
-                                             "A"),
+                                          "A"),
               "\xEF\xBF\xBD"
               "A");
     EXPECT_EQ(files::FileNameFromShiftJis("x\x83"), "x\xEF\xBF\xBD");
     // A lead byte followed by a byte that cannot be a second byte: the second byte is kept.
     EXPECT_EQ(files::FileNameFromShiftJis("\x83\x0A"
-                                             "B"),
+                                          "B"),
               "\xEF\xBF\xBD\nB");
     EXPECT_EQ(files::FileNameFromShiftJis("\x80\x83\x5C"), "\xEF\xBF\xBDソ");
 }

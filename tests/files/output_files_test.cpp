@@ -27,7 +27,8 @@ TEST(FileSystemOutputFiles, ReplacementKeepsThePermissions) {
     TempDir dir;
     writeFile(dir.file("out.txt"), "old");
     namespace fs = std::filesystem;
-    fs::permissions(dir.file("out.txt"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(dir.file("out.txt"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     files::FileSystemOutputFiles outputs;
     std::string error;
     auto file = outputs.create(dir.file("out.txt"), error);

@@ -27,7 +27,9 @@ TEST(SourceReadingCases, CrDroppedEverywhereEvenInsideACharacter) {
 
 TEST(SourceReadingCases, FirstEndOfFileMarkEndsTheTextEvenAsASecondByte) {
     // The text stream knows nothing of double-byte characters: 0x82 0x1A ends the text after 0x82.
-    EXPECT_EQ(hex(readThrough("x\x82\x1a" "after\x1a")), hex("x\x82"));
+    EXPECT_EQ(hex(readThrough("x\x82\x1a"
+                              "after\x1a")),
+              hex("x\x82"));
 }
 
 TEST(SourceReadingCases, MarksAtTheReadBlockBoundary) {

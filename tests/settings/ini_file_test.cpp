@@ -47,20 +47,21 @@ TEST(ProfileRead, LookupRules) {
                                                 "empty=\r\n"
                                                 "[setting]\r\n"
                                                 "later=5\r\n"));
-    EXPECT_EQ(document.value("setting", "gyokan"), "3");  // first key, names in any case
+    EXPECT_EQ(document.value("setting", "gyokan"), "3"); // first key, names in any case
     EXPECT_EQ(document.value("SETTING", "GYOKAN"), "3");
     EXPECT_EQ(document.value("other", "gyokan"), "9");
     EXPECT_EQ(document.value("setting", "empty"), "");
     EXPECT_EQ(document.value("setting", "later"), "5"); // a repeated section is searched too
-    EXPECT_FALSE(document.value("setting", "top"));    // keys before any section belong to none
+    EXPECT_FALSE(document.value("setting", "top"));     // keys before any section belong to none
     EXPECT_FALSE(document.value("setting", "noequals"));
     EXPECT_FALSE(document.value("setting", "missing"));
     EXPECT_FALSE(document.value("missing", "gyokan"));
 }
 
 TEST(ProfileRead, LfOnlyAndCrLfFilesReadAlike) {
-    for (const std::string_view bytes : {std::string_view("[setting]\r\ngyokan=2\r\nsavepath=/home/a\r\n"),
-                                         std::string_view("[setting]\ngyokan=2\nsavepath=/home/a")}) {
+    for (const std::string_view bytes :
+         {std::string_view("[setting]\r\ngyokan=2\r\nsavepath=/home/a\r\n"),
+          std::string_view("[setting]\ngyokan=2\nsavepath=/home/a")}) {
         const IniDocument document(bytes);
         EXPECT_EQ(document.value("setting", "gyokan"), "2");
         EXPECT_EQ(document.value("setting", "savepath"), "/home/a");

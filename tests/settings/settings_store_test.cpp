@@ -7,9 +7,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -119,11 +119,11 @@ TEST(SettingsLoad, DivisionSizeAsInt16ThenHeldWithinLimits) {
         std::string_view value;
         int expected;
     } cases[] = {
-        {"0", 1},      {"-5", 1},    {"1", 1},         {"5000", 5000},   {"5001", 5000},
-        {"9999", 5000}, {"32767", 5000}, {"32768", 1},  // -32768 as 16 bits
-        {"70000", 4464},                                // 70000 - 65536
-        {"65536", 1},  {"65537", 1},  {"70999", 5000}, {"12abc", 12},     {"abc", 1},
-        {"", 1},
+        {"0", 1},        {"-5", 1},      {"1", 1},        {"5000", 5000},
+        {"5001", 5000},  {"9999", 5000}, {"32767", 5000}, {"32768", 1}, // -32768 as 16 bits
+        {"70000", 4464},                                                // 70000 - 65536
+        {"65536", 1},    {"65537", 1},   {"70999", 5000}, {"12abc", 12},
+        {"abc", 1},      {"", 1},
     };
     for (const auto& c : cases) {
         const Settings s =
@@ -163,7 +163,8 @@ TEST(SettingsLoad, SavePathCutWithoutSplittingACharacter) {
     // 日 (E6 97 A5) would straddle byte 259: the whole character goes.
     const std::string a257(257, 'a');
     EXPECT_EQ(load(a257 + "\xE6\x97\xA5"), a257);
-    EXPECT_EQ(load(std::string(256, 'a') + "\xE6\x97\xA5x"), std::string(256, 'a') + "\xE6\x97\xA5");
+    EXPECT_EQ(load(std::string(256, 'a') + "\xE6\x97\xA5x"),
+              std::string(256, 'a') + "\xE6\x97\xA5");
     // 😀 (F0 9F 98 80) starting at byte 256 would end at byte 260.
     EXPECT_EQ(load(std::string(256, 'a') + "\xF0\x9F\x98\x80"), std::string(256, 'a'));
     // Shift_JIS bytes are not UTF-8: each counts alone, so the cut is at 259 exactly.
@@ -187,9 +188,11 @@ TEST(Utf8Prefix, LongestWholePrefixOfRandomText) {
         {"\xFF", {}},
         {"\x80", {}},
         {"\x93\xFA", {1}},
-        {"\xE6\x97" "a", {1, 2}},
+        {"\xE6\x97"
+         "a",
+         {1, 2}},
         {"\xED\xA0\x80", {1, 2}}, // a surrogate is not a character
-        {"\xC0\xAF", {1}},         // nor an overlong slash
+        {"\xC0\xAF", {1}},        // nor an overlong slash
     };
     std::mt19937 random(20240601);
     for (int round = 0; round < 1000; ++round) {
@@ -228,7 +231,7 @@ TEST(SettingsSave, ValuesWrittenAsLoaded) {
     TempDir folder;
     const std::string path = folder.file(kSettingsFileName);
     writeFile(path, "[setting]\r\nusereturn=2\r\nuseheader=0\r\nuseheadertofile=1\r\n"
-                     "gyokan=-3\r\n");
+                    "gyokan=-3\r\n");
     const Settings loaded = LoadSettings(path);
     EXPECT_TRUE(loaded.usereturn);
     EXPECT_FALSE(loaded.useheader);
@@ -237,42 +240,42 @@ TEST(SettingsSave, ValuesWrittenAsLoaded) {
     ASSERT_TRUE(SaveSettings(loaded, path).ok);
     // Existing keys stay where they stood; the missing ones follow in table order.
     EXPECT_EQ(readFile(path), "[setting]\r\n"
-                               "usereturn=1\r\n"
-                               "useheader=0\r\n"
-                               "useheadertofile=1\r\n"
-                               "gyokan=-1\r\n"
-                               "charsize=0\r\n"
-                               "spaceline=1\r\n"
-                               "usedivision=0\r\n"
-                               "divisionsize=1\r\n"
-                               "savepath=\r\n");
+                              "usereturn=1\r\n"
+                              "useheader=0\r\n"
+                              "useheadertofile=1\r\n"
+                              "gyokan=-1\r\n"
+                              "charsize=0\r\n"
+                              "spaceline=1\r\n"
+                              "usedivision=0\r\n"
+                              "divisionsize=1\r\n"
+                              "savepath=\r\n");
 }
 
 TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
     TempDir folder;
     const std::string path = folder.file(kSettingsFileName);
     writeFile(path, "[window]\nleft=10\ntop=20\n\n"
-                     "[setting]\ndivisionsize=9999\nnote=mine\ngyokan=2\n\n"
-                     "[recent]\nfile1=/a.txt\n");
+                    "[setting]\ndivisionsize=9999\nnote=mine\ngyokan=2\n\n"
+                    "[recent]\nfile1=/a.txt\n");
     Settings s = LoadSettings(path);
     EXPECT_EQ(s.divisionsize, 5000);
     s.gyokan = 4;
     s.savepath = "/out";
     ASSERT_TRUE(SaveSettings(s, path).ok);
     EXPECT_EQ(readFile(path), "[window]\r\nleft=10\r\ntop=20\r\n\r\n"
-                               "[setting]\r\n"
-                               "divisionsize=5000\r\n"
-                               "note=mine\r\n"
-                               "gyokan=4\r\n"
-                               "charsize=0\r\n"
-                               "spaceline=1\r\n"
-                               "usereturn=0\r\n"
-                               "useheader=0\r\n"
-                               "useheadertofile=0\r\n"
-                               "usedivision=0\r\n"
-                               "savepath=/out\r\n"
-                               "\r\n"
-                               "[recent]\r\nfile1=/a.txt\r\n");
+                              "[setting]\r\n"
+                              "divisionsize=5000\r\n"
+                              "note=mine\r\n"
+                              "gyokan=4\r\n"
+                              "charsize=0\r\n"
+                              "spaceline=1\r\n"
+                              "usereturn=0\r\n"
+                              "useheader=0\r\n"
+                              "useheadertofile=0\r\n"
+                              "usedivision=0\r\n"
+                              "savepath=/out\r\n"
+                              "\r\n"
+                              "[recent]\r\nfile1=/a.txt\r\n");
 }
 
 TEST(SettingsSave, RandomSettingsRoundTrip) {

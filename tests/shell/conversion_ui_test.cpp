@@ -35,11 +35,13 @@ class ConversionUiTest final : public QObject {
         QVERIFY(!ui.ConfirmHeader({"", "\x83\x5C"}));
         QCOMPARE(m_dialogs.questions.size(), 2);
         QCOMPARE(m_dialogs.questions[0].text,
-                 QStringLiteral("タイトル ： 山の道\n著者 ： 著者名\n\nと認識しました。これで正しいですか？"));
+                 QStringLiteral(
+                     "タイトル ： 山の道\n著者 ： 著者名\n\nと認識しました。これで正しいですか？"));
         QCOMPARE(m_dialogs.questions[0].caption, QStringLiteral("ヘッダ認識結果"));
         // An empty part leaves nothing after its colon.
-        QCOMPARE(m_dialogs.questions[1].text,
-                 QStringLiteral("タイトル ： \n著者 ： ソ\n\nと認識しました。これで正しいですか？"));
+        QCOMPARE(
+            m_dialogs.questions[1].text,
+            QStringLiteral("タイトル ： \n著者 ： ソ\n\nと認識しました。これで正しいですか？"));
     }
 
     void stagesInWords() {
@@ -48,13 +50,14 @@ class ConversionUiTest final : public QObject {
         for (Stage stage : {Stage::ConfirmingHeader, Stage::ChoosingOutput, Stage::Reading,
                             Stage::Preparing, Stage::Converting, Stage::Done, Stage::Cancelled})
             ui.ShowStage(stage);
-        QCOMPARE(m_statuses, (QStringList{QStringLiteral("ヘッダの認識結果を確認してください"),
-                                          QStringLiteral("保存ファイル名を設定してください"),
-                                          QStringLiteral("変換するファイルを読み込んでいます"),
-                                          QStringLiteral("コンバート前処理中です"),
-                                          QStringLiteral("コンバート処理中です"),
-                                          QStringLiteral("コンバートが完了しました (revert)"),
-                                          QStringLiteral("コンバート処理を中断しました (revert)")}));
+        QCOMPARE(m_statuses,
+                 (QStringList{QStringLiteral("ヘッダの認識結果を確認してください"),
+                              QStringLiteral("保存ファイル名を設定してください"),
+                              QStringLiteral("変換するファイルを読み込んでいます"),
+                              QStringLiteral("コンバート前処理中です"),
+                              QStringLiteral("コンバート処理中です"),
+                              QStringLiteral("コンバートが完了しました (revert)"),
+                              QStringLiteral("コンバート処理を中断しました (revert)")}));
     }
 
     void progressFollowsTheStageMessage() {
@@ -89,13 +92,14 @@ class ConversionUiTest final : public QObject {
         ui.ReportFailure({Action::ReadSource, "/src/\xE6\x9C\xAC.txt", "Permission denied"});
         ui.ReportFailure({Action::WriteOutput, "/out/a.txt", "No space left on device"});
         ui.ReportFailure({Action::OutputExists, "/out/b.txt", ""});
-        QCOMPARE(m_dialogs.errors,
-                 (QStringList{
-                     QStringLiteral("変換するファイル「/src/本.txt」を読み込めませんでした。\n"
-                                    "理由：Permission denied"),
-                     QStringLiteral("保存ファイル「/out/a.txt」に書き込めませんでした。\n"
-                                    "理由：No space left on device"),
-                     QStringLiteral("保存ファイル「/out/b.txt」は既にあるため、書き込みませんでした。")}));
+        QCOMPARE(
+            m_dialogs.errors,
+            (QStringList{QStringLiteral("変換するファイル「/src/本.txt」を読み込めませんでした。\n"
+                                        "理由：Permission denied"),
+                         QStringLiteral("保存ファイル「/out/a.txt」に書き込めませんでした。\n"
+                                        "理由：No space left on device"),
+                         QStringLiteral(
+                             "保存ファイル「/out/b.txt」は既にあるため、書き込みませんでした。")}));
     }
 
     void busyCursorIsGivenBack() {

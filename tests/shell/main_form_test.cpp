@@ -508,7 +508,8 @@ class MainFormTest final : public QObject {
         addFiles({first, second, third});
         QVERIFY(QFile::remove(second));
         child<QAction>("pmnuSelectAll")->trigger();
-        m_dialogs.saveAnswers << path(QStringLiteral("1-out.txt")) << path(QStringLiteral("2-out.txt"))
+        m_dialogs.saveAnswers << path(QStringLiteral("1-out.txt"))
+                              << path(QStringLiteral("2-out.txt"))
                               << path(QStringLiteral("3-out.txt"));
         child<QToolButton>("tbtnReset")->click();
         QCOMPARE(readAll(path(QStringLiteral("1-out.txt"))).size(), 2 + 23 * 42 + 2);

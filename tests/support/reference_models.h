@@ -11,8 +11,12 @@
 
 namespace testing_support {
 
-inline bool lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-inline unsigned char at(const std::string& s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+inline bool lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+inline unsigned char at(const std::string& s, std::size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
 
 // Every LF becomes CR LF, a lone CR as well, a CR LF pair stays; a second byte is never a break.
 inline std::string literalLineBreakStep(const std::string& in) {
@@ -82,9 +86,10 @@ inline std::string literalNormalize(bool verse, int n, std::string text) {
 
 inline std::string fullWidthOf(unsigned char b) {
     // 0x20-0x7E in code page 932 order of the full-width forms.
-    static const std::string table = sj("　！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？"
-                                        "＠ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿"
-                                        "‘ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝￣");
+    static const std::string table =
+        sj("　！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？"
+           "＠ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿"
+           "‘ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝￣");
     return table.substr(2 * (b - 0x20), 2);
 }
 
@@ -130,7 +135,8 @@ struct Model {
                 cell = "\x81\x62";
             } else if (b >= 0x20 && b <= 0x7E) {
                 cell = fullWidthOf(b);
-            } else if (b >= 0xA0 && b <= 0xDF && (at(text, cursor) == 0xDE || at(text, cursor) == 0xDF)) {
+            } else if (b >= 0xA0 && b <= 0xDF &&
+                       (at(text, cursor) == 0xDE || at(text, cursor) == 0xDF)) {
                 cell = text.substr(cursor - 1, 2);
                 step = 2;
             } else if (b >= 0xA0 && b <= 0xDF) {
@@ -182,8 +188,8 @@ struct Model {
 
 // The bytes an output file holds for a prepared text (end byte included).
 inline std::string modelFile(int rowCount, int columnSlots, const std::string& spacer, bool packed,
-                      const std::string& text) {
-    Model m{rowCount, static_cast<int>(text.size()), columnSlots, spacer};
+                             const std::string& text) {
+    Model m{rowCount, static_cast<int>(text.size()), columnSlots, spacer, 1, false, {}};
     std::string out;
     for (int page = 0; page < 100000; ++page) {
         const bool done = packed ? m.packedPage(text) : m.spacedPage(text);
@@ -197,10 +203,30 @@ inline std::string modelFile(int rowCount, int columnSlots, const std::string& s
 
 // Random source text as read (no CR unless asked), with the pieces the rules care about.
 inline std::string randomText(std::mt19937& rng, std::size_t pieces, bool withCr) {
-    static const char* const common[] = {
-        "\x8e\x9a", "\x8e\x9a", "\x8e\x9a", "a", "\x81\x40", "\x81\x75", "\x81\x76", "\n", "\n\n",
-        "\xb6",     "\xde",     "\xb6\xde", " ", "\x09",     "\x81",     "\x76",     "\x88\x81",
-        "\x81\x42", "-",        "\x81\x5b", "\x80", "\xa0",  "\x81\x40\x81\x40", "\xfd"};
+    static const char* const common[] = {"\x8e\x9a",
+                                         "\x8e\x9a",
+                                         "\x8e\x9a",
+                                         "a",
+                                         "\x81\x40",
+                                         "\x81\x75",
+                                         "\x81\x76",
+                                         "\n",
+                                         "\n\n",
+                                         "\xb6",
+                                         "\xde",
+                                         "\xb6\xde",
+                                         " ",
+                                         "\x09",
+                                         "\x81",
+                                         "\x76",
+                                         "\x88\x81",
+                                         "\x81\x42",
+                                         "-",
+                                         "\x81\x5b",
+                                         "\x80",
+                                         "\xa0",
+                                         "\x81\x40\x81\x40",
+                                         "\xfd"};
     static const char* const crs[] = {"\r", "\r\n", "\r\r\n", "\n\r"};
     std::string s;
     for (std::size_t i = 0; i < pieces; ++i) {

@@ -16,19 +16,26 @@ namespace testing_support {
 inline const char* stageName(engine::Stage stage) {
     using engine::Stage;
     switch (stage) {
-    case Stage::ConfirmingHeader: return "confirming header";
-    case Stage::ChoosingOutput: return "choosing output";
-    case Stage::Reading: return "reading";
-    case Stage::Preparing: return "preparing";
-    case Stage::Converting: return "converting";
-    case Stage::Done: return "done";
-    case Stage::Cancelled: return "cancelled";
+    case Stage::ConfirmingHeader:
+        return "confirming header";
+    case Stage::ChoosingOutput:
+        return "choosing output";
+    case Stage::Reading:
+        return "reading";
+    case Stage::Preparing:
+        return "preparing";
+    case Stage::Converting:
+        return "converting";
+    case Stage::Done:
+        return "done";
+    case Stage::Cancelled:
+        return "cancelled";
     }
     return "?";
 }
 
 class ScriptedUi : public engine::ConversionUi {
-public:
+  public:
     struct Question {
         std::string title; // Shift_JIS
         std::string author;
@@ -85,7 +92,7 @@ public:
 
 // A file list held in memory; entries can be removed while a run is under way.
 class ListOfFiles : public engine::FileList {
-public:
+  public:
     struct Entry {
         std::string path;
         bool selected = true;

@@ -12,7 +12,7 @@
 namespace testing_support {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         const char* base = std::getenv("PAGELUME_TEST_TMP");
         const std::filesystem::path root =
@@ -34,7 +34,8 @@ public:
     std::string file(std::string_view name) const { return (m_path / name).string(); }
 
     // Writes `bytes` to `relative` under the folder, creating the folders on the way.
-    std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const {
+    std::filesystem::path write(const std::filesystem::path& relative,
+                                std::string_view bytes) const {
         const std::filesystem::path file = m_path / relative;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -48,7 +49,7 @@ public:
                                                       std::filesystem::directory_iterator()));
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
@@ -62,7 +63,9 @@ inline std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 // Permissions mean nothing to root; a test of a refused write first checks they hold here.
 inline bool permissionsAreEnforced(const std::filesystem::path& readOnlyFolder) {
