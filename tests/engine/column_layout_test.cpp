@@ -261,21 +261,6 @@ TEST(ColumnLayoutState, CursorCarriesAcrossPages) {
     EXPECT_TRUE(rows.row(0).empty());
 }
 
-namespace {
-
-std::string engineNormalize(bool verse, int n, std::string text) {
-    PageGeometry g;
-    g.rowCount = n;
-    NoEventPump pump;
-    if (verse)
-        NormalizeVerse(g, text, pump);
-    else
-        NormalizeProse(g, text, pump);
-    return text;
-}
-
-} // namespace
-
 // --- Layout and writer ------------------------------------------------------------------------
 
 TEST(LayoutCases, PagesMatchTheStepwiseLayoutInEveryMode) {

@@ -1,4 +1,5 @@
 #include "engine/text_normalization.h"
+#include "support/layout_driver.h"
 #include "support/reference_models.h"
 #include "support/sjis_text.h"
 
@@ -192,21 +193,6 @@ TEST(NormalizationEvents, PumpIsServedDuringALongText) {
     NormalizeVerse(n7(), text, pump);
     EXPECT_GE(pump.calls, 5);
 }
-
-namespace {
-
-std::string engineNormalize(bool verse, int n, std::string text) {
-    PageGeometry g;
-    g.rowCount = n;
-    NoEventPump pump;
-    if (verse)
-        NormalizeVerse(g, text, pump);
-    else
-        NormalizeProse(g, text, pump);
-    return text;
-}
-
-} // namespace
 
 // --- Normalisation taken in one pass --------------------------------------------------------
 
