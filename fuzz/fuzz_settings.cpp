@@ -2,7 +2,7 @@
 // out are in range, and saving them and loading again gives the same settings.
 #include "fuzz_check.h"
 #include "settings/ini_file.h"
-#include "settings/settings.h"
+#include "settings/settings_store.h"
 
 #include <cstdint>
 #include <string>
