@@ -154,13 +154,16 @@ class GapMeasuringUi final : public engine::ConversionUi {
 
 class Discard final : public engine::OutputFiles {
     struct Sink final : engine::OutputFile {
-        bool write(std::string_view, std::string&) override { return true; }
-        bool commit(std::string&) override { return true; }
+        bool write(std::string_view, engine::FileError&) override { return true; }
+        bool finish(engine::FileError&) override { return true; }
+        bool place(engine::FileError&) override { return true; }
+        void confirm() override {}
+        void undo() override {}
     };
     std::string fileNameFromShiftJis(std::string_view sjis) const override {
         return std::string(sjis);
     }
-    std::unique_ptr<engine::OutputFile> create(const std::string&, std::string&) override {
+    std::unique_ptr<engine::OutputFile> create(const std::string&, engine::FileError&) override {
         return std::make_unique<Sink>();
     }
 };

@@ -62,27 +62,54 @@ std::string CliConversionUi::outputLabel(const std::string& path) const {
     return "'" + m_workingFolder.display(path) + "'";
 }
 
+namespace {
+
+// Why, in the tool's words.
+std::string reasonOf(const engine::FileError& error) {
+    using Cause = engine::FileError::Cause;
+    switch (error.cause) {
+    case Cause::System:
+        return error.reason;
+    case Cause::NotARegularFile:
+        return "not a regular file";
+    case Cause::TooLarge:
+        return "the text is too long (at most " + std::to_string(engine::kMaxTextBytes) +
+               " bytes, and what the layout adds to them)";
+    case Cause::OutOfMemory:
+        return "not enough memory";
+    case Cause::AlreadyExists:
+        return "a file of that name appeared meanwhile and is kept (use --force to replace it)";
+    }
+    return error.reason;
+}
+
+} // namespace
+
 void CliConversionUi::ReportFailure(const engine::Failure& failure) {
     using Action = engine::Failure::Action;
+    const std::string reason = reasonOf(failure.error);
     std::string message;
     switch (failure.action) {
     case Action::ReadSource:
-        message = "cannot read " + m_sourceLabel + ": " + failure.reason;
+        message = "cannot read " + m_sourceLabel + ": " + reason;
+        break;
+    case Action::Convert:
+        message = "cannot convert " + m_sourceLabel + ": " + reason;
         break;
     case Action::WriteOutput:
-        message = "cannot write " + outputLabel(failure.path) + ": " + failure.reason;
+        message = "cannot write " + outputLabel(failure.path) + ": " + reason;
         break;
     case Action::OutputExists:
         // The refusal comes from CliOutputFiles, which names the file concerned.
-        message = "not converting " + m_sourceLabel + ": " + failure.reason;
+        message = "not converting " + m_sourceLabel + ": " + reason;
         break;
     case Action::ReadSettings:
-        message = "cannot read settings file '" + m_workingFolder.display(failure.path) +
-                  "': " + failure.reason;
+        message =
+            "cannot read settings file '" + m_workingFolder.display(failure.path) + "': " + reason;
         break;
     case Action::WriteSettings:
-        message = "cannot write settings file '" + m_workingFolder.display(failure.path) +
-                  "': " + failure.reason;
+        message =
+            "cannot write settings file '" + m_workingFolder.display(failure.path) + "': " + reason;
         break;
     }
     reportSourceFailure(message);

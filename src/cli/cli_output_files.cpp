@@ -36,22 +36,26 @@ class StandardOutputFile final : public engine::OutputFile {
   public:
     explicit StandardOutputFile(std::ostream& out) : m_out(out) {}
 
-    bool write(std::string_view bytes, std::string&) override {
+    bool write(std::string_view bytes, engine::FileError&) override {
         m_pending.append(bytes);
         return true;
     }
+    bool finish(engine::FileError&) override { return true; }
 
-    bool commit(std::string& error) override {
+    // What reaches the stream cannot be taken back; standard output is never one of several files.
+    bool place(engine::FileError& error) override {
         errno = 0;
         m_out.write(m_pending.data(), static_cast<std::streamsize>(m_pending.size()));
         m_out.flush();
         m_pending.clear();
         if (!m_out) {
-            error = std::strerror(errno != 0 ? errno : EIO);
+            error = engine::FileError::System(std::strerror(errno != 0 ? errno : EIO));
             return false;
         }
         return true;
     }
+    void confirm() override {}
+    void undo() override {}
 
   private:
     std::ostream& m_out;
@@ -65,16 +69,16 @@ class RecordedFile final : public engine::OutputFile {
                  std::set<std::string>& written)
         : m_file(std::move(file)), m_identity(std::move(identity)), m_written(written) {}
 
-    bool write(std::string_view bytes, std::string& error) override {
+    bool write(std::string_view bytes, engine::FileError& error) override {
         return m_file->write(bytes, error);
     }
-
-    bool commit(std::string& error) override {
-        if (!m_file->commit(error))
-            return false;
+    bool finish(engine::FileError& error) override { return m_file->finish(error); }
+    bool place(engine::FileError& error) override { return m_file->place(error); }
+    void confirm() override {
+        m_file->confirm();
         m_written.insert(m_identity);
-        return true;
     }
+    void undo() override { m_file->undo(); }
 
   private:
     std::unique_ptr<engine::OutputFile> m_file;
@@ -87,7 +91,9 @@ class RecordedFile final : public engine::OutputFile {
 CliOutputFiles::CliOutputFiles(const WorkingFolder& workingFolder, std::ostream& standardOutput,
                                bool force, std::optional<std::string> outputFolder)
     : m_workingFolder(workingFolder), m_standardOutput(standardOutput), m_force(force),
-      m_outputFolder(std::move(outputFolder)) {}
+      m_outputFolder(std::move(outputFolder)),
+      m_fileSystem(force ? files::AtomicFile::Existing::Replace
+                         : files::AtomicFile::Existing::Keep) {}
 
 std::optional<std::string> CliOutputFiles::approve(const std::vector<std::string>& paths) {
     if (paths.size() == 1 && paths.front() == kStandardOutput)
@@ -104,8 +110,11 @@ std::optional<std::string> CliOutputFiles::approve(const std::vector<std::string
     for (const std::string& path : paths) {
         const std::string name = m_workingFolder.display(path);
         std::error_code ec;
-        if (fs::is_directory(fs::path(path), ec))
+        const fs::file_status status = fs::status(fs::path(path), ec);
+        if (fs::is_directory(status))
             return "'" + name + "' is a folder";
+        if (fs::exists(status) && !fs::is_regular_file(status))
+            return "'" + name + "' is not a regular file";
         if (m_written.contains(fileIdentity(path)))
             return "'" + name + "' was already written by an earlier source and is not replaced";
         if (!m_force && pathExists(path))
@@ -119,7 +128,7 @@ std::string CliOutputFiles::fileNameFromShiftJis(std::string_view sjis) const {
 }
 
 std::unique_ptr<engine::OutputFile> CliOutputFiles::create(const std::string& path,
-                                                           std::string& error) {
+                                                           engine::FileError& error) {
     if (path == kStandardOutput)
         return std::make_unique<StandardOutputFile>(m_standardOutput);
     std::unique_ptr<engine::OutputFile> file = m_fileSystem.create(path, error);

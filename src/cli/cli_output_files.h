@@ -29,7 +29,7 @@ class CliOutputFiles final : public engine::OutputFiles {
     // Refusals are whole sentences naming the file, shown as they are.
     std::optional<std::string> approve(const std::vector<std::string>& paths) override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
-                                               std::string& error) override;
+                                               engine::FileError& error) override;
 
   private:
     const WorkingFolder& m_workingFolder;

@@ -3,7 +3,6 @@
 #include "engine/text_stream.h"
 
 #include <cerrno>
-#include <iterator>
 #include <system_error>
 
 namespace cli {
@@ -14,14 +13,24 @@ engine::SourceText CliSources::read(const std::string& path, engine::EventPump& 
     // Standard input can be read only once: a second "-" on the command line gets what is left,
     // which is nothing.
     engine::SourceText source;
-    source.text.assign(std::istreambuf_iterator<char>(m_standardInput), {});
+    char block[64 * 1024];
+    while (m_standardInput) {
+        pump.ProcessPendingEvents();
+        m_standardInput.read(block, sizeof block);
+        source.text.append(block, static_cast<std::size_t>(m_standardInput.gcount()));
+        if (source.text.size() > static_cast<std::size_t>(engine::kMaxTextBytes)) {
+            source.text = std::string();
+            source.error = engine::FileError::Of(engine::FileError::Cause::TooLarge);
+            return source;
+        }
+    }
     if (m_standardInput.bad()) {
-        source.reason = std::generic_category().message(EIO);
-        source.text.clear();
+        source.text = std::string();
+        source.error = engine::FileError::System(std::generic_category().message(EIO));
         return source;
     }
     source.ok = true;
-    engine::MakeTextAsRead(source.text);
+    engine::MakeTextAsRead(source.text, pump);
     return source;
 }
 

@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "settings/settings.h"
+
 #include <charconv>
 #include <string_view>
 
@@ -105,7 +107,7 @@ std::string apply(const KnownOption& known, const std::string& value, ConvertOpt
     case OptionId::BlankColumn:
         return number(options.blankColumn, 0, 2);
     case OptionId::Split:
-        return number(options.split, 1, 5000);
+        return number(options.split, 1, settings::kMaxDivisionSize);
     case OptionId::Verse:
         options.verse = true;
         return {};

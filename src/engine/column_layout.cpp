@@ -3,6 +3,8 @@
 #include "full_width.h"
 #include "sjis.h"
 
+#include <cassert>
+
 namespace engine {
 namespace {
 
@@ -102,8 +104,24 @@ bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& 
     return false;
 }
 
+namespace {
+
+// A geometry whose rows would not fit 40 bytes lays out nothing: the text counts as exhausted.
+bool refuseGeometry(const PageGeometry& geometry, PageRows& rows, LayoutState& state) {
+    if (IsValidGeometry(geometry))
+        return false;
+    assert(!"a page geometry that no settings make");
+    rows.clear();
+    state.textExhausted = true;
+    return true;
+}
+
+} // namespace
+
 bool LayoutPackedPage(const PageGeometry& geometry, std::string_view text, PageRows& rows,
                       LayoutState& state) {
+    if (refuseGeometry(geometry, rows, state))
+        return true;
     rows.clear();
     bool exhausted = false;
     for (int column = 0; column < PackedColumns(geometry); ++column)
@@ -113,6 +131,8 @@ bool LayoutPackedPage(const PageGeometry& geometry, std::string_view text, PageR
 
 bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageRows& rows,
                       LayoutState& state) {
+    if (refuseGeometry(geometry, rows, state))
+        return true;
     rows.clear();
     if (geometry.spacer == " ") {
         for (int r = 0; r < LaidOutRows(geometry); ++r)

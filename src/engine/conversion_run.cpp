@@ -32,6 +32,11 @@ std::string fileNameOf(const std::string& path) {
     return path.substr(fileNameStart(path));
 }
 
+// Pages per file of a split, read live: held within its limits, whatever was set meanwhile.
+std::int64_t PagesPerFile(const settings::Settings& live) {
+    return std::clamp(live.divisionsize, 1, settings::kMaxDivisionSize);
+}
+
 // The layout and writing of one entry's pages into one or more output files. Files are committed
 // only when every one of them is complete, so a failure midway replaces nothing.
 class PageOutput {
@@ -50,10 +55,10 @@ class PageOutput {
     bool open(const std::string& path);
     bool flush(bool all);
     bool closeFile();
-    bool commitAll();
+    bool placeAll();
     void pageWritten();
-    bool fail(Failure::Action action, const std::string& path, std::string reason) {
-        m_failure = {action, path, std::move(reason)};
+    bool fail(Failure::Action action, const std::string& path, FileError error) {
+        m_failure = {action, path, std::move(error)};
         return false;
     }
 
@@ -80,7 +85,7 @@ void PageOutput::pageWritten() {
 }
 
 bool PageOutput::open(const std::string& path) {
-    std::string error;
+    FileError error;
     m_current = m_outputs.create(path, error);
     m_currentPath = path;
     if (!m_current)
@@ -91,7 +96,7 @@ bool PageOutput::open(const std::string& path) {
 bool PageOutput::flush(bool all) {
     if (m_buffer.empty() || (!all && m_buffer.size() < kWriteChunk))
         return true;
-    std::string error;
+    FileError error;
     if (!m_current->write(m_buffer, error))
         return fail(Failure::Action::WriteOutput, m_currentPath, error);
     m_buffer.clear();
@@ -103,27 +108,34 @@ bool PageOutput::closeFile() {
     if (!flush(true))
         return false;
     // Closed now, so a split into thousands of files never holds thousands open.
-    std::string error;
+    FileError error;
     if (!m_current->finish(error))
         return fail(Failure::Action::WriteOutput, m_currentPath, error);
     m_finished.emplace_back(m_currentPath, std::move(m_current));
     return true;
 }
 
-bool PageOutput::commitAll() {
-    for (auto& [path, file] : m_finished) {
+// Puts every file in place, or none: when one cannot be placed, those placed before it are taken
+// back out and what they replaced is put back.
+bool PageOutput::placeAll() {
+    for (std::size_t i = 0; i < m_finished.size(); ++i) {
         m_ui.ProcessPendingEvents();
-        std::string error;
-        if (!file->commit(error))
-            return fail(Failure::Action::WriteOutput, path, error);
+        FileError error;
+        if (!m_finished[i].second->place(error)) {
+            for (std::size_t j = i; j-- > 0;)
+                m_finished[j].second->undo();
+            return fail(Failure::Action::WriteOutput, m_finished[i].first, std::move(error));
+        }
     }
+    for (auto& [path, file] : m_finished)
+        file->confirm();
     m_finished.clear();
     return true;
 }
 
 bool PageOutput::writeUnsplit(const std::string& path) {
     if (auto refusal = m_outputs.approve({path}))
-        return fail(Failure::Action::OutputExists, path, *refusal);
+        return fail(Failure::Action::OutputExists, path, FileError::System(*refusal));
     if (!open(path))
         return false;
     const int spaceline = m_live.spaceline; // chosen once for an unsplit output
@@ -135,27 +147,20 @@ bool PageOutput::writeUnsplit(const std::string& path) {
         if (!flush(false))
             return false;
     }
-    return closeFile() && commitAll();
+    return closeFile() && placeAll();
 }
 
 bool PageOutput::writeSplit(const std::string& chosenPath) {
-    // Numbered names when the size estimate says the text will not fit one file, and also when the
-    // pages, counted beforehand, will not: otherwise later files would replace earlier ones.
-    const std::int64_t pagesPerFile = m_live.divisionsize;
+    const std::int64_t pagesPerFile = PagesPerFile(m_live);
     const bool bySize = pagesPerFile * m_geometry.rowCount * 42 < m_geometry.textLength;
     const std::int64_t pages =
         CountPages(m_geometry, UsesPackedLayout(m_live.spaceline), m_text, &m_ui);
     m_expectedPages = pages;
-    const bool numbered = bySize || pages > pagesPerFile;
-    std::vector<std::string> paths;
-    if (numbered) {
-        for (std::int64_t n = 1; n <= (pages + pagesPerFile - 1) / pagesPerFile; ++n)
-            paths.push_back(NumberedOutputName(chosenPath, static_cast<int>(n)));
-    } else {
-        paths.push_back(chosenPath);
-    }
+    const std::vector<std::string> paths =
+        SplitOutputNames(chosenPath, pages, pagesPerFile, bySize);
+    const bool numbered = paths.size() > 1 || paths.front() != chosenPath;
     if (auto refusal = m_outputs.approve(paths))
-        return fail(Failure::Action::OutputExists, paths.front(), *refusal);
+        return fail(Failure::Action::OutputExists, paths.front(), FileError::System(*refusal));
 
     bool exhausted = false;
     for (int fileNumber = 1; !exhausted; ++fileNumber) {
@@ -164,7 +169,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
         const bool useNumber = numbered || fileNumber > 1;
         if (!open(useNumber ? NumberedOutputName(chosenPath, fileNumber) : chosenPath))
             return false;
-        for (int j = 0; j < std::max(1, m_live.divisionsize); ++j) {
+        for (std::int64_t j = 0; j < PagesPerFile(m_live); ++j) {
             m_ui.ProcessPendingEvents();
             exhausted = LayoutPage(m_live.spaceline, m_geometry, m_text, m_rows, m_state);
             WritePage(m_geometry, m_buffer, m_rows);
@@ -177,7 +182,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
         if (!closeFile())
             return false;
     }
-    return commitAll();
+    return placeAll();
 }
 
 // The pages the layout will make of a normalised text of `cells` cells (the end byte among them):
@@ -202,6 +207,7 @@ class EntryConversion {
     void run();
 
   private:
+    void convert();
     bool readSource();
     void abandon(const Failure& failure);
 
@@ -222,7 +228,7 @@ bool EntryConversion::readSource() {
         return true;
     SourceText source = m_sources.read(m_sourcePath, m_ui);
     if (!source.ok) {
-        abandon({Failure::Action::ReadSource, m_sourcePath, std::move(source.reason)});
+        abandon({Failure::Action::ReadSource, m_sourcePath, std::move(source.error)});
         return false;
     }
     m_text = std::move(source.text);
@@ -238,6 +244,17 @@ void EntryConversion::abandon(const Failure& failure) {
 }
 
 void EntryConversion::run() {
+    // Memory runs out on a text too large for this machine: that entry fails, the others go on.
+    try {
+        convert();
+    } catch (const std::bad_alloc&) {
+        m_text.reset();
+        abandon(
+            {Failure::Action::Convert, m_sourcePath, FileError::Of(FileError::Cause::OutOfMemory)});
+    }
+}
+
+void EntryConversion::convert() {
     std::int32_t headLength = 0;
     std::string headerBlock;
     std::string proposedName = fileNameOf(m_sourcePath);
@@ -249,9 +266,13 @@ void EntryConversion::run() {
         const std::int32_t recognised = RecognizeHeader(*m_text, info);
         m_ui.ShowStage(Stage::ConfirmingHeader);
         if (m_ui.ConfirmHeader({info.title, info.author})) {
-            if (m_live.useheadertofile)
-                proposedName =
+            // A title and author of nothing a file name can hold leave the source's name.
+            if (m_live.useheadertofile) {
+                std::string named =
                     m_outputs.fileNameFromShiftJis(ProposeOutputName(info.title, info.author));
+                if (!named.empty())
+                    proposedName = std::move(named);
+            }
             headerBlock = BuildHeaderBlock(info.title, info.author, m_geometry.rowCount);
             headLength = recognised;
         }
@@ -281,8 +302,12 @@ void EntryConversion::run() {
                                                 : NormalizeProse(m_geometry, text, m_ui);
 
     m_ui.ShowStage(Stage::Converting);
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        abandon({Failure::Action::ReadSource, m_sourcePath, std::strerror(EFBIG)});
+    // The title page and the spaces of the normalisation may take a text past what positions
+    // can count.
+    if (text.size() > static_cast<std::size_t>(kMaxTextBytes) + 1) {
+        m_text.reset();
+        abandon(
+            {Failure::Action::Convert, m_sourcePath, FileError::Of(FileError::Cause::TooLarge)});
         return;
     }
     PageGeometry geometry = m_geometry;
@@ -302,17 +327,41 @@ void EntryConversion::run() {
 
 } // namespace
 
-std::string NumberedOutputName(const std::string& chosenPath, int fileNumber) {
+std::string NumberedOutputName(const std::string& chosenPath, std::int64_t fileNumber) {
     const std::size_t dot = chosenPath.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot >= fileNameStart(chosenPath);
     const std::string stem = hasExtension ? chosenPath.substr(0, dot) : chosenPath;
     return stem + "_" + std::to_string(fileNumber) + ".txt";
 }
 
-bool Converter::RunConversion(const FileList& files, const std::string& infoCarryHome,
-                              const settings::Settings& live, ConversionUi& ui) {
+std::vector<std::string> SplitOutputNames(const std::string& chosenPath, std::int64_t pages,
+                                          std::int64_t pagesPerFile, bool bySize) {
+    if (pagesPerFile < 1)
+        pagesPerFile = 1;
+    // Numbered names when the size estimate says the text will not fit one file, and also when the
+    // pages, counted beforehand, will not: otherwise later files would replace earlier ones.
+    if (!bySize && pages <= pagesPerFile)
+        return {chosenPath};
+    std::vector<std::string> names;
+    const std::int64_t files = std::max<std::int64_t>(1, (pages + pagesPerFile - 1) / pagesPerFile);
+    names.reserve(static_cast<std::size_t>(files));
+    for (std::int64_t n = 1; n <= files; ++n)
+        names.push_back(NumberedOutputName(chosenPath, n));
+    return names;
+}
+
+bool SettingsAreValid(const settings::Settings& s) {
+    return s.gyokan >= -1 && s.gyokan <= 4 && s.charsize >= -1 && s.charsize <= 1 &&
+           s.spaceline >= -1 && s.spaceline <= 2 && s.divisionsize >= 1 &&
+           s.divisionsize <= settings::kMaxDivisionSize;
+}
+
+RunResult Converter::RunConversion(const FileList& files, const std::string& infoCarryHome,
+                                   const settings::Settings& live, ConversionUi& ui) {
     if (m_running)
-        return false;
+        return RunResult::AlreadyRunning;
+    if (!SettingsAreValid(live))
+        return RunResult::InvalidSettings;
     m_running = true;
     struct RunningFlag {
         bool& flag;
@@ -325,7 +374,7 @@ bool Converter::RunConversion(const FileList& files, const std::string& infoCarr
             EntryConversion(files.path(i), initialFolder, geometry, live, ui, m_sources, m_outputs)
                 .run();
     }
-    return true;
+    return RunResult::Ran;
 }
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event_pump.h"
+#include "file_error.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,13 +10,20 @@
 
 namespace engine {
 
-// Something that went wrong with one file: which file, what the program was doing, and the
-// system's reason. The window shows it in a message box, the command-line tool on stderr.
+// Something that went wrong with one file: which file, what the program was doing, and why. The
+// window shows it in a message box, the command-line tool on stderr.
 struct Failure {
-    enum class Action { ReadSource, WriteOutput, OutputExists, ReadSettings, WriteSettings };
+    enum class Action {
+        ReadSource,
+        Convert, // the source was read; converting it failed (memory, a text too long)
+        WriteOutput,
+        OutputExists,
+        ReadSettings,
+        WriteSettings,
+    };
     Action action;
-    std::string path;   // as the file system names it
-    std::string reason; // the system's words
+    std::string path; // as the file system names it
+    FileError error;
 };
 
 // Where one entry of a run stands. Each front end turns a stage into its own words.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file_error.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,21 +10,20 @@
 
 namespace engine {
 
-// One output file being written. Nothing reaches the final path until commit(): the bytes go to a
-// temporary file beside it, which commit() renames into place. A file destroyed without a commit
-// leaves the final path as it was.
+// One output file being written. Nothing reaches the final path until place(): the bytes go to a
+// temporary file beside it. A file destroyed without being placed leaves the final path as it was.
 class OutputFile {
   public:
     virtual ~OutputFile() = default;
-    // False on failure, with the system's reason in `error`.
-    virtual bool write(std::string_view bytes, std::string& error) = 0;
-    // Everything is written: the file is closed, not yet in place. A split output closes each
-    // file as it is done and puts them all in place at the end.
-    virtual bool finish(std::string& error) {
-        (void)error;
-        return true;
-    }
-    virtual bool commit(std::string& error) = 0;
+    virtual bool write(std::string_view bytes, FileError& error) = 0;
+    // Everything is written: flushed and closed, not yet in place. A split output closes each file
+    // as it is done and places them all at the end.
+    virtual bool finish(FileError& error) = 0;
+    // Puts the file at its final path. Whatever stood there is kept aside until confirm() drops it
+    // or undo() puts it back, so that the files of a split are placed all or none.
+    virtual bool place(FileError& error) = 0;
+    virtual void confirm() = 0;
+    virtual void undo() = 0;
 };
 
 // Where a run's output files go: the file system, with the command-line tool's rules on top (no
@@ -41,8 +42,8 @@ class OutputFiles {
         return std::nullopt;
     }
 
-    // Starts writing `path`; null with the system's reason in `error` when that cannot be done.
-    virtual std::unique_ptr<OutputFile> create(const std::string& path, std::string& error) = 0;
+    // Starts writing `path`; null with the reason in `error` when that cannot be done.
+    virtual std::unique_ptr<OutputFile> create(const std::string& path, FileError& error) = 0;
 };
 
 } // namespace engine

@@ -20,6 +20,26 @@ std::string_view withoutStrayLeadByte(std::string_view s) {
     return s;
 }
 
+// Control bytes (below 0x20, and 0x7F) have no place in a file name: a NUL would end it early,
+// and a TAB or an escape would make a name no one can type. A character that holds one, as its
+// only byte or as the second of two, is left out whole.
+std::string withoutControlCharacters(std::string_view s) {
+    const auto isControl = [](unsigned char b) { return b < 0x20 || b == 0x7F; };
+    std::string kept;
+    kept.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t length = charLengthAt(s, i);
+        bool control = false;
+        for (std::size_t k = i; k < i + length; ++k)
+            control = control || isControl(byteAt(s, k));
+        if (!control)
+            kept.append(s.substr(i, length));
+        i += length;
+    }
+    return kept;
+}
+
 } // namespace
 
 std::string CutToBytes(std::string_view s, std::size_t n) {
@@ -37,9 +57,12 @@ std::string CutToBytes(std::string_view s, std::size_t n) {
 
 // Brackets and marks take 2 bytes when nothing is cut and 4 when one part is ("…[" or "…]" and
 // the other bracket) or 6 when both are, so each case below keeps the name within 36 bytes.
-std::string ProposeOutputName(std::string_view title, std::string_view author) {
-    title = withoutStrayLeadByte(title);
-    author = withoutStrayLeadByte(author);
+std::string ProposeOutputName(std::string_view titleAsRecognised,
+                              std::string_view authorAsRecognised) {
+    const std::string titleKept = withoutControlCharacters(titleAsRecognised);
+    const std::string authorKept = withoutControlCharacters(authorAsRecognised);
+    const std::string_view title = withoutStrayLeadByte(titleKept);
+    const std::string_view author = withoutStrayLeadByte(authorKept);
     const std::size_t lenT = title.size();
     const std::size_t lenA = author.size();
     std::string name;

@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxProposedNameBytes = 36;
 
 // The output name made from title and author: title + "[" + author + "]", with the title, the
 // author or both cut short and marked by "…" where the whole would exceed 36 bytes. No folder and
-// no extension.
+// no extension. Characters holding a control byte (below 0x20, or 0x7F) are left out first.
 std::string ProposeOutputName(std::string_view title, std::string_view author);
 
 } // namespace engine

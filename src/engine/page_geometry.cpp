@@ -10,6 +10,16 @@ std::int32_t RowCountFor(int gyokan, int charsize) {
     return charsize == 0 ? normal[gyokan] : doubleHeight[gyokan];
 }
 
+bool IsValidGeometry(const PageGeometry& g) {
+    if (g.rowCount < 1 || g.rowCount > kMaxRows || g.columnSlots < 2 || g.columnSlots % 2 != 0)
+        return false;
+    const std::int64_t spacer = static_cast<std::int64_t>(g.spacer.size());
+    if (spacer < 1 || spacer > 2)
+        return false;
+    const std::int64_t columns = g.columnSlots / 2;
+    return columns * 2 + columns * spacer + (spacer == 1 ? 1 : 0) <= kRowWidth;
+}
+
 PageGeometry MakePageGeometry(int gyokan, int charsize, int spaceline) {
     PageGeometry g;
     g.rowCount = RowCountFor(gyokan, charsize);

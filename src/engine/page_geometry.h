@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -32,6 +33,11 @@ constexpr bool UsesPackedLayout(int spaceline) {
 inline constexpr int kRowWidth = 40;
 inline constexpr int kMaxRows = 32;
 
+// Whether the layout can fill rows of this geometry without a row growing past 40 bytes: 1 to 32
+// rows, an even number of column slots of which a spaced page's (every text cell two bytes at
+// most, every blank cell the spacer, and with a one-byte spacer one more byte) fit in 40 bytes.
+bool IsValidGeometry(const PageGeometry& geometry);
+
 // Text columns of a page without blank columns: never more than a 40-byte row holds, also when
 // the blank-column setting is changed to none while a run that started with one-byte blank
 // columns (26 slots) is under way.
@@ -61,8 +67,12 @@ class PageRows {
         else
             prepend(row, cell[0]);
     }
-    void prepend(int row, char byte) { m_bytes[row][--m_start[row]] = byte; }
+    void prepend(int row, char byte) {
+        assert(row >= 0 && row < kMaxRows && m_start[row] >= 1);
+        m_bytes[row][--m_start[row]] = byte;
+    }
     void prepend(int row, char first, char second) {
+        assert(row >= 0 && row < kMaxRows && m_start[row] >= 2);
         const int start = m_start[row] -= 2;
         m_bytes[row][start] = first;
         m_bytes[row][start + 1] = second;

@@ -4,6 +4,8 @@
 // vanishes), and the first 0x1A byte ends the file. Every reader of a source applies this one
 // rule: the run, the title and author recognition and the preview.
 
+#include "event_pump.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,7 +20,11 @@ inline constexpr char kEndByte = '\xFF';
 bool AppendAsTextStreamRead(std::string& text, std::string_view bytes,
                             std::size_t limit = std::string::npos);
 
-// The same rule applied to a whole file's bytes in place.
-void MakeTextAsRead(std::string& bytes);
+// The same rule applied to a whole file's bytes in place, serving `pump` every block of them.
+void MakeTextAsRead(std::string& bytes, EventPump& pump);
+inline void MakeTextAsRead(std::string& bytes) {
+    NoEventPump none;
+    MakeTextAsRead(bytes, none);
+}
 
 } // namespace engine

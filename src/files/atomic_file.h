@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/file_error.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -7,8 +9,10 @@
 
 namespace files {
 
-// The outcome of writing a file: ok, or the reason it failed in the system's words or, for data
-// the file cannot hold, in ours.
+using engine::FileError;
+
+// The outcome of writing a whole file: ok, or the reason it failed in the system's words or, for
+// data the file cannot hold, in ours.
 struct WriteStatus {
     bool ok = true;
     std::string reason;
@@ -19,37 +23,50 @@ struct WriteStatus {
 
 // A file written so that its final path holds either what was there before or the whole new
 // contents, never a mixture: the bytes go to a fresh temporary file beside the final one, which
-// is flushed to the disk and renamed into place by commit(). Destroyed without a commit, it
-// removes the temporary file and leaves the final path as it was.
+// is flushed to the disk and then renamed into place. Destroyed before it is placed, it removes
+// the temporary file and leaves the final path as it was.
 //
 // A symbolic link at the final path is followed: the file it names gets the new contents and the
-// link stays a link. An existing file that this user may not write is left alone, and the new
-// file takes over the permissions of the one it replaces.
+// link stays a link. An existing file that this user may not write is left alone, as is anything
+// that is not a regular file (it is never opened), and the new file takes over the permissions of
+// the one it replaces.
 class AtomicFile {
   public:
-    // Null with the system's reason in `error` when the file cannot be started.
-    static std::unique_ptr<AtomicFile> create(const std::string& finalPath, std::string& error);
+    enum class Existing { Replace, Keep };
+
+    // Null with the reason in `error` when the file cannot be started. With Existing::Keep a file
+    // at the final path is never replaced, not even one that appears while this one is written.
+    static std::unique_ptr<AtomicFile> create(const std::string& finalPath, FileError& error,
+                                              Existing existing = Existing::Replace);
 
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool write(std::string_view bytes, std::string& error);
+    bool write(std::string_view bytes, FileError& error);
     // Flushes everything to the disk and closes the temporary file; the final path is untouched.
-    bool finish(std::string& error);
-    // finish(), then the rename into place.
-    bool commit(std::string& error);
+    bool finish(FileError& error);
+    // finish(), then the rename into place. What stood at the final path is kept under a name of
+    // its own until confirm() removes it or undo() puts it back.
+    bool place(FileError& error);
+    void confirm();
+    void undo();
+    // place() and confirm().
+    bool commit(FileError& error);
 
     const std::string& finalPath() const { return m_finalPath; }
 
   private:
     struct Handle;
-    AtomicFile(std::string finalPath, std::string temporaryPath, std::unique_ptr<Handle> handle);
+    AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
+               std::unique_ptr<Handle> handle);
 
     std::string m_finalPath;
     std::string m_temporaryPath;
+    std::string m_asidePath; // the replaced file while placed, unconfirmed
+    Existing m_existing;
     std::unique_ptr<Handle> m_handle; // null once finished
-    bool m_committed = false;
+    bool m_placed = false;
 };
 
 // Replaces the file at `path` by `bytes` through an AtomicFile.

@@ -1,6 +1,7 @@
 #include "files/atomic_file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,8 +14,8 @@
 namespace files {
 namespace {
 
-std::string systemReason(int error) {
-    return std::generic_category().message(error);
+FileError systemError(int error) {
+    return FileError::System(std::generic_category().message(error));
 }
 
 std::string folderOf(const std::string& path) {
@@ -22,6 +23,14 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void syncFolderOf(const std::string& path) {
+    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        (void)::fsync(folder);
+        ::close(folder);
+    }
 }
 
 // The file a link names, so that the link stays a link; the path itself when it is none.
@@ -36,67 +45,97 @@ std::string followLinks(const std::string& path) {
     return path;
 }
 
+// A name of our own beside `path`, so that renames stay within one file system.
+std::string besideName(const std::string& path, const char* suffix) {
+    static std::atomic<unsigned> counter{0};
+    return path + ".pagelume-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + suffix;
+}
+
+// Renames `from` to `to` unless `to` exists, in one step: renameat2 where the file system knows
+// it, else a hard link (which refuses an existing name) and the removal of the old name.
+int renameWithoutReplacing(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return -1;
+#endif
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return -1;
+    (void)::unlink(from.c_str());
+    return 0;
+}
+
 } // namespace
 
 struct AtomicFile::Handle {
     int fd;
 };
 
-AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath,
+AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
                        std::unique_ptr<Handle> handle)
     : m_finalPath(std::move(finalPath)), m_temporaryPath(std::move(temporaryPath)),
-      m_handle(std::move(handle)) {}
+      m_existing(existing), m_handle(std::move(handle)) {}
 
-std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath,
-                                               std::string& error) {
+std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath, FileError& error,
+                                               Existing existing) {
     const std::string path = followLinks(requestedPath);
-    struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
-        error = systemReason(EISDIR);
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        error = systemError(EISDIR);
+        return nullptr;
+    }
+    // A FIFO or a device is never opened: writing to it could wait for ever.
+    if (exists && !S_ISREG(info.st_mode)) {
+        error = FileError::Of(FileError::Cause::NotARegularFile);
+        return nullptr;
+    }
+    if (exists && existing == Existing::Keep) {
+        error = FileError::Of(FileError::Cause::AlreadyExists);
         return nullptr;
     }
     // Renaming would replace even a file the user made read-only; refuse as a direct write would.
     if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-        error = systemReason(errno);
+        error = systemError(errno);
         return nullptr;
     }
-    // A name of our own beside the final file, so the rename stays within one file system;
-    // O_EXCL never takes over a file that happens to have that name.
-    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temporary = path + ".pagelume-" + std::to_string(::getpid()) + "-" +
-                                std::to_string(counter.fetch_add(1)) + ".tmp";
+        std::string temporary = besideName(path, ".tmp");
+        // O_EXCL never takes over a file that happens to have that name.
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             if (exists)
-                (void)::fchmod(fd, existing.st_mode & 07777);
-            return std::unique_ptr<AtomicFile>(
-                new AtomicFile(path, std::move(temporary), std::make_unique<Handle>(Handle{fd})));
+                (void)::fchmod(fd, info.st_mode & 07777);
+            return std::unique_ptr<AtomicFile>(new AtomicFile(
+                path, std::move(temporary), existing, std::make_unique<Handle>(Handle{fd})));
         }
         if (errno != EEXIST) {
-            error = systemReason(errno);
+            error = systemError(errno);
             return nullptr;
         }
     }
-    error = systemReason(EEXIST);
+    error = systemError(EEXIST);
     return nullptr;
 }
 
 AtomicFile::~AtomicFile() {
     if (m_handle)
         ::close(m_handle->fd);
-    if (!m_committed)
+    if (!m_placed)
         ::unlink(m_temporaryPath.c_str());
+    else if (!m_asidePath.empty())
+        ::unlink(m_asidePath.c_str()); // placed and never undone: the placing stands
 }
 
-bool AtomicFile::write(std::string_view bytes, std::string& error) {
+bool AtomicFile::write(std::string_view bytes, FileError& error) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(m_handle->fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            error = systemReason(errno);
+            error = systemError(errno);
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -104,39 +143,75 @@ bool AtomicFile::write(std::string_view bytes, std::string& error) {
     return true;
 }
 
-bool AtomicFile::finish(std::string& error) {
+bool AtomicFile::finish(FileError& error) {
     if (!m_handle)
         return true;
     const int fd = m_handle->fd;
     m_handle.reset();
-    // A full disk often shows only when the data reaches the disk or the file is closed.
+    // On the disk before the rename, so that a power cut leaves the old file or the whole new
+    // one; a full disk often shows only here.
     if (::fsync(fd) != 0) {
-        error = systemReason(errno);
+        error = systemError(errno);
         ::close(fd);
         return false;
     }
     if (::close(fd) != 0) {
-        error = systemReason(errno);
+        error = systemError(errno);
         return false;
     }
     return true;
 }
 
-bool AtomicFile::commit(std::string& error) {
+bool AtomicFile::place(FileError& error) {
     if (!finish(error))
         return false;
-    if (::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0) {
-        error = systemReason(errno);
-        return false;
+    if (m_existing == Existing::Keep) {
+        if (renameWithoutReplacing(m_temporaryPath, m_finalPath) != 0) {
+            error = errno == EEXIST ? FileError::Of(FileError::Cause::AlreadyExists)
+                                    : systemError(errno);
+            return false;
+        }
+    } else {
+        // The file being replaced keeps a second name until the placing is confirmed: a hard
+        // link where the file system has them, else it is moved aside.
+        struct stat info {};
+        if (::lstat(m_finalPath.c_str(), &info) == 0) {
+            std::string aside = besideName(m_finalPath, ".old");
+            if (::link(m_finalPath.c_str(), aside.c_str()) == 0 ||
+                ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
+                m_asidePath = std::move(aside);
+        }
+        if (::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0) {
+            const int reason = errno;
+            if (!m_asidePath.empty())
+                (void)::rename(m_asidePath.c_str(), m_finalPath.c_str());
+            m_asidePath.clear();
+            error = systemError(reason);
+            return false;
+        }
     }
-    m_committed = true;
-    // Make the rename itself durable; the new contents are in place either way.
-    const int folder = ::open(folderOf(m_finalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        (void)::fsync(folder);
-        ::close(folder);
-    }
+    m_placed = true;
     return true;
+}
+
+void AtomicFile::confirm() {
+    if (!m_asidePath.empty())
+        (void)::unlink(m_asidePath.c_str());
+    m_asidePath.clear();
+    // Makes the renames themselves durable.
+    syncFolderOf(m_finalPath);
+}
+
+void AtomicFile::undo() {
+    if (!m_placed)
+        return;
+    if (!m_asidePath.empty())
+        (void)::rename(m_asidePath.c_str(), m_finalPath.c_str());
+    else
+        (void)::unlink(m_finalPath.c_str());
+    m_asidePath.clear();
+    m_placed = false;
+    m_temporaryPath.clear();
 }
 
 } // namespace files

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,15 +10,19 @@ namespace files {
 // A whole file's bytes. A missing file (or a missing folder on its path) is told apart from one
 // that exists but cannot be read.
 struct FileBytes {
-    enum class Outcome { Read, Missing, Unreadable };
+    enum class Outcome { Read, Missing, Unreadable, TooLarge };
     Outcome outcome = Outcome::Missing;
     std::string bytes;  // when Read, with room for one more byte
     std::string reason; // when Unreadable: the system's words
 };
 
-// Reads the file at `path` (file-system bytes) whole. `betweenBlocks`, when given, runs before
-// every block read, so a window can serve its events during a long read.
-FileBytes ReadWholeFile(const std::string& path, const std::function<void()>& betweenBlocks = {});
+inline constexpr std::int64_t kNoSizeLimit = -1;
+
+// Reads the file at `path` (file-system bytes) whole. A file of more than `maxBytes` is TooLarge,
+// found out before a byte of it is read where the system can tell its size. `betweenBlocks`, when
+// given, runs before every block read, so a window can serve its events during a long read.
+FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes = kNoSizeLimit,
+                        const std::function<void()>& betweenBlocks = {});
 
 // Reads the file at `path` from its start, handing each block read to `take` until it returns
 // false or the file ends. `bytes` of the result stays empty.

@@ -57,7 +57,8 @@ FileBytes ReadFileBlocks(const std::string& path,
     return result;
 }
 
-FileBytes ReadWholeFile(const std::string& path, const std::function<void()>& betweenBlocks) {
+FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
+                        const std::function<void()>& betweenBlocks) {
     FileBytes result;
     const int fd = openForReading(path, result);
     if (fd < 0)
@@ -71,6 +72,13 @@ FileBytes ReadWholeFile(const std::string& path, const std::function<void()>& be
             return unreadable(EISDIR);
         if (S_ISREG(info.st_mode))
             expected = static_cast<std::size_t>(info.st_size);
+    }
+    const auto tooLarge = [&](std::size_t size) {
+        return maxBytes != kNoSizeLimit && size > static_cast<std::size_t>(maxBytes);
+    };
+    if (tooLarge(expected)) {
+        result.outcome = FileBytes::Outcome::TooLarge;
+        return result;
     }
     // A regular file is read straight into its place, with room for the one byte a text as read
     // is followed by; anything else (or a file that grows meanwhile) is appended block by block.
@@ -95,6 +103,11 @@ FileBytes ReadWholeFile(const std::string& path, const std::function<void()>& be
         if (!inPlace)
             result.bytes.append(block, static_cast<std::size_t>(got));
         filled += static_cast<std::size_t>(got);
+        if (tooLarge(filled)) { // a pipe, or a file that grows while it is read
+            result.bytes = std::string();
+            result.outcome = FileBytes::Outcome::TooLarge;
+            return result;
+        }
     }
     // A file that shrank meanwhile.
     if (filled < expected)

@@ -1,6 +1,5 @@
 #include "files/output_files.h"
 
-#include "files/atomic_file.h"
 #include "files/file_names.h"
 
 namespace files {
@@ -10,11 +9,13 @@ class AtomicOutputFile final : public engine::OutputFile {
   public:
     explicit AtomicOutputFile(std::unique_ptr<AtomicFile> file) : m_file(std::move(file)) {}
 
-    bool write(std::string_view bytes, std::string& error) override {
+    bool write(std::string_view bytes, FileError& error) override {
         return m_file->write(bytes, error);
     }
-    bool finish(std::string& error) override { return m_file->finish(error); }
-    bool commit(std::string& error) override { return m_file->commit(error); }
+    bool finish(FileError& error) override { return m_file->finish(error); }
+    bool place(FileError& error) override { return m_file->place(error); }
+    void confirm() override { m_file->confirm(); }
+    void undo() override { m_file->undo(); }
 
   private:
     std::unique_ptr<AtomicFile> m_file;
@@ -27,8 +28,8 @@ std::string FileSystemOutputFiles::fileNameFromShiftJis(std::string_view sjis) c
 }
 
 std::unique_ptr<engine::OutputFile> FileSystemOutputFiles::create(const std::string& path,
-                                                                  std::string& error) {
-    std::unique_ptr<AtomicFile> file = AtomicFile::create(path, error);
+                                                                  FileError& error) {
+    std::unique_ptr<AtomicFile> file = AtomicFile::create(path, error, m_existing);
     if (!file)
         return nullptr;
     return std::make_unique<AtomicOutputFile>(std::move(file));

@@ -1,16 +1,24 @@
 #pragma once
 
 #include "engine/output_files.h"
+#include "files/atomic_file.h"
 
 namespace files {
 
 // Outputs on the file system, each written through an AtomicFile: a temporary file beside the
-// final one, renamed over it when complete.
+// final one, renamed over it when complete. With AtomicFile::Existing::Keep an existing file is
+// never replaced, not even one that appears while the output is written.
 class FileSystemOutputFiles : public engine::OutputFiles {
   public:
+    explicit FileSystemOutputFiles(AtomicFile::Existing existing = AtomicFile::Existing::Replace)
+        : m_existing(existing) {}
+
     std::string fileNameFromShiftJis(std::string_view sjis) const override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
-                                               std::string& error) override;
+                                               engine::FileError& error) override;
+
+  private:
+    AtomicFile::Existing m_existing;
 };
 
 } // namespace files

@@ -9,19 +9,23 @@
 namespace files {
 
 engine::SourceText FileSystemSources::read(const std::string& path, engine::EventPump& pump) {
-    FileBytes file = ReadWholeFile(path, [&pump] { pump.ProcessPendingEvents(); });
+    FileBytes file =
+        ReadWholeFile(path, engine::kMaxTextBytes, [&pump] { pump.ProcessPendingEvents(); });
     engine::SourceText source;
     switch (file.outcome) {
     case FileBytes::Outcome::Read:
         source.ok = true;
         source.text = std::move(file.bytes);
-        engine::MakeTextAsRead(source.text);
+        engine::MakeTextAsRead(source.text, pump);
         break;
     case FileBytes::Outcome::Missing:
-        source.reason = std::generic_category().message(ENOENT);
+        source.error = engine::FileError::System(std::generic_category().message(ENOENT));
         break;
     case FileBytes::Outcome::Unreadable:
-        source.reason = std::move(file.reason);
+        source.error = engine::FileError::System(std::move(file.reason));
+        break;
+    case FileBytes::Outcome::TooLarge:
+        source.error = engine::FileError::Of(engine::FileError::Cause::TooLarge);
         break;
     }
     return source;

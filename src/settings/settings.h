@@ -4,6 +4,8 @@
 
 namespace settings {
 
+inline constexpr int kMaxDivisionSize = 5000;
+
 // The nine persisted conversion settings, named by their settings-file keys.
 struct Settings {
     int gyokan = 0;    // line spacing 0-4, -1 for no choice

@@ -30,7 +30,7 @@ int DivisionSizeInRange(int value) {
     const int asInt16 = static_cast<std::int16_t>(value);
     if (asInt16 < 1)
         return 1;
-    return asInt16 > 5000 ? 5000 : asInt16;
+    return asInt16 > kMaxDivisionSize ? kMaxDivisionSize : asInt16;
 }
 
 Settings SettingsFromDocument(const IniDocument& document) {
@@ -68,6 +68,7 @@ SettingsFileLoad LoadSettingsFile(const std::string& path) {
         load.outcome = SettingsFileLoad::Outcome::Missing;
         break;
     case files::FileBytes::Outcome::Unreadable:
+    case files::FileBytes::Outcome::TooLarge: // no limit is asked for
         load.outcome = SettingsFileLoad::Outcome::Unreadable;
         load.reason = std::move(file.reason);
         break;

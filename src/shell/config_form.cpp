@@ -27,7 +27,7 @@ namespace shell {
 namespace {
 
 constexpr int kDivideMinimum = 1;
-constexpr int kDivideMaximum = 5000;
+constexpr int kDivideMaximum = settings::kMaxDivisionSize;
 constexpr int kDivideIncrement = 30;
 // What an over-large count is replaced by; not the maximum.
 const QString kOverLimitReplacement = QStringLiteral("1900");
@@ -322,8 +322,9 @@ void TConfigForm::connectControls() {
 void TConfigForm::loadSettings() {
     const settings::SettingsFileLoad load = settings::LoadSettingsFile(m_settingsPath);
     if (load.outcome == settings::SettingsFileLoad::Outcome::Unreadable) {
-        m_dialogs.showError(this, FailureText({engine::Failure::Action::ReadSettings,
-                                               m_settingsPath, load.reason}));
+        m_dialogs.showError(this,
+                            FailureText({engine::Failure::Action::ReadSettings, m_settingsPath,
+                                         engine::FileError::System(load.reason)}));
     }
     const settings::Settings& stored = load.settings;
 
@@ -431,8 +432,9 @@ void TConfigForm::btnExitClick() {
     const settings::WriteStatus status = settings::SaveSettings(m_settings, m_settingsPath);
     if (!status.ok) {
         // The edits stay in force for this run of the program; only the file is behind.
-        m_dialogs.showError(this, FailureText({engine::Failure::Action::WriteSettings,
-                                               m_settingsPath, status.reason}));
+        m_dialogs.showError(this,
+                            FailureText({engine::Failure::Action::WriteSettings, m_settingsPath,
+                                         engine::FileError::System(status.reason)}));
     }
     accept();
 }

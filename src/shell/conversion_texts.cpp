@@ -52,6 +52,9 @@ QString FailureText(const engine::Failure& failure) {
     case Action::ReadSource:
         what = QStringLiteral("変換するファイル「%1」を読み込めませんでした。");
         break;
+    case Action::Convert:
+        what = QStringLiteral("変換するファイル「%1」を変換できませんでした。");
+        break;
     case Action::WriteOutput:
         what = QStringLiteral("保存ファイル「%1」に書き込めませんでした。");
         break;
@@ -66,9 +69,29 @@ QString FailureText(const engine::Failure& failure) {
         break;
     }
     QString text = what.arg(PathFromBytes(failure.path));
-    if (!failure.reason.empty())
-        text += QStringLiteral("\n理由：") + QString::fromStdString(failure.reason);
+    const QString reason = ReasonText(failure.error);
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n理由：") + reason;
     return text;
+}
+
+QString ReasonText(const engine::FileError& error) {
+    using Cause = engine::FileError::Cause;
+    switch (error.cause) {
+    case Cause::System:
+        // The system words its reasons in the encoding of the user's locale.
+        return QString::fromLocal8Bit(error.reason.data(), qsizetype(error.reason.size()));
+    case Cause::NotARegularFile:
+        return QStringLiteral("通常のファイルではありません（デバイスや名前付きパイプなど）");
+    case Cause::TooLarge:
+        return QStringLiteral("テキストが長すぎます（扱えるのは %1 バイトまでです）")
+            .arg(engine::kMaxTextBytes);
+    case Cause::OutOfMemory:
+        return QStringLiteral("メモリが足りません");
+    case Cause::AlreadyExists:
+        return QStringLiteral("書き込みの間に同じ名前のファイルができたため、そちらを残しました");
+    }
+    return {};
 }
 
 } // namespace shell

@@ -24,4 +24,7 @@ QString HeaderQuestionCaption();
 // The message box text for a failure: what could not be done, with which file, and why.
 QString FailureText(const engine::Failure& failure);
 
+// Why, in the window's words; empty when there is nothing to say.
+QString ReasonText(const engine::FileError& error);
+
 } // namespace shell

@@ -359,8 +359,8 @@ void TMainForm::lstFilenameClick() {
     const files::TextHead preview = files::ReadTextHead(path, kPreviewBytes);
     if (!preview.opened) {
         m_memoContents->clear();
-        m_dialogs.showError(
-            this, FailureText({engine::Failure::Action::ReadSource, path, preview.reason}));
+        m_dialogs.showError(this, FailureText({engine::Failure::Action::ReadSource, path,
+                                               engine::FileError::System(preview.reason)}));
         STextTimerTimer();
         return;
     }

@@ -188,5 +188,53 @@ if run 2 "garbage-missing.cfg" "missing settings" -- --settings garbage-missing.
   ok "unreadable settings file is a usage error"
 fi
 
+# --- an output that is a FIFO is refused without being opened (opening it would wait for a reader)
+mkfifo pipe.txt
+if run 1 "not a regular file" "FIFO output" -- -f -o pipe.txt sample.txt && [ -p pipe.txt ]; then
+  ok "FIFO output refused"
+fi
+if run 1 "not a regular file" "FIFO output, no --force" -- -o pipe.txt sample.txt && [ -p pipe.txt ]; then
+  ok "FIFO output refused without --force too"
+fi
+
+# --- control bytes in the title never reach the file name: a NUL would cut it short
+mkdir -p names
+printf 'ab\000cd\r\nau\r\nbody\r\n' >nul.txt
+if run 0 "" "NUL in the title" -- --header --header-name -d names nul.txt && [ -f "names/abcd[au].txt" ]; then
+  ok "NUL in the title is left out of the name"
+fi
+printf 'x\001y\tz\r\nau\r\nbody\r\n' >ctl.txt
+if run 0 "" "control bytes in the title" -- --header --header-name -d names ctl.txt &&
+  [ -f "names/xyz[au].txt" ] && [ "$(ls names | wc -l)" -eq 2 ]; then
+  ok "control bytes in the title are left out of the name"
+fi
+
+# --- a source too large for the text's positions is refused before it is read; memory that runs
+# out fails that source alone, and the next one is converted
+truncate -s 3G huge.txt
+truncate -s 1900M large.txt
+if (ulimit -v 1500000 && run 1 "too long" "3 GB source" -- -o huge.out huge.txt) && [ ! -e huge.out ]; then
+  ok "3 GB source refused unread"
+fi
+if (ulimit -v 1500000 && run 1 "not enough memory" "source beyond memory" -- -d names large.txt sample.txt) &&
+  [ ! -e names/large.txt ] && [ -f names/sample.txt ]; then
+  ok "source beyond the memory limit fails alone"
+fi
+rm -f huge.txt large.txt
+
+# --- outputs reach the disk before they are renamed into place
+if command -v strace >/dev/null; then
+  strace -f -o fsync.trace -e trace=fsync,fdatasync,rename,renameat,renameat2 "$convert" -o synced.txt sample.txt 2>/dev/null
+  first_sync=$(grep -n 'fsync\|fdatasync' fsync.trace | head -n 1 | cut -d: -f1)
+  first_rename=$(grep -n 'rename' fsync.trace | head -n 1 | cut -d: -f1)
+  if [ -n "$first_sync" ] && [ -n "$first_rename" ] && [ "$first_sync" -lt "$first_rename" ]; then
+    ok "output flushed to the disk before the rename"
+  else
+    bad "output not flushed before the rename: $(tr '\n' ' ' <fsync.trace | head -c 300)"
+  fi
+else
+  skip "fsync before rename (no strace)"
+fi
+
 echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

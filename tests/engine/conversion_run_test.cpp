@@ -11,6 +11,8 @@
 
 #include <sys/resource.h>
 
+#include <functional>
+
 using namespace engine;
 using namespace testing_support;
 
@@ -59,7 +61,7 @@ struct Fixture {
         return path;
     }
     // Through the file system, or through `other` outputs.
-    bool run(OutputFiles* other = nullptr) {
+    RunResult run(OutputFiles* other = nullptr) {
         if (!other)
             return converter.RunConversion(list, "/home/infocarry", settings, ui);
         Converter throughOther(sources, *other);
@@ -67,41 +69,56 @@ struct Fixture {
     }
 };
 
-// Output files that fail after a given number of bytes, as a full disk would.
+// Output files on the file system that fail to order: writes beyond a number of bytes, as a full
+// disk would, or the placing of the n-th file created, as a rename refused by the system would.
 class FailingOutputs : public OutputFiles {
   public:
-    explicit FailingOutputs(std::size_t allowed) : m_allowed(allowed) {}
+    explicit FailingOutputs(std::size_t allowed, int failedPlacing = 0)
+        : m_allowed(allowed), m_failedPlacing(failedPlacing) {}
     std::string fileNameFromShiftJis(std::string_view sjis) const override {
         return m_real.fileNameFromShiftJis(sjis);
     }
-    std::unique_ptr<OutputFile> create(const std::string& path, std::string& error) override {
+    std::unique_ptr<OutputFile> create(const std::string& path, FileError& error) override {
         auto real = m_real.create(path, error);
         if (!real)
             return nullptr;
-        return std::make_unique<Failing>(std::move(real), m_allowed);
+        ++m_created;
+        return std::make_unique<Failing>(std::move(real), m_allowed, m_created == m_failedPlacing);
     }
 
   private:
     class Failing : public OutputFile {
       public:
-        Failing(std::unique_ptr<OutputFile> real, std::size_t& allowed)
-            : m_real(std::move(real)), m_allowed(allowed) {}
-        bool write(std::string_view bytes, std::string& error) override {
+        Failing(std::unique_ptr<OutputFile> real, std::size_t& allowed, bool placingFails)
+            : m_real(std::move(real)), m_allowed(allowed), m_placingFails(placingFails) {}
+        bool write(std::string_view bytes, FileError& error) override {
             if (bytes.size() > m_allowed) {
-                error = "No space left on device";
+                error = FileError::System("No space left on device");
                 return false;
             }
             m_allowed -= bytes.size();
             return m_real->write(bytes, error);
         }
-        bool commit(std::string& error) override { return m_real->commit(error); }
+        bool finish(FileError& error) override { return m_real->finish(error); }
+        bool place(FileError& error) override {
+            if (m_placingFails) {
+                error = FileError::System("Read-only file system");
+                return false;
+            }
+            return m_real->place(error);
+        }
+        void confirm() override { m_real->confirm(); }
+        void undo() override { m_real->undo(); }
 
       private:
         std::unique_ptr<OutputFile> m_real;
         std::size_t& m_allowed;
+        bool m_placingFails;
     };
     files::FileSystemOutputFiles m_real;
     std::size_t m_allowed;
+    int m_failedPlacing;
+    int m_created = 0;
 };
 
 } // namespace
@@ -109,7 +126,7 @@ class FailingOutputs : public OutputFiles {
 TEST(ConversionRun, NoSelectedEntryDoesNothing) {
     Fixture f;
     f.addSource("a.txt", "abc", false);
-    EXPECT_TRUE(f.run());
+    EXPECT_EQ(f.run(), RunResult::Ran);
     EXPECT_TRUE(f.ui.calls.empty());
 }
 
@@ -319,7 +336,7 @@ TEST(ConversionRunFailures, MissingSourceIsReportedAndTheRunGoesOn) {
     ASSERT_EQ(f.ui.failures.size(), 1u);
     EXPECT_EQ(f.ui.failures[0].action, Failure::Action::ReadSource);
     EXPECT_EQ(f.ui.failures[0].path, f.dir.file("gone.txt"));
-    EXPECT_EQ(f.ui.failures[0].reason, "No such file or directory");
+    EXPECT_EQ(f.ui.failures[0].error.reason, "No such file or directory");
     EXPECT_FALSE(exists(f.dir.file("gone.out")));
     EXPECT_TRUE(exists(f.dir.file("here.out")));
     // Never reported as done; the cursor is back.
@@ -356,7 +373,7 @@ TEST(ConversionRunFailures, OutputPathIsAFolder) {
     f.ui.outputPaths.push_back(f.dir.file("sub"));
     f.run();
     ASSERT_EQ(f.ui.failures.size(), 1u);
-    EXPECT_EQ(f.ui.failures[0].reason, "Is a directory");
+    EXPECT_EQ(f.ui.failures[0].error.reason, "Is a directory");
     EXPECT_TRUE(std::filesystem::is_directory(f.dir.file("sub")));
 }
 
@@ -368,7 +385,7 @@ TEST(ConversionRunFailures, WriteFailingMidwayKeepsTheEarlierFile) {
     FailingOutputs outputs(1 << 21);
     f.run(&outputs);
     ASSERT_EQ(f.ui.failures.size(), 1u);
-    EXPECT_EQ(f.ui.failures[0].reason, "No space left on device");
+    EXPECT_EQ(f.ui.failures[0].error.reason, "No space left on device");
     EXPECT_EQ(readFile(f.dir.file("out.txt")), "earlier output");
     EXPECT_EQ(std::count(f.ui.calls.begin(), f.ui.calls.end(), kDone), 0);
     int files = 0;
@@ -400,11 +417,11 @@ TEST(ConversionRunState, NestedRunIsRefused) {
     f.ui.onEvents = [&] {
         EXPECT_TRUE(f.converter.running());
         ScriptedUi inner;
-        if (!f.converter.RunConversion(f.list, "", f.settings, inner))
+        if (f.converter.RunConversion(f.list, "", f.settings, inner) == RunResult::AlreadyRunning)
             ++nestedResults;
         EXPECT_TRUE(inner.calls.empty());
     };
-    EXPECT_TRUE(f.run());
+    EXPECT_EQ(f.run(), RunResult::Ran);
     EXPECT_GT(nestedResults, 0);
     EXPECT_FALSE(f.converter.running());
     EXPECT_TRUE(exists(f.dir.file("out.txt")));
@@ -482,7 +499,8 @@ TEST(ConversionRunFailures, SplitIntoMoreFilesThanMayBeOpenAtOnce) {
     f.ui.outputPaths.push_back(f.dir.file("long.txt"));
     f.run();
     setrlimit(RLIMIT_NOFILE, &old);
-    EXPECT_TRUE(f.ui.failures.empty()) << (f.ui.failures.empty() ? "" : f.ui.failures[0].reason);
+    EXPECT_TRUE(f.ui.failures.empty())
+        << (f.ui.failures.empty() ? "" : f.ui.failures[0].error.reason);
     EXPECT_TRUE(exists(f.dir.file("long_301.txt")));
     EXPECT_FALSE(exists(f.dir.file("long_302.txt")));
 }
@@ -628,4 +646,91 @@ TEST(NameCases, NumberedNamesCutAtTheLastDotOfTheFileNameOnly) {
     EXPECT_EQ(NumberedOutputName("/books/tale.tar.gz", 12), "/books/tale.tar_12.txt");
     EXPECT_EQ(NumberedOutputName("/books/.hidden", 2), "/books/_2.txt");
     EXPECT_EQ(NumberedOutputName("tale.", 1), "tale_1.txt");
+}
+
+TEST(ConversionRunFailures, SplitWithAFailingLaterRenamePutsEveryReplacedFileBack) {
+    Fixture f;
+    f.settings.usedivision = true;
+    f.settings.divisionsize = 1;
+    f.settings.spaceline = 2;
+    f.addSource("tale.txt", repeat(sj("字"), 1000)); // three files of one page
+    for (int n = 1; n <= 3; ++n)
+        writeFile(f.dir.file("tale_" + std::to_string(n) + ".txt"), "old " + std::to_string(n));
+    f.ui.outputPaths.push_back(f.dir.file("tale.txt"));
+    FailingOutputs outputs(std::size_t(1) << 30, 3); // the third rename is refused
+    f.run(&outputs);
+    ASSERT_EQ(f.ui.failures.size(), 1u);
+    EXPECT_EQ(f.ui.failures[0].path, f.dir.file("tale_3.txt"));
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(readFile(f.dir.file("tale_" + std::to_string(n) + ".txt")),
+                  "old " + std::to_string(n));
+    EXPECT_EQ(f.dir.entryCount(), 4u); // no temporary or set-aside file is left
+}
+
+TEST(ConversionRunFailures, SplitPlacedWholeRemovesWhatItReplaced) {
+    Fixture f;
+    f.settings.usedivision = true;
+    f.settings.divisionsize = 1;
+    f.settings.spaceline = 2;
+    f.addSource("tale.txt", repeat(sj("字"), 1000));
+    writeFile(f.dir.file("tale_2.txt"), "old");
+    f.ui.outputPaths.push_back(f.dir.file("tale.txt"));
+    f.run();
+    EXPECT_TRUE(f.ui.failures.empty());
+    EXPECT_EQ(readFile(f.dir.file("tale_2.txt")).size(), pageBytes(23) + 2);
+    EXPECT_EQ(f.dir.entryCount(), 4u);
+}
+
+TEST(ConversionRunFailures, OutputAppearingMeanwhileIsNotReplacedWhereNoneMayBe) {
+    // Outputs that must not replace a file (the command line without --force): one that appears
+    // after the check, while the pages are written, is kept.
+    Fixture f;
+    f.addSource("a.txt", repeat(sj("字"), 5000));
+    f.ui.outputPaths.push_back(f.dir.file("out.txt"));
+    f.ui.onEvents = [&] {
+        if (!f.ui.progress.empty() && !exists(f.dir.file("out.txt")))
+            writeFile(f.dir.file("out.txt"), "someone else's");
+    };
+    files::FileSystemOutputFiles keep(files::AtomicFile::Existing::Keep);
+    f.run(&keep);
+    ASSERT_EQ(f.ui.failures.size(), 1u);
+    EXPECT_EQ(f.ui.failures[0].error.cause, FileError::Cause::AlreadyExists);
+    EXPECT_EQ(readFile(f.dir.file("out.txt")), "someone else's");
+    EXPECT_EQ(f.dir.entryCount(), 2u);
+}
+
+TEST(ConversionRunState, SettingsOutOfRangeAreRefused) {
+    for (const auto& change : std::vector<std::function<void(settings::Settings&)>>{
+             [](settings::Settings& s) { s.divisionsize = 0; },
+             [](settings::Settings& s) { s.divisionsize = -3; },
+             [](settings::Settings& s) { s.divisionsize = 5001; },
+             [](settings::Settings& s) { s.gyokan = 5; },
+             [](settings::Settings& s) { s.spaceline = -2; },
+             [](settings::Settings& s) { s.charsize = 2; }}) {
+        Fixture f;
+        f.settings.usedivision = true;
+        change(f.settings);
+        f.addSource("a.txt", "abc");
+        f.ui.outputPaths.push_back(f.dir.file("out.txt"));
+        EXPECT_EQ(f.run(), RunResult::InvalidSettings);
+        EXPECT_TRUE(f.ui.calls.empty());
+        EXPECT_FALSE(exists(f.dir.file("out.txt")));
+    }
+}
+
+TEST(ConversionRunState, LongCrOnlySourceServesEventsBeforeTheHeaderQuestion) {
+    // CRs vanish on reading: the head of a text behind many megabytes of them is found only
+    // after all of them were read and dropped, serving events all along.
+    Fixture f;
+    f.settings.useheader = true;
+    f.addSource("cr.txt", std::string(12 * 1024 * 1024, '\r') + sj("題\r\n著\r\n"));
+    int eventsBeforeQuestion = -1;
+    f.ui.onEvents = [&] {
+        if (f.ui.questions.empty())
+            eventsBeforeQuestion = f.ui.eventCalls;
+    };
+    f.run();
+    ASSERT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.ui.questions[0].title, sj("題"));
+    EXPECT_GE(eventsBeforeQuestion, static_cast<int>(2 * 12 * 1024 * 1024 / kEventPumpBlock));
 }

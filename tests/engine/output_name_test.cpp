@@ -117,3 +117,14 @@ TEST(ProposeOutputName, StrayLeadByteAtTheEndOfAPartIsLeftOut) {
     // A complete character ending in a lead-range byte stays.
     EXPECT_EQ(ProposeOutputName(kEq, ""), kEq + "[]");
 }
+
+TEST(ProposeOutputName, ControlBytesAreLeftOut) {
+    // A NUL would end the name early; TAB, ESC and DEL have no place in it either. A character
+    // whose second byte is a control byte goes whole.
+    EXPECT_EQ(ProposeOutputName(std::string("ab\0cd", 5), "au"), "abcd[au]");
+    EXPECT_EQ(ProposeOutputName("x\x01y\tz", "a\x1b\x7fu"), "xyz[au]");
+    EXPECT_EQ(ProposeOutputName(kYama + "\x81\x0a" + kYama, "\x1f"), kYama + kYama + "[]");
+    // The cut counts what is left.
+    EXPECT_EQ(ProposeOutputName(std::string(10, '\t') + repeated(34, 't'), ""),
+              repeated(34, 't') + "[]");
+}

@@ -14,11 +14,12 @@ TEST(FileSystemOutputFiles, LinkIsFollowedAndStaysALink) {
     writeFile(dir.file("target.txt"), "old");
     std::filesystem::create_symlink("target.txt", dir.file("link.txt"));
     files::FileSystemOutputFiles outputs;
-    std::string error;
+    engine::FileError error;
     auto file = outputs.create(dir.file("link.txt"), error);
-    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(file) << error.reason;
     ASSERT_TRUE(file->write("new", error));
-    ASSERT_TRUE(file->commit(error)) << error;
+    ASSERT_TRUE(file->place(error)) << error.reason;
+    file->confirm();
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
     EXPECT_EQ(readFile(dir.file("target.txt")), "new");
 }
@@ -30,11 +31,12 @@ TEST(FileSystemOutputFiles, ReplacementKeepsThePermissions) {
     fs::permissions(dir.file("out.txt"),
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     files::FileSystemOutputFiles outputs;
-    std::string error;
+    engine::FileError error;
     auto file = outputs.create(dir.file("out.txt"), error);
-    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(file) << error.reason;
     ASSERT_TRUE(file->write("new", error));
-    ASSERT_TRUE(file->commit(error)) << error;
+    ASSERT_TRUE(file->place(error)) << error.reason;
+    file->confirm();
     EXPECT_EQ(readFile(dir.file("out.txt")), "new");
     EXPECT_EQ(fs::status(dir.file("out.txt")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -47,9 +49,9 @@ TEST(FileSystemOutputFiles, ReadOnlyFileIsNotReplaced) {
     if (std::ofstream(dir.file("out.txt"), std::ios::app))
         GTEST_SKIP() << "file permissions do not bind this user (root)";
     files::FileSystemOutputFiles outputs;
-    std::string error;
+    engine::FileError error;
     EXPECT_FALSE(outputs.create(dir.file("out.txt"), error));
-    EXPECT_EQ(error, "Permission denied");
+    EXPECT_EQ(error.reason, "Permission denied");
     EXPECT_EQ(readFile(dir.file("out.txt")), "old");
 }
 
@@ -58,7 +60,7 @@ TEST(FileSystemOutputFiles, AbandonedFileLeavesNothingBehind) {
     writeFile(dir.file("out.txt"), "old");
     {
         files::FileSystemOutputFiles outputs;
-        std::string error;
+        engine::FileError error;
         auto file = outputs.create(dir.file("out.txt"), error);
         ASSERT_TRUE(file);
         ASSERT_TRUE(file->write("half", error));

@@ -16,7 +16,7 @@ std::string readThrough(const std::string& bytes) {
     writeFile(path, bytes);
     engine::NoEventPump pump;
     const engine::SourceText source = files::FileSystemSources().read(path, pump);
-    return source.ok ? source.text : "<unreadable: " + source.reason + ">";
+    return source.ok ? source.text : "<unreadable: " + source.error.reason + ">";
 }
 
 } // namespace
@@ -57,10 +57,10 @@ TEST(SourceReadingCases, MissingFileAndFolderGiveTheSystemsReason) {
     TempDir dir;
     engine::NoEventPump pump;
     files::FileSystemSources sources;
-    EXPECT_EQ(sources.read(dir.file("gone.txt"), pump).reason, "No such file or directory");
+    EXPECT_EQ(sources.read(dir.file("gone.txt"), pump).error.reason, "No such file or directory");
     const engine::SourceText folder = sources.read(dir.path().string(), pump);
     EXPECT_FALSE(folder.ok);
-    EXPECT_EQ(folder.reason, "Is a directory");
+    EXPECT_EQ(folder.error.reason, "Is a directory");
 }
 
 TEST(TextHead, StopsAtTheLimitAfterTheTextStreamRule) {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace engine {
+
+// The most bytes a text can have: positions in it are 32-bit, and the end byte follows it.
+inline constexpr std::int64_t kMaxTextBytes = std::numeric_limits<std::int32_t>::max() - 1;
+
+// Why something could not be done with a file: the system's words, or a cause of our own that
+// each front end puts in its own words.
+struct FileError {
+    enum class Cause {
+        System,          // `reason` holds the system's words
+        NotARegularFile, // a FIFO, a device or a socket stands at the path
+        TooLarge,        // more than kMaxTextBytes
+        OutOfMemory,
+        AlreadyExists, // a file appeared where none was to be replaced
+    };
+    Cause cause = Cause::System;
+    std::string reason;
+
+    static FileError System(std::string reason) { return {Cause::System, std::move(reason)}; }
+    static FileError Of(Cause cause) { return {cause, {}}; }
+};
+
+} // namespace engine
