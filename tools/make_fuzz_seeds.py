@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes a seed corpus for the fuzz harnesses: prose, verse, title/author heads, half-width kana,
-control bytes, cut-off characters, settings files and Wine registry files.
+control bytes, cut-off characters, settings files, Wine registry files and split plans.
 
 Usage: make_fuzz_seeds.py OUTPUT_DIR   (creates OUTPUT_DIR/<harness>/ seed files)
 """
@@ -61,13 +61,36 @@ def wine_seeds():
     }
 
 
+def file_name_seeds():
+    seeds = dict(header_seeds())
+    seeds["nul"] = b"ab\0cd\r\nau\r\n"
+    seeds["controls"] = b"x\x01y\tz\r\na\x1b\x7fu\r\n"
+    seeds["separators"] = b"a/b\\c:d\r\n" + sj("ソ表") + b"\x81\n\r\n"
+    return seeds
+
+
+def split_plan_seeds():
+    def plan(pages, per_file, by_size, path):
+        return (pages.to_bytes(4, "little") + per_file.to_bytes(4, "little", signed=True)
+                + bytes([by_size]) + path)
+    return {
+        "fits": plan(3, 10, 0, b"/books/tale.txt"),
+        "numbered": plan(1000, 7, 0, b"/books/tale.v2.txt"),
+        "by_size": plan(1, 5000, 1, b"tale"),
+        "zero": plan(10, 0, 0, b"/a.b/c"),
+        "negative": plan(10, -5, 1, b"/x/.hidden"),
+        "backslash": plan(50, 3, 0, "/本/題\\名.txt".encode("utf-8")),
+    }
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     random.seed(1)
     out = sys.argv[1]
     for harness, seeds in [("engine", engine_seeds()), ("header", header_seeds()),
-                           ("settings", settings_seeds()), ("wine_registry", wine_seeds())]:
+                           ("settings", settings_seeds()), ("wine_registry", wine_seeds()),
+                           ("file_name", file_name_seeds()), ("split_plan", split_plan_seeds())]:
         folder = os.path.join(out, harness)
         os.makedirs(folder, exist_ok=True)
         for name, data in seeds.items():

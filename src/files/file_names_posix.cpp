@@ -62,8 +62,4 @@ std::string Utf8FromShiftJis(std::string_view sjis) {
     return converter.decode(sjis);
 }
 
-std::string FileNameFromShiftJis(std::string_view sjis) {
-    return Utf8FromShiftJis(sjis);
-}
-
 } // namespace files

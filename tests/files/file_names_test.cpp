@@ -23,10 +23,15 @@ TEST(FileNameFromShiftJis, InvalidBytesBecomeReplacementCharacters) {
               "\xEF\xBF\xBD"
               "A");
     EXPECT_EQ(files::FileNameFromShiftJis("x\x83"), "x\xEF\xBF\xBD");
-    // A lead byte followed by a byte that cannot be a second byte: the second byte is kept.
+    // A lead byte followed by a byte that cannot be a second byte: the second byte is kept as a
+    // character of its own (a line feed has no place in a name, though).
+    EXPECT_EQ(files::Utf8FromShiftJis("\x83\x0A"
+                                      "B"),
+              "\xEF\xBF\xBD\nB");
     EXPECT_EQ(files::FileNameFromShiftJis("\x83\x0A"
                                           "B"),
-              "\xEF\xBF\xBD\nB");
+              "\xEF\xBF\xBD"
+              "B");
     EXPECT_EQ(files::FileNameFromShiftJis("\x80\x83\x5C"), "\xEF\xBF\xBDソ");
 }
 
@@ -36,3 +41,14 @@ TEST(Utf8FromShiftJis, SameDecodingAsFileNames) {
 }
 
 } // namespace
+
+// A lead byte before a byte that cannot be its second lets that byte through alone: a "/" must
+// not become a folder separator, nor a control byte part of the name. (Found by fuzzing.)
+TEST(FileNameFromShiftJis, SeparatorsAndControlBytesAfterAStrayLeadByte) {
+    EXPECT_EQ(files::FileNameFromShiftJis("a\x81/b"), "a\xEF\xBF\xBD／b");
+    EXPECT_EQ(files::FileNameFromShiftJis("a\x81\x01"
+                                          "b"),
+              "a\xEF\xBF\xBD"
+              "b");
+    EXPECT_EQ(files::Utf8FromShiftJis("a\x81/b"), "a\xEF\xBF\xBD/b");
+}
