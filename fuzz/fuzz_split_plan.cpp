@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&perFile, data + 4, 4);
     const bool bySize = data[8] & 1;
     const std::int64_t pages = 1 + pagesBits % 20000; // a text has at least one page
-    const std::string chosen(reinterpret_cast<const char*>(data + 9), std::min<std::size_t>(size - 9, 200));
+    const std::string chosen(reinterpret_cast<const char*>(data + 9),
+                             std::min<std::size_t>(size - 9, 200));
 
     const std::vector<std::string> names = engine::SplitOutputNames(chosen, pages, perFile, bySize);
     FUZZ_CHECK(!names.empty());
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(pages <= pagesPerFile);
         return 0;
     }
-    FUZZ_CHECK(static_cast<std::int64_t>(names.size()) == (pages + pagesPerFile - 1) / pagesPerFile);
+    FUZZ_CHECK(static_cast<std::int64_t>(names.size()) ==
+               (pages + pagesPerFile - 1) / pagesPerFile);
     const std::size_t slash = chosen.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : chosen.substr(0, slash + 1);
     std::set<std::string> distinct;

@@ -316,7 +316,10 @@ void TMainForm::tbtnResetClick() {
     ListFileList files(*m_lstFilename, m_closing);
     QtConversionUi ui(m_dialogs, this,
                       [this](const QString& text, bool revert) { ShowStatus(text, revert); });
-    m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
+    if (m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui) ==
+        engine::RunResult::InvalidSettings)
+        m_dialogs.showError(this, QStringLiteral("設定値が範囲を外れているため、変換できません。"
+                                                 "設定を見直してください。"));
 }
 
 void TMainForm::mnuFileExitClick() {

@@ -315,3 +315,42 @@ TEST(LayoutCases, CountedPagesMatchTheLaidOutPages) {
         }
     }
 }
+
+TEST(PageGeometryChecks, OnlyGeometriesWhoseRowsFitFortyBytes) {
+    for (int gyokan = -1; gyokan <= 4; ++gyokan)
+        for (int charsize = -1; charsize <= 1; ++charsize)
+            for (int spaceline = -1; spaceline <= 2; ++spaceline)
+                EXPECT_TRUE(IsValidGeometry(MakePageGeometry(gyokan, charsize, spaceline)));
+    PageGeometry g = MakePageGeometry(0, 0, 0);
+    g.columnSlots = 26; // two-byte blank columns in 26 slots: 52 bytes a row
+    EXPECT_FALSE(IsValidGeometry(g));
+    g = MakePageGeometry(0, 0, 1);
+    g.rowCount = 33;
+    EXPECT_FALSE(IsValidGeometry(g));
+    g.rowCount = 0;
+    EXPECT_FALSE(IsValidGeometry(g));
+    g = MakePageGeometry(0, 0, 1);
+    g.spacer = "";
+    EXPECT_FALSE(IsValidGeometry(g));
+    g.spacer = "   ";
+    EXPECT_FALSE(IsValidGeometry(g));
+    g = MakePageGeometry(0, 0, 1);
+    g.columnSlots = 25;
+    EXPECT_FALSE(IsValidGeometry(g));
+}
+
+TEST(PageGeometryChecks, LayoutRefusesAGeometryWhoseRowsWouldOverflow) {
+    PageGeometry g = MakePageGeometry(0, 0, 0);
+    g.columnSlots = 40;
+    const std::string text = repeat(sj("字"), 2000) + "\xFF";
+    g.textLength = static_cast<std::int32_t>(text.size());
+    LayoutState state;
+    PageRows rows;
+    bool exhausted = false;
+    // Debug builds stop at the assertion; others lay out nothing and end the text.
+    EXPECT_DEBUG_DEATH(exhausted = LayoutSpacedPage(g, text, rows, state), "geometry");
+#ifdef NDEBUG
+    EXPECT_TRUE(exhausted);
+    EXPECT_EQ(rows.row(0), "");
+#endif
+}
