@@ -69,10 +69,82 @@ std::size_t outputBound(std::string_view in, std::int64_t n, EventPump& pump) {
     return in.size() + std::min(breaks * perBreak, 2 * in.size() + (1u << 20));
 }
 
+void appendSpaces(std::string& out, std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i)
+        out.append(kFullWidthSpace, 2);
+}
+
+// Cells of the line that starts at `p`, up to its line break.
+std::int64_t cellsOfLine(std::string_view in, std::size_t p) {
+    std::int64_t cells = 0;
+    while (p < in.size() && lineBreakLengthAt(in, p) == 0) {
+        p += isLeadByte(byteAt(in, p)) ? 2 : cellLengthAt(in, p);
+        ++cells;
+    }
+    return cells;
+}
+
+// What marked-up lines ask of the scan (see LineLayout). The layouts are met in order, as the
+// scan reaches the starts of their lines.
+class LineMarks {
+  public:
+    LineMarks(const LineLayouts& lines, std::int64_t cellsPerPage)
+        : m_lines(lines), m_cellsPerPage(std::max<std::int64_t>(cellsPerPage, 1)) {}
+
+    bool any() const { return !m_lines.empty(); }
+
+    // At the start of the line at input offset p: spaces that put it where its layout asks, added
+    // to `out` and counted in t. Returns the indent its further columns take.
+    std::int64_t beginLine(std::string_view in, std::size_t p, std::int64_t n, std::string& out,
+                           std::int64_t& t) {
+        m_endColumnAfterLine = false;
+        while (m_next < m_lines.size() && m_lines[m_next].lineStart < p)
+            ++m_next;
+        if (m_next >= m_lines.size() || m_lines[m_next].lineStart != p)
+            return 0;
+        const LineLayout& layout = m_lines[m_next++];
+        const auto pad = [&](std::int64_t spaces) {
+            appendSpaces(out, spaces);
+            t += spaces;
+        };
+        const auto toColumnTop = [&] {
+            if (t % n != 0)
+                pad(n - t % n);
+        };
+        if (layout.pageBreakBefore && t % m_cellsPerPage != 0)
+            pad(m_cellsPerPage - t % m_cellsPerPage);
+        if (layout.raise >= 0) {
+            // Only a line that fits one column stands at its foot; a longer one runs as usual.
+            const std::int64_t cells = cellsOfLine(in, p);
+            if (cells + layout.raise <= n) {
+                toColumnTop();
+                pad(n - layout.raise - cells);
+                m_endColumnAfterLine = true;
+                return 0;
+            }
+        }
+        const std::int64_t indent = std::min<std::int64_t>(layout.indent, n - 1);
+        if (indent <= 0)
+            return 0;
+        toColumnTop();
+        pad(indent);
+        return indent;
+    }
+
+    // A line standing at the foot of its column leaves the rest of the column to itself.
+    bool endColumnAfterLine() const { return m_endColumnAfterLine; }
+
+  private:
+    const LineLayouts& m_lines;
+    std::int64_t m_cellsPerPage;
+    std::size_t m_next = 0;
+    bool m_endColumnAfterLine = false;
+};
+
 // The scan both passes share. The output is built in one pass; the cell counter t counts every
 // cell written, inserted spaces included, so columns end where the layout will end them.
-std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text,
-                       EventPump& pump) {
+std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
+                       LineMarks& marks) {
     const std::string_view in = text;
     const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo below needs a column
     std::string out;
@@ -80,16 +152,22 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
     std::int64_t t = 0;
     std::size_t nextPump = 0;
     std::size_t p = 0;
+    bool lineStart = true;
+    std::int64_t indent = 0; // of the line in hand, for each of its columns
     while (p < in.size()) {
         if (p >= nextPump) {
             pump.ProcessPendingEvents();
             nextPump = p + kEventPumpBlock;
         }
-        // Count the cells of the run up to the next line break (or the next pump point), then copy
-        // the run in one piece.
+        if (lineStart && marks.any())
+            indent = marks.beginLine(in, p, n, out, t);
+        lineStart = false;
+        // Count the cells of the run up to the next line break (or the next pump point, or the
+        // foot of the column of an indented line), then copy the run in one piece.
         const std::size_t runStart = p;
         const std::size_t runLimit = std::min(in.size(), nextPump);
-        while (p < runLimit) {
+        std::int64_t cellsLeft = indent > 0 ? n - t % n : -1;
+        while (p < runLimit && cellsLeft != 0) {
             const unsigned char b = byteAt(in, p);
             if (b == '\r' || b == '\n')
                 break;
@@ -98,30 +176,48 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
             else
                 p += cellLengthAt(in, p);
             ++t;
+            --cellsLeft;
         }
         p = std::min(p, in.size());
         out.append(in.substr(runStart, p - runStart));
         const std::size_t lineBreak = p < in.size() ? lineBreakLengthAt(in, p) : 0;
         if (lineBreak > 0) {
             p += lineBreak;
-            const std::int64_t k = spacesForBreak(mode, in, p, out, t % n, n);
-            for (std::int64_t i = 0; i < k; ++i)
-                out.append(kFullWidthSpace, 2);
+            std::int64_t k = spacesForBreak(mode, in, p, out, t % n, n);
+            if (marks.endColumnAfterLine() && t % n != 0)
+                k = std::max(k, n - t % n);
+            appendSpaces(out, k);
             t += k;
+            lineStart = true;
+            indent = 0;
+        } else if (indent > 0 && t % n == 0 && p + 1 < in.size()) {
+            // The next column of an indented line starts as far down as its first (the end byte
+            // alone, last in the text, starts none).
+            appendSpaces(out, indent);
+            t += indent;
         }
     }
     text = std::move(out);
     return t;
 }
 
-} // namespace
-
-std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
-    return normalize(Mode::Verse, geometry, text, pump);
+std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
+                       const LineLayouts& lines, bool packedPages) {
+    const std::int64_t columns = packedPages ? PackedColumns(geometry) : geometry.columnSlots / 2;
+    LineMarks marks(lines, columns * LaidOutRows(geometry));
+    return normalize(mode, geometry, text, pump, marks);
 }
 
-std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump) {
-    return normalize(Mode::Prose, geometry, text, pump);
+} // namespace
+
+std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,
+                            const LineLayouts& lines, bool packedPages) {
+    return normalize(Mode::Verse, geometry, text, pump, lines, packedPages);
+}
+
+std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump,
+                            const LineLayouts& lines, bool packedPages) {
+    return normalize(Mode::Prose, geometry, text, pump, lines, packedPages);
 }
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event_pump.h"
+#include "line_layout.h"
 #include "page_geometry.h"
 
 #include <cstdint>
@@ -14,7 +15,14 @@ namespace engine {
 // indented by one full-width space), quotations opening with 「, after a line closing with 」, and
 // around empty lines. A line break is CR LF, or a lone LF or CR. Both return the cells of the
 // result, the end byte among them.
-std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump);
-std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump);
+//
+// `lines` (offsets into `text`) place marked-up lines: after a page break a line starts on a new
+// page (a page of packed or of spaced columns, as `packedPages` says), an indented line starts
+// every one of its columns that many cells down, and a raised line that fits one column ends that
+// many cells above the column's foot, alone in its column.
+std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,
+                            const LineLayouts& lines = {}, bool packedPages = false);
+std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump,
+                            const LineLayouts& lines = {}, bool packedPages = false);
 
 } // namespace engine

@@ -7,6 +7,7 @@
 
 #include <random>
 
+#include <map>
 #include <vector>
 
 using namespace engine;
@@ -256,4 +257,109 @@ TEST(NormalisationCases, HeaderBlockOpeningGivesThreeEmptyColumns) {
     const std::string want = repeat("\x81\x40", 3 * 7) + sj("　　題") + "\xFF";
     EXPECT_EQ(hex(engineNormalize(false, 7, text)), hex(want));
     EXPECT_EQ(hex(engineNormalize(true, 7, text)), hex(want));
+}
+
+// --- Marked-up lines ---------------------------------------------------------------------------
+
+namespace {
+
+// The text of LF-separated lines, with a layout for the lines that have one (by line number).
+struct Marked {
+    std::string text;
+    LineLayouts lines;
+};
+
+Marked marked(const std::vector<std::string>& utf8Lines, const std::map<int, LineLayout>& layouts) {
+    Marked m;
+    for (std::size_t i = 0; i < utf8Lines.size(); ++i) {
+        if (i > 0)
+            m.text += "\n";
+        if (const auto it = layouts.find(static_cast<int>(i)); it != layouts.end()) {
+            LineLayout layout = it->second;
+            layout.lineStart = m.text.size();
+            m.lines.push_back(layout);
+        }
+        m.text += sj(utf8Lines[i]);
+    }
+    m.text += "\xFF";
+    return m;
+}
+
+std::string normalized(bool verseMode, Marked m, bool packed = true) {
+    NoEventPump pump;
+    if (verseMode)
+        NormalizeVerse(n7(), m.text, pump, m.lines, packed);
+    else
+        NormalizeProse(n7(), m.text, pump, m.lines, packed);
+    return m.text;
+}
+
+LineLayout indent(int n) {
+    LineLayout l;
+    l.indent = n;
+    return l;
+}
+
+LineLayout raisedBy(int n) {
+    LineLayout l;
+    l.raise = n;
+    return l;
+}
+
+LineLayout pageBreak() {
+    LineLayout l;
+    l.pageBreakBefore = true;
+    return l;
+}
+
+} // namespace
+
+TEST(MarkedLines, IndentStartsEveryColumnOfTheLineThatFarDown) {
+    // N = 7, indent 2: five cells a column; the line starts a column of its own.
+    EXPECT_EQ(hex(normalized(false, marked({"前", "一二三四五六七八"}, {{1, indent(2)}}))),
+              hex(columns({"前　　　　　　", "　　一二三四五", "　　六七八"})));
+    // An indent of the whole column or more keeps one cell for the text.
+    EXPECT_EQ(hex(normalized(true, marked({"一二"}, {{0, indent(9)}}))),
+              hex(columns({"　　　　　　一", "　　　　　　二"})));
+    // A line ending at the foot of its column does not indent a column after it.
+    EXPECT_EQ(hex(normalized(true, marked({"一二三四五", "次"}, {{0, indent(2)}}))),
+              hex(columns({"　　一二三四五", "次"})));
+}
+
+TEST(MarkedLines, RaisedLineStandsAtTheFootOfItsOwnColumn) {
+    // 地付き: three cells at the foot; the prose line after it starts the next column.
+    EXPECT_EQ(hex(normalized(false, marked({"前", "署名", "後"}, {{1, raisedBy(0)}}))),
+              hex(columns({"前　　　　　　", "　　　　　署名", "後"})));
+    // Two cells up from the foot, and the rest of the column stays empty.
+    EXPECT_EQ(hex(normalized(false, marked({"署名", "後"}, {{0, raisedBy(2)}}))),
+              hex(columns({"　　　署名　　", "後"})));
+    // A line longer than the column allows runs as usual.
+    EXPECT_EQ(hex(normalized(false, marked({"一二三四五六"}, {{0, raisedBy(2)}}))),
+              hex(columns({"一二三四五六"})));
+}
+
+TEST(MarkedLines, PageBreakStartsTheLineOnANewPage) {
+    // Packed pages hold 20 columns of 7 cells: after one column of verse, 19 blank columns.
+    const std::string packedGap = repeat(kSp, 19 * 7);
+    EXPECT_EQ(hex(normalized(true, marked({"一", "二"}, {{1, pageBreak()}}))),
+              hex(sj("一") + repeat(kSp, 6) + packedGap + sj("二") + "\xFF"));
+    // Spaced pages hold 10 text columns.
+    EXPECT_EQ(hex(normalized(true, marked({"一", "二"}, {{1, pageBreak()}}), false)),
+              hex(sj("一") + repeat(kSp, 6) + repeat(kSp, 9 * 7) + sj("二") + "\xFF"));
+    // At the top of a page already: nothing to add.
+    EXPECT_EQ(hex(normalized(true, marked({"二"}, {{0, pageBreak()}}))), hex(sj("二") + "\xFF"));
+    // A page break as the last thing in the text leaves the end on a page of its own.
+    EXPECT_EQ(hex(normalized(false, marked({"一", ""}, {{1, pageBreak()}}))),
+              hex(sj("一") + repeat(kSp, 20 * 7 - 1) + "\xFF"));
+}
+
+TEST(MarkedLines, NoLayoutsChangeNothing) {
+    std::mt19937 rng(75);
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        const std::string text = randomText(rng, rng() % 200, false);
+        NoEventPump pump;
+        std::string withMarks = text;
+        NormalizeProse(n7(), withMarks, pump, {}, true);
+        ASSERT_EQ(withMarks, engineNormalize(false, 7, text));
+    }
 }
