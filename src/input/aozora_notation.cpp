@@ -1,0 +1,278 @@
+#include "input/aozora_notation.h"
+
+#include "engine/sjis.h"
+#include "input/aozora_notes.h"
+#include "input/aozora_scan.h"
+
+#include <optional>
+#include <vector>
+
+namespace input {
+
+namespace {
+
+using namespace aozora;
+using engine::byteAt;
+
+constexpr std::string_view kParenOpen = "\x81\x69";  // （
+constexpr std::string_view kParenClose = "\x81\x6A"; // ）
+constexpr std::size_t npos = std::string_view::npos;
+
+// Block notes in force, innermost last. A block that no end note closes gives way to the next block
+// that opens; the others are nested and an end note closes the innermost.
+class Blocks {
+  public:
+    explicit Blocks(const std::vector<bool>& hasEnd) : m_hasEnd(hasEnd) {}
+
+    void open(int amount) {
+        const bool hasEnd = m_opened < m_hasEnd.size() && m_hasEnd[m_opened];
+        ++m_opened;
+        while (!m_blocks.empty() && !m_blocks.back().hasEnd)
+            m_blocks.pop_back();
+        m_blocks.push_back({amount, hasEnd});
+    }
+
+    void close() {
+        if (!m_blocks.empty())
+            m_blocks.pop_back();
+    }
+
+    int innermost(int none) const { return m_blocks.empty() ? none : m_blocks.back().amount; }
+
+  private:
+    struct Block {
+        int amount;
+        bool hasEnd;
+    };
+    const std::vector<bool>& m_hasEnd; // for every block of the text, in order
+    std::size_t m_opened = 0;
+    std::vector<Block> m_blocks;
+};
+
+class NotationRemover {
+  public:
+    NotationRemover(std::string_view source, Ruby ruby)
+        : m_source(source), m_ruby(ruby), m_explanation(explanationBlock(source)),
+          m_blockEnds(matchBlockEnds(source, m_explanation)), m_indents(m_blockEnds.indent),
+          m_raises(m_blockEnds.raise) {}
+
+    AozoraText run() {
+        m_result.text.reserve(m_source.size()); // the output is never longer than the source
+        std::size_t pos = 0;
+        while (pos < m_source.size()) {
+            if (pos == m_explanation.first && m_explanation.second > m_explanation.first) {
+                pos = m_explanation.second;
+                continue;
+            }
+            const std::size_t lf = m_source.find('\n', pos);
+            const std::size_t end = lf == npos ? m_source.size() : lf;
+            takeLine(m_source.substr(pos, end - pos), lf != npos);
+            pos = lf == npos ? end : lf + 1;
+        }
+        return std::move(m_result);
+    }
+
+  private:
+    // What a line asks of the layout; notes on lines that vanish pass theirs on to the next line.
+    struct Requests {
+        bool pageBreak = false;
+        std::optional<int> indent;
+        std::optional<int> raise;
+    };
+
+    void takeLine(std::string_view line, bool lineBreak) {
+        m_lineStart = m_result.text.size();
+        m_hasText = false;
+        m_inReading = false;
+        m_scan.scan(line);
+        findRubyMarks();
+
+        const std::vector<Symbol>& symbols = m_scan.symbols();
+        const std::vector<NoteSpan>& notes = m_scan.notes();
+        std::size_t s = 0;    // first symbol not yet passed
+        std::size_t next = 0; // first note not yet passed
+        for (std::size_t i = 0; i < line.size();) {
+            while (s < symbols.size() && symbols[s].at < i)
+                ++s; // inside a note or 〔…〕 already taken whole
+            const std::size_t textEnd = s < symbols.size() ? symbols[s].at : line.size();
+            if (i < textEnd) { // the text between symbols goes as it is
+                emit(line.substr(i, textEnd - i));
+                i = textEnd;
+                continue;
+            }
+            const unsigned char symbol = symbols[s].trail;
+            while (next < notes.size() && notes[next].open < i)
+                ++next;
+            if (next < notes.size() && notes[next].open == i) {
+                applyNote(m_scan.body(notes[next]));
+                i = notes[next].close + kSymbolSize;
+                continue;
+            }
+            if (symbol == kKome && next < notes.size() && notes[next].open == i + kSymbolSize &&
+                m_scan.isGaiji(notes[next])) {
+                const std::uint16_t c = gaijiCharacter(m_scan.body(notes[next]));
+                const char bytes[2] = {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+                emit(std::string_view(bytes, 2));
+                i = notes[next].close + kSymbolSize;
+                continue;
+            }
+            if (symbol == kRubyOpen && !m_inReading && m_lastRubyClose != npos &&
+                i < m_lastRubyClose) {
+                if (m_ruby == Ruby::Parentheses)
+                    emit(kParenOpen);
+                m_inReading = true;
+                i += kSymbolSize;
+                continue;
+            }
+            if (symbol == kRubyClose && m_inReading) {
+                m_inReading = false;
+                if (m_ruby == Ruby::Parentheses)
+                    emit(kParenClose);
+                i += kSymbolSize;
+                continue;
+            }
+            if (symbol == kRubyBase && m_lastRubyOpen != npos && i < m_lastRubyOpen) {
+                i += kSymbolSize;
+                continue;
+            }
+            if (symbol == kTortoiseOpen) {
+                // 〔…〕 around ASCII only is Latin text with its accents spelled out: the brackets go.
+                const std::size_t from = i + kSymbolSize;
+                std::size_t j = from;
+                while (j < line.size() && byteAt(line, j) < 0x80)
+                    ++j;
+                if (j > from && symbolAt(line, j) == kTortoiseClose) {
+                    emit(line.substr(from, j - from));
+                    i = j + kSymbolSize;
+                    continue;
+                }
+            }
+            emit(line.substr(i, kSymbolSize));
+            i += kSymbolSize;
+        }
+        endLine(line.empty(), lineBreak);
+    }
+
+    // A 《 is a reading only when a 》 follows on its line, and a ｜ marks a ruby base only when
+    // such a 《 follows it; marks inside notes (escaped ones among them) do not count.
+    void findRubyMarks() {
+        m_lastRubyClose = npos;
+        m_lastRubyOpen = npos;
+        std::size_t lastOpen = npos;
+        std::size_t next = 0;
+        std::size_t passed = 0; // end of the last note passed
+        const std::vector<NoteSpan>& notes = m_scan.notes();
+        for (const Symbol& symbol : m_scan.symbols()) {
+            if (symbol.at < passed)
+                continue;
+            while (next < notes.size() && notes[next].open < symbol.at)
+                ++next;
+            if (next < notes.size() && notes[next].open == symbol.at) {
+                passed = notes[next].close + kSymbolSize;
+                continue;
+            }
+            if (symbol.trail == kRubyOpen) {
+                lastOpen = symbol.at;
+            } else if (symbol.trail == kRubyClose) {
+                m_lastRubyClose = symbol.at;
+                m_lastRubyOpen = lastOpen;
+            }
+        }
+    }
+
+    void applyNote(std::string_view body) {
+        const NoteMeaning note = readNote(body);
+        switch (note.action) {
+        case NoteAction::None:
+            break;
+        case NoteAction::PageBreak:
+            // Before the line, unless text of this line came first: then before the next one.
+            (m_hasText ? m_breakAfterLine : m_requests.pageBreak) = true;
+            break;
+        case NoteAction::LineIndent:
+            if (!m_hasText) // an indent asked for in mid-line has nothing to move
+                m_requests.indent = note.amount;
+            break;
+        case NoteAction::BlockIndent:
+            m_indents.open(note.amount);
+            break;
+        case NoteAction::EndBlockIndent:
+            m_indents.close();
+            break;
+        case NoteAction::LineRaise:
+            m_requests.raise = note.amount;
+            break;
+        case NoteAction::BlockRaise:
+            m_raises.open(note.amount);
+            break;
+        case NoteAction::EndBlockRaise:
+            m_raises.close();
+            break;
+        }
+    }
+
+    // The blocks in force when a line's first character comes are the line's.
+    void takeBlocks() {
+        m_blockIndent = m_indents.innermost(0);
+        m_blockRaise = m_raises.innermost(-1);
+    }
+
+    void emit(std::string_view bytes) {
+        if (m_inReading && m_ruby == Ruby::Drop)
+            return;
+        if (!m_hasText) {
+            m_hasText = true;
+            takeBlocks();
+        }
+        m_result.text.append(bytes);
+    }
+
+    // A line that had characters and lost them all held nothing but notation: it goes with its
+    // line break, and what its notes asked waits for the next line that stays.
+    void endLine(bool emptyInSource, bool lineBreak) {
+        if (!emptyInSource && !m_hasText)
+            return;
+        if (!m_hasText)
+            takeBlocks();
+        engine::LineLayout layout;
+        layout.lineStart = m_lineStart;
+        layout.pageBreakBefore = m_requests.pageBreak;
+        layout.indent = m_requests.indent.value_or(m_blockIndent);
+        layout.raise = m_requests.raise.value_or(m_blockRaise);
+        if (layout.pageBreakBefore || layout.indent != 0 || layout.raise >= 0)
+            m_result.lines.push_back(layout);
+        m_requests = Requests{};
+        m_requests.pageBreak = m_breakAfterLine;
+        m_breakAfterLine = false;
+        if (lineBreak)
+            m_result.text.push_back('\n');
+    }
+
+    std::string_view m_source;
+    Ruby m_ruby;
+    std::pair<std::size_t, std::size_t> m_explanation;
+    BlockEnds m_blockEnds;
+    Blocks m_indents;
+    Blocks m_raises;
+    AozoraText m_result;
+    Requests m_requests;
+    bool m_breakAfterLine = false;
+
+    // The line being read.
+    LineScan m_scan;
+    std::size_t m_lineStart = 0;
+    bool m_hasText = false;
+    bool m_inReading = false;
+    int m_blockIndent = 0;
+    int m_blockRaise = -1;
+    std::size_t m_lastRubyClose = npos;
+    std::size_t m_lastRubyOpen = npos; // the last 《 that has a 》 after it
+};
+
+} // namespace
+
+AozoraText RemoveAozoraNotation(std::string_view textAsRead, Ruby ruby) {
+    return NotationRemover(textAsRead, ruby).run();
+}
+
+} // namespace input

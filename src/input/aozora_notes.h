@@ -1,0 +1,36 @@
+#pragma once
+// The notes ［＃…］ of Aozora Bunko's notation, read: what a note asks of the layout, and which
+// character a gaiji note ※［＃…］ stands for. A body is the code page 932 bytes between ［＃ and ］.
+
+#include <cstdint>
+#include <string_view>
+
+namespace input::aozora {
+
+enum class NoteAction {
+    None,       // a note that only describes the text (傍点, 見出し, 底本では…): dropped
+    PageBreak,  // 改ページ, 改丁, 改見開き, 改段, 改頁
+    LineIndent, // N字下げ, 天からN字下げ: the line it opens
+    BlockIndent, // ここからN字下げ (…、折り返してM字下げ takes N), ここから改行天付き… (0)
+    EndBlockIndent, // ここで字下げ終わり
+    LineRaise, // 地付き (0), 地からN字上げ, 地付き、地よりN字アキ (N): the line it stands in
+    BlockRaise,    // ここから地付き, ここから地からN字上げ
+    EndBlockRaise, // ここで地付き終わり, ここで字上げ終わり
+};
+
+struct NoteMeaning {
+    NoteAction action = NoteAction::None;
+    int amount = 0; // cells, for the indents and raises
+};
+
+NoteMeaning readNote(std::string_view body);
+
+// Whether ※ followed by this note is a gaiji (a character the code page lacks, described by the
+// note) rather than a ※ of the text followed by an ordinary note.
+bool isGaijiNote(std::string_view body);
+
+// Code page 932 bytes (lead << 8 | trail) of the character a gaiji note names by plane-row-cell or
+// code point; 〓 when it names none or code page 932 lacks it.
+std::uint16_t gaijiCharacter(std::string_view body);
+
+} // namespace input::aozora

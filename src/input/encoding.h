@@ -1,0 +1,49 @@
+#pragma once
+// Sources in other encodings than code page 932 (Shift_JIS): found out and turned into code page
+// 932 bytes, so that the engine sees what it always has. A text that is plain ASCII or code page
+// 932 goes through untouched.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace input {
+
+enum class Encoding {
+    Auto,     // as a choice only: find out from the bytes
+    ShiftJis, // code page 932
+    Utf8,
+    Utf16Le,
+    Utf16Be,
+    EucJp,
+    Iso2022Jp,
+};
+
+// The names of the setting "encoding" and of the option --encoding: "auto", "sjis", "utf-8",
+// "euc-jp". The other encodings are found out, never chosen.
+std::optional<Encoding> EncodingFromName(std::string_view name);
+std::string_view EncodingName(Encoding encoding);
+
+// A source's bytes as code page 932.
+struct Decoded {
+    Encoding encoding = Encoding::ShiftJis; // what the bytes were taken to be, never Auto
+    bool converted = false;                 // false: the bytes are used as they are
+    std::string bytes;                      // when converted: the code page 932 bytes
+    std::size_t replaced = 0; // characters code page 932 cannot hold, each written as 〓
+};
+
+// What the bytes are: a byte-order mark; else ASCII and code page 932 stay as they are, a text
+// that is strictly UTF-8 (with at least one character beyond ASCII) is UTF-8, a 7-bit text with
+// ISO-2022-JP escapes is that, and EUC-JP where it is valid and the statistics favour it over
+// code page 932. Anything else stays as it is. Never Auto.
+Encoding DetectEncoding(std::string_view bytes);
+
+// The bytes as code page 932: `choice` Auto detects, anything else is taken as told. Code page 932
+// (detected or chosen) comes back unconverted, without a copy: the caller keeps its bytes. Anything
+// else loses its byte-order mark, and every character code page 932 lacks, or every sequence the
+// encoding cannot read, becomes 〓 and is counted. Line breaks and control bytes pass as they are.
+// Throws std::bad_alloc when memory runs out, std::runtime_error when the system lacks a converter.
+Decoded ToCodePage932(std::string_view bytes, Encoding choice);
+
+} // namespace input
