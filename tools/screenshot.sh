@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Starts the window program on a virtual X display and saves screenshots of the main window and
-# of the settings dialog, to check by eye that the Japanese text renders and nothing is clipped.
+# Starts the window program on a virtual X display with two generated books given on its command
+# line, and saves screenshots of the main window with them in its list, of the page preview of
+# the first, of the settings dialog and of a Qt dialog (to see it speaks Japanese), to check by
+# eye that the text renders and nothing is clipped.
 #
 #   tools/screenshot.sh [PROGRAM] [OUTPUT_FOLDER]
 #
@@ -39,7 +41,14 @@ for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 # A settings folder of its own, so the run leaves the user's settings alone.
 export XDG_CONFIG_HOME
 XDG_CONFIG_HOME=$(mktemp -d)
-QT_QPA_PLATFORM=xcb "$program" &
+books=$(mktemp -d)
+python3 tools/make_book.py 0.05 "$books/吾輩は猫である.txt" >/dev/null
+python3 - "$books/walden-utf8.txt" <<'PY'
+import sys
+text = "森の生活\n\n　私はひとりで森の中に住んでいた。いちばん近い隣家から一マイルも離れていた。\n" * 40
+open(sys.argv[1], "w", encoding="utf-8").write(text)
+PY
+QT_QPA_PLATFORM=xcb "$program" "$books/吾輩は猫である.txt" "$books/walden-utf8.txt" &
 pids+=($!)
 
 # The id of the first top-level window whose name is exactly $1.
@@ -98,9 +107,29 @@ sleep 1 # let the first paint finish
 import -window "$main_window" "$out/main-window.png"
 echo "saved $out/main-window.png"
 
+# The second entry (UTF-8) selected: its text in the preview.
+xtest "move:$(point_in "$main_window" 60 84)" click
+sleep 1
+import -window "$main_window" "$out/text-preview-utf8.png"
+echo "saved $out/text-preview-utf8.png"
+
+# The first entry, and the tab of its pages.
+xtest "move:$(point_in "$main_window" 60 66)" click "move:$(point_in "$main_window" 352 72)" click
+sleep 2
+import -window "$main_window" "$out/page-preview.png"
+echo "saved $out/page-preview.png"
+
 # A click on the menu "設定(&C)" (second in the menu bar), then its one entry "設定...(&C)".
 xtest "move:$(point_in "$main_window" 105 11)" click Down Return
 dialog=$(wait_for_window "設定")
 sleep 1
 import -window "$dialog" "$out/settings-dialog.png"
 echo "saved $out/settings-dialog.png"
+# Enter applies and closes it (its default button); then the open dialog (Ctrl+O), one of Qt's
+# own, to see that it speaks Japanese too.
+xtest Return
+sleep 1
+xtest "move:$(point_in "$main_window" 150 200)" click Control_L+o
+sleep 2
+import -window root "$out/open-dialog.png"
+echo "saved $out/open-dialog.png"

@@ -85,6 +85,13 @@ std::string reasonOf(const engine::FileError& error) {
 
 } // namespace
 
+void CliConversionUi::ShowReplacedCharacters(std::size_t count) {
+    // A notice, not a failure: the source is converted all the same.
+    m_err << kProgramName << ": " << m_sourceLabel << ": " << count
+          << (count == 1 ? " character" : " characters")
+          << " that Shift_JIS cannot hold written as \xE3\x80\x93\n"; // 〓
+}
+
 void CliConversionUi::ReportFailure(const engine::Failure& failure) {
     using Action = engine::Failure::Action;
     const std::string reason = reasonOf(failure.error);

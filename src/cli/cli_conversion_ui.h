@@ -36,6 +36,7 @@ class CliConversionUi final : public engine::ConversionUi {
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool) override {}
     void ShowStage(engine::Stage) override {}
+    void ShowReplacedCharacters(std::size_t count) override;
     void ReportFailure(const engine::Failure& failure) override;
 
   private:

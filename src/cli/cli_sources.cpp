@@ -1,15 +1,16 @@
 #include "cli_sources.h"
 
-#include "engine/text_stream.h"
+#include "input/source_text.h"
 
 #include <cerrno>
 #include <system_error>
 
 namespace cli {
 
-engine::SourceText CliSources::read(const std::string& path, engine::EventPump& pump) {
+engine::SourceText CliSources::read(const std::string& path, const settings::Settings& live,
+                                    engine::EventPump& pump) {
     if (path != kStandardInput)
-        return m_files.read(path, pump);
+        return m_files.read(path, live, pump);
     // Standard input can be read only once: a second "-" on the command line gets what is left,
     // which is nothing.
     engine::SourceText source;
@@ -29,9 +30,7 @@ engine::SourceText CliSources::read(const std::string& path, engine::EventPump& 
         source.error = engine::FileError::System(std::generic_category().message(EIO));
         return source;
     }
-    source.ok = true;
-    engine::MakeTextAsRead(source.text, pump);
-    return source;
+    return input::SourceFromBytes(std::move(source.text), live, pump);
 }
 
 } // namespace cli

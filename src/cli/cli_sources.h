@@ -16,7 +16,8 @@ class CliSources final : public engine::SourceFiles {
 
     explicit CliSources(std::istream& standardInput) : m_standardInput(standardInput) {}
 
-    engine::SourceText read(const std::string& path, engine::EventPump& pump) override;
+    engine::SourceText read(const std::string& path, const settings::Settings& live,
+                            engine::EventPump& pump) override;
 
   private:
     std::istream& m_standardInput;

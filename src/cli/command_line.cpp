@@ -16,6 +16,9 @@ enum class OptionId {
     Header,
     HeaderName,
     Split,
+    Encoding,
+    Aozora,
+    Ruby,
     Settings,
     Output,
     OutputDir,
@@ -39,6 +42,9 @@ constexpr KnownOption kOptions[] = {
     {OptionId::Header, "header", 0, false},
     {OptionId::HeaderName, "header-name", 0, false},
     {OptionId::Split, "split", 0, true},
+    {OptionId::Encoding, "encoding", 0, true},
+    {OptionId::Aozora, "aozora", 0, false},
+    {OptionId::Ruby, "ruby", 0, true},
     {OptionId::Settings, "settings", 0, true},
     {OptionId::Output, "output", 'o', true},
     {OptionId::OutputDir, "output-dir", 'd', true},
@@ -110,6 +116,19 @@ std::string apply(const KnownOption& known, const std::string& value, ConvertOpt
         return number(options.split, 1, settings::kMaxDivisionSize);
     case OptionId::Verse:
         options.verse = true;
+        return {};
+    case OptionId::Encoding:
+        if (value != "auto" && value != "sjis" && value != "utf-8" && value != "euc-jp")
+            return "--encoding takes auto, sjis, utf-8 or euc-jp, not '" + value + "'";
+        options.encoding = value;
+        return {};
+    case OptionId::Aozora:
+        options.aozora = true;
+        return {};
+    case OptionId::Ruby:
+        if (value != "drop" && value != "paren")
+            return "--ruby takes drop or paren, not '" + value + "'";
+        options.ruby = value;
         return {};
     case OptionId::Header:
         options.header = true;
@@ -246,6 +265,20 @@ std::string HelpText() {
         "      --header           take the first two lines of each source as its title\n"
         "                         and author, and put them on a title page of their own.\n"
         "      --header-name      with --header, name the output \"title[author].txt\".\n"
+        "\n"
+        "Input:\n"
+        "      --encoding NAME    the encoding of the sources: auto (the default) finds it\n"
+        "                         out: Shift_JIS, UTF-8 and UTF-16 with a byte-order mark,\n"
+        "                         EUC-JP and ISO-2022-JP; or sjis, utf-8, euc-jp as told.\n"
+        "                         Characters Shift_JIS cannot hold become \"〓\" (counted\n"
+        "                         on the error stream).\n"
+        "      --aozora           take Aozora Bunko's notation out of the text: ruby\n"
+        "                         《…》, notes ［＃…］ and the explanation of the marks at\n"
+        "                         the head; page breaks, indents and lines set to the\n"
+        "                         foot of a column are laid out as the notes ask, gaiji\n"
+        "                         notes become their characters where Shift_JIS has them.\n"
+        "      --ruby drop|paren  with --aozora: drop ruby readings (the default), or keep\n"
+        "                         them after their words in parentheses （…）.\n"
         "\n"
         "Output:\n"
         "      --split PAGES      write PAGES pages (1 to 5000) to a file, then go on in\n"

@@ -11,10 +11,13 @@ struct ConvertOptions {
     enum class Action { Convert, Help, Version };
     Action action = Action::Convert;
 
-    std::optional<int> lineSpacing; // gyokan
-    std::optional<int> charSize;    // charsize
-    std::optional<int> blankColumn; // spaceline
-    std::optional<int> split;       // usedivision on, divisionsize
+    std::optional<int> lineSpacing;      // gyokan
+    std::optional<int> charSize;         // charsize
+    std::optional<int> blankColumn;      // spaceline
+    std::optional<int> split;            // usedivision on, divisionsize
+    std::optional<std::string> encoding; // "auto", "sjis", "utf-8" or "euc-jp"
+    bool aozora = false;
+    std::optional<std::string> ruby; // "drop" or "paren"
     bool verse = false;
     bool header = false;
     bool headerName = false;

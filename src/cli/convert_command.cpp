@@ -52,6 +52,12 @@ void applyOptions(const ConvertOptions& options, settings::Settings& settings) {
         settings.usedivision = true;
         settings.divisionsize = *options.split;
     }
+    if (options.encoding)
+        settings.encoding = *options.encoding;
+    if (options.aozora)
+        settings.aozora = true;
+    if (options.ruby)
+        settings.rubyInParentheses = *options.ruby == "paren";
 }
 
 } // namespace

@@ -50,13 +50,14 @@ class PageOutput {
     bool writeSplit(const std::string& chosenPath);
 
     const Failure& failure() const { return m_failure; }
+    bool stopped() const { return m_stopped; }
 
   private:
     bool open(const std::string& path);
     bool flush(bool all);
     bool closeFile();
     bool placeAll();
-    void pageWritten();
+    bool pageWritten();
     bool fail(Failure::Action action, const std::string& path, FileError error) {
         m_failure = {action, path, std::move(error)};
         return false;
@@ -72,6 +73,7 @@ class PageOutput {
     LayoutState m_state;
     PageRows m_rows;
     std::int64_t m_pagesWritten = 0;
+    bool m_stopped = false;
     std::string m_buffer;
     std::string m_currentPath;
     std::unique_ptr<OutputFile> m_current;
@@ -79,9 +81,13 @@ class PageOutput {
     Failure m_failure{Failure::Action::WriteOutput, {}, {}};
 };
 
-void PageOutput::pageWritten() {
+// False when the user asked to stop: the files begun are dropped unplaced.
+bool PageOutput::pageWritten() {
     ++m_pagesWritten;
     m_ui.ShowProgress(m_pagesWritten, std::max(m_pagesWritten, m_expectedPages));
+    if (m_ui.StopRequested())
+        m_stopped = true;
+    return !m_stopped;
 }
 
 bool PageOutput::open(const std::string& path) {
@@ -127,9 +133,13 @@ bool PageOutput::placeAll() {
             return fail(Failure::Action::WriteOutput, m_finished[i].first, std::move(error));
         }
     }
-    for (auto& [path, file] : m_finished)
+    std::vector<std::string> placed;
+    for (auto& [path, file] : m_finished) {
         file->confirm();
+        placed.push_back(path);
+    }
     m_finished.clear();
+    m_ui.ShowOutputsWritten(placed);
     return true;
 }
 
@@ -143,8 +153,7 @@ bool PageOutput::writeUnsplit(const std::string& path) {
         m_ui.ProcessPendingEvents();
         exhausted = LayoutPage(spaceline, m_geometry, m_text, m_rows, m_state);
         WritePage(m_geometry, m_buffer, m_rows);
-        pageWritten();
-        if (!flush(false))
+        if (!pageWritten() || !flush(false))
             return false;
     }
     return closeFile() && placeAll();
@@ -173,8 +182,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
             m_ui.ProcessPendingEvents();
             exhausted = LayoutPage(m_live.spaceline, m_geometry, m_text, m_rows, m_state);
             WritePage(m_geometry, m_buffer, m_rows);
-            pageWritten();
-            if (!flush(false))
+            if (!pageWritten() || !flush(false))
                 return false;
             if (exhausted)
                 break;
@@ -209,6 +217,7 @@ class EntryConversion {
   private:
     void convert();
     bool readSource();
+    void moveLinesForTitlePage(std::size_t headLength, std::size_t blockSize);
     void abandon(const Failure& failure);
 
     const std::string m_sourcePath;
@@ -220,19 +229,36 @@ class EntryConversion {
     OutputFiles& m_outputs;
 
     std::optional<std::string> m_text; // as read, once read
+    LineLayouts m_lines;
     bool m_busy = false;
 };
 
 bool EntryConversion::readSource() {
     if (m_text)
         return true;
-    SourceText source = m_sources.read(m_sourcePath, m_ui);
+    SourceText source = m_sources.read(m_sourcePath, m_live, m_ui);
     if (!source.ok) {
         abandon({Failure::Action::ReadSource, m_sourcePath, std::move(source.error)});
         return false;
     }
     m_text = std::move(source.text);
+    m_lines = std::move(source.lines);
+    if (source.replaced > 0)
+        m_ui.ShowReplacedCharacters(source.replaced);
     return true;
+}
+
+// The head lines gave way to a title page of `blockSize` bytes: layouts of the head lines go, the
+// others move with their lines.
+void EntryConversion::moveLinesForTitlePage(std::size_t headLength, std::size_t blockSize) {
+    LineLayouts moved;
+    for (LineLayout line : m_lines) {
+        if (line.lineStart < headLength)
+            continue;
+        line.lineStart = line.lineStart - headLength + blockSize;
+        moved.push_back(line);
+    }
+    m_lines = std::move(moved);
 }
 
 void EntryConversion::abandon(const Failure& failure) {
@@ -293,13 +319,18 @@ void EntryConversion::convert() {
     std::string& text = *m_text;
 
     m_ui.ShowStage(Stage::Preparing);
-    if (!headerBlock.empty())
+    if (!headerBlock.empty()) {
         SpliceHeaderBlock(text, headLength, headerBlock);
+        moveLinesForTitlePage(static_cast<std::size_t>(headLength), headerBlock.size());
+    }
     text += kEndByte;
     // The normalisation takes LF, CR LF and a lone CR alike as one line break, which is what the
     // line-break step would make of them, so the text goes through in a single pass.
-    const std::int64_t cells = m_live.usereturn ? NormalizeVerse(m_geometry, text, m_ui)
-                                                : NormalizeProse(m_geometry, text, m_ui);
+    const bool packed = UsesPackedLayout(m_live.spaceline);
+    const std::int64_t cells = m_live.usereturn
+                                   ? NormalizeVerse(m_geometry, text, m_ui, m_lines, packed)
+                                   : NormalizeProse(m_geometry, text, m_ui, m_lines, packed);
+    m_lines.clear();
 
     m_ui.ShowStage(Stage::Converting);
     // The title page and the spaces of the normalisation may take a text past what positions
@@ -316,6 +347,12 @@ void EntryConversion::convert() {
                       m_ui, m_outputs);
     const bool written =
         m_live.usedivision ? output.writeSplit(*outputPath) : output.writeUnsplit(*outputPath);
+    if (output.stopped()) {
+        m_ui.SetBusyCursor(false);
+        m_busy = false;
+        m_ui.ShowStage(Stage::Stopped);
+        return;
+    }
     if (!written) {
         abandon(output.failure());
         return;
@@ -369,7 +406,7 @@ RunResult Converter::RunConversion(const FileList& files, const std::string& inf
     } running{m_running};
     const std::string initialFolder = live.savepath.empty() ? infoCarryHome : live.savepath;
     const PageGeometry geometry = MakePageGeometry(live.gyokan, live.charsize, live.spaceline);
-    for (std::size_t i = 0; i < files.count(); ++i) {
+    for (std::size_t i = 0; i < files.count() && !ui.StopRequested(); ++i) {
         if (files.isSelected(i))
             EntryConversion(files.path(i), initialFolder, geometry, live, ui, m_sources, m_outputs)
                 .run();

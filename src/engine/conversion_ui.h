@@ -3,10 +3,12 @@
 #include "event_pump.h"
 #include "file_error.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine {
 
@@ -35,6 +37,7 @@ enum class Stage {
     Converting,       // pages are laid out and written
     Done,             // the entry's output is in place
     Cancelled,        // the entry was given up: save question cancelled, or a failure
+    Stopped,          // the user stopped the run: the entry in hand left nothing behind
 };
 
 // The recognised head of a text, put to the user for confirmation. Shift_JIS bytes.
@@ -66,6 +69,17 @@ class ConversionUi : public EventPump {
         (void)done;
         (void)total;
     }
+
+    // Characters of the current source that code page 932 cannot hold were written as 〓: the
+    // conversion goes on.
+    virtual void ShowReplacedCharacters(std::size_t count) { (void)count; }
+
+    // The output files of the entry are in place, under these paths.
+    virtual void ShowOutputsWritten(const std::vector<std::string>& paths) { (void)paths; }
+
+    // Asked after every page and before every entry: true stops the run there. The entry in hand
+    // is given up whole (nothing of it replaces anything); those done before it stay.
+    virtual bool StopRequested() { return false; }
 
     // A failure the user must hear of; the run goes on with the next entry.
     virtual void ReportFailure(const Failure& failure) = 0;

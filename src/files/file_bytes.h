@@ -29,4 +29,7 @@ FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes = kNoSize
 FileBytes ReadFileBlocks(const std::string& path,
                          const std::function<bool(std::string_view block)>& take);
 
+// The first `maxBytes` bytes of the file at `path` (all of it when it is shorter).
+FileBytes ReadFileStart(const std::string& path, std::size_t maxBytes);
+
 } // namespace files

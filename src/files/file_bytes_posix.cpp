@@ -57,6 +57,17 @@ FileBytes ReadFileBlocks(const std::string& path,
     return result;
 }
 
+FileBytes ReadFileStart(const std::string& path, std::size_t maxBytes) {
+    std::string start;
+    FileBytes result = ReadFileBlocks(path, [&](std::string_view block) {
+        start.append(block.substr(0, maxBytes - start.size()));
+        return start.size() < maxBytes;
+    });
+    if (result.outcome == FileBytes::Outcome::Read)
+        result.bytes = std::move(start);
+    return result;
+}
+
 FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
                         const std::function<void()>& betweenBlocks) {
     FileBytes result;

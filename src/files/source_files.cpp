@@ -2,22 +2,21 @@
 
 #include "engine/text_stream.h"
 #include "files/file_bytes.h"
+#include "input/source_text.h"
 
 #include <cerrno>
 #include <system_error>
 
 namespace files {
 
-engine::SourceText FileSystemSources::read(const std::string& path, engine::EventPump& pump) {
+engine::SourceText FileSystemSources::read(const std::string& path, const settings::Settings& live,
+                                           engine::EventPump& pump) {
     FileBytes file =
         ReadWholeFile(path, engine::kMaxTextBytes, [&pump] { pump.ProcessPendingEvents(); });
     engine::SourceText source;
     switch (file.outcome) {
     case FileBytes::Outcome::Read:
-        source.ok = true;
-        source.text = std::move(file.bytes);
-        engine::MakeTextAsRead(source.text, pump);
-        break;
+        return input::SourceFromBytes(std::move(file.bytes), live, pump);
     case FileBytes::Outcome::Missing:
         source.error = engine::FileError::System(std::generic_category().message(ENOENT));
         break;
@@ -29,21 +28,6 @@ engine::SourceText FileSystemSources::read(const std::string& path, engine::Even
         break;
     }
     return source;
-}
-
-TextHead ReadTextHead(const std::string& path, std::size_t limit) {
-    TextHead head;
-    const FileBytes file = ReadFileBlocks(path, [&](std::string_view block) {
-        return engine::AppendAsTextStreamRead(head.bytes, block, limit);
-    });
-    head.opened = file.outcome == FileBytes::Outcome::Read;
-    if (!head.opened) {
-        head.bytes.clear();
-        head.reason = file.outcome == FileBytes::Outcome::Missing
-                          ? std::generic_category().message(ENOENT)
-                          : file.reason;
-    }
-    return head;
 }
 
 } // namespace files

@@ -2,25 +2,16 @@
 
 #include "engine/source_files.h"
 
-#include <cstddef>
 #include <string>
 
 namespace files {
 
-// Sources read from the file system, each whole and once.
+// Sources read from the file system, each whole and once, and made what the engine takes by the
+// input stage.
 class FileSystemSources final : public engine::SourceFiles {
   public:
-    engine::SourceText read(const std::string& path, engine::EventPump& pump) override;
+    engine::SourceText read(const std::string& path, const settings::Settings& live,
+                            engine::EventPump& pump) override;
 };
-
-// The head of a source as the preview shows it: its text as read, up to `limit` bytes. A double-byte
-// character may be cut after its first byte.
-struct TextHead {
-    bool opened = false;
-    std::string bytes;
-    std::string reason; // when not opened: the system's words
-};
-
-TextHead ReadTextHead(const std::string& path, std::size_t limit);
 
 } // namespace files

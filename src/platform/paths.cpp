@@ -28,8 +28,12 @@ PathChecks RealPathChecks() {
 std::filesystem::path ChooseSettingsPath(const std::filesystem::path& programFolder,
                                          const EnvLookup& env, const PathChecks& checks) {
     const std::filesystem::path besideProgram = programFolder / kSettingsFileName;
+    // A portable install is a folder of its own that holds the readme beside the program; an
+    // installed program (its readme in the shared data folder) keeps its settings per user even
+    // where its folder is writable, as /usr/bin is to root.
     if (!programFolder.empty() &&
-        (checks.isFile(besideProgram) || checks.isWritableFolder(programFolder)))
+        (checks.isFile(besideProgram) || (checks.isWritableFolder(programFolder) &&
+                                          checks.isFile(programFolder / kReadmeFileName))))
         return besideProgram;
     if (auto configHome = absoluteVariable(env, "XDG_CONFIG_HOME"))
         return *configHome / "pagelume" / kSettingsFileName;

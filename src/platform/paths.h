@@ -27,7 +27,8 @@ PathChecks RealPathChecks();
 
 // Where the settings file lives:
 // 1. "pglm201.cfg" in the program folder when that folder already holds one, or when the folder
-//    is writable (a portable install keeps its settings beside the program);
+//    is writable and holds the readme too (a portable install keeps its settings beside the
+//    program; an installed one has its readme in the shared data folder);
 // 2. otherwise <XDG_CONFIG_HOME>/pagelume/pglm201.cfg, with XDG_CONFIG_HOME ignored when unset,
 //    empty or relative;
 // 3. otherwise <HOME>/.config/pagelume/pglm201.cfg;

@@ -18,6 +18,12 @@ struct Settings {
     int divisionsize = 1; // pages per output file, 1-5000
     std::string savepath; // at most 259 bytes, as the file system names the folder
 
+    // Kept in a section of their own ("pagelume"), so that section "setting" holds the nine keys
+    // above and nothing else.
+    std::string encoding = "auto";  // of the sources: "auto", "sjis", "utf-8" or "euc-jp"
+    bool aozora = false;            // take Aozora Bunko's notation out of the texts
+    bool rubyInParentheses = false; // with aozora: keep ruby readings after their bases
+
     bool operator==(const Settings&) const = default;
 };
 

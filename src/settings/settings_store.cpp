@@ -47,6 +47,13 @@ Settings SettingsFromDocument(const IniDocument& document) {
         DivisionSizeInRange(IntOrDefault(document, "divisionsize", defaults.divisionsize));
     const auto savepath = document.value(kSettingsSection, "savepath");
     s.savepath = std::string(Utf8PrefixWithin(savepath.value_or(""), kMaxSavePathBytes));
+
+    const std::string_view encoding = document.value(kPagelumeSection, "encoding").value_or("");
+    if (encoding == "sjis" || encoding == "utf-8" || encoding == "euc-jp")
+        s.encoding = std::string(encoding);
+    const auto aozora = document.value(kPagelumeSection, "aozora");
+    s.aozora = aozora && !aozora->empty() && ProfileIntFromValue(*aozora) != 0;
+    s.rubyInParentheses = document.value(kPagelumeSection, "ruby").value_or("") == "paren";
     return s;
 }
 
@@ -103,6 +110,15 @@ WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
     // some keys old and some new.
     for (const auto& [key, value] : entries) {
         if (WriteStatus status = document.setValue(kSettingsSection, key, value); !status.ok)
+            return status;
+    }
+    const std::pair<const char*, std::string> ours[] = {
+        {"encoding", settings.encoding},
+        {"aozora", flag(settings.aozora)},
+        {"ruby", settings.rubyInParentheses ? "paren" : "drop"},
+    };
+    for (const auto& [key, value] : ours) {
+        if (WriteStatus status = document.setValue(kPagelumeSection, key, value); !status.ok)
             return status;
     }
     return files::ReplaceFileContents(path, document.toBytes());

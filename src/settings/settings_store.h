@@ -17,6 +17,7 @@ using files::WriteStatus;
 // The settings file's name, section and the limit of savepath.
 inline constexpr const char* kSettingsFileName = platform::kSettingsFileName;
 inline constexpr const char* kSettingsSection = "setting";
+inline constexpr const char* kPagelumeSection = "pagelume";
 inline constexpr std::size_t kMaxSavePathBytes = 259;
 
 // What loading a settings file found. Missing file, section or keys give the defaults.
@@ -40,7 +41,11 @@ Settings LoadSettings(const std::string& path);
 // The settings a file of these bytes holds, brought into range as loading does.
 Settings SettingsFromIniBytes(std::string_view bytes);
 
-// Writes the nine keys into section "setting", keeping every other section and key. The file is
+// Besides, from section "pagelume": "encoding" (auto, sjis, utf-8 or euc-jp; anything else reads
+// as auto), "aozora" (0 or 1) and "ruby" (drop or paren).
+
+// Writes the nine keys into section "setting" and the others into section "pagelume", keeping
+// every other section and key. The file is
 // replaced as a whole or not at all; a failure says why.
 WriteStatus SaveSettings(const Settings& settings, const std::string& path);
 

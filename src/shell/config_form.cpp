@@ -9,6 +9,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -85,7 +86,7 @@ bool setChoice(QButtonGroup* group, int index) {
 QPushButton* pushButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    // No default button: Enter in a field must not apply and close.
+    // Only the apply button answers Enter (it is the default), not the one that has the focus.
     button->setAutoDefault(false);
     return button;
 }
@@ -163,6 +164,7 @@ TConfigForm::TConfigForm(DialogService& dialogs, std::string settingsPath, QWidg
 
 void TConfigForm::buildControls() {
     m_btnExit = pushButton(this, "btnExit", QStringLiteral("変更して戻る"));
+    m_btnExit->setDefault(true);
 
     m_rgLineSpace =
         radioGroup(this, "rgLineSpace", QStringLiteral("行間幅"),
@@ -208,12 +210,26 @@ void TConfigForm::buildControls() {
     m_lblKB = new QLabel(QStringLiteral("ページごと（約xxKB）"), this);
     m_lblKB->setObjectName(QStringLiteral("lblKB"));
 
+    // How sources are read: their encoding, and Aozora Bunko's notation.
+    m_lblEncoding = new QLabel(QStringLiteral("文字コード："), this);
+    m_lblEncoding->setObjectName(QStringLiteral("lblEncoding"));
+    m_cmbEncoding = new QComboBox(this);
+    m_cmbEncoding->setObjectName(QStringLiteral("cmbEncoding"));
+    m_cmbEncoding->addItem(QStringLiteral("自動判別"), QStringLiteral("auto"));
+    m_cmbEncoding->addItem(QStringLiteral("シフトJIS"), QStringLiteral("sjis"));
+    m_cmbEncoding->addItem(QStringLiteral("UTF-8"), QStringLiteral("utf-8"));
+    m_cmbEncoding->addItem(QStringLiteral("EUC-JP"), QStringLiteral("euc-jp"));
+    m_lblEncoding->setBuddy(m_cmbEncoding);
+    m_chkAozora = checkBox(this, "chkAozora", QStringLiteral("青空文庫の注記を取り除く"));
+    m_chkRubyParen = checkBox(this, "chkRubyParen", QStringLiteral("ルビを（）で残す"));
+
     layOutControls();
 
-    QWidget* order[] = {m_btnExit,           m_rgLineSpace,    m_rgCharSize,   m_rgSpaceLine,
-                        m_editSavePath,      m_btnFolderRef,   m_btnClear,     m_chkUseHeader,
-                        m_chkUseReturnCode,  m_chkUseDivision, m_editDivideBy, m_udDivide,
-                        m_chkUseHeaderToFile};
+    QWidget* order[] = {
+        m_btnExit,      m_rgLineSpace, m_rgCharSize,         m_rgSpaceLine,      m_editSavePath,
+        m_btnFolderRef, m_btnClear,    m_chkUseHeader,       m_chkUseReturnCode, m_chkUseDivision,
+        m_editDivideBy, m_udDivide,    m_chkUseHeaderToFile, m_cmbEncoding,      m_chkAozora,
+        m_chkRubyParen};
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {
         // A group takes the focus through its buttons.
@@ -246,7 +262,7 @@ void TConfigForm::layOutControls() {
         bool textMustFit; // line edits and arrows take whatever room they get
     };
     const Placement placements[] = {
-        {m_btnExit, {120, 232, 161, 25}, true},
+        {m_btnExit, {120, 268, 161, 25}, true},
         {m_rgLineSpace, {8, 8, 385, 41}, true},
         {m_rgCharSize, {232, 56, 161, 41}, true},
         {m_rgSpaceLine, {8, 56, 217, 41}, true},
@@ -261,6 +277,10 @@ void TConfigForm::layOutControls() {
         {m_editDivideBy, {176, 192, 41, 20}, false},
         {m_udDivide, {217, 192, 16, 20}, false},
         {m_lblKB, {240, 200, 153, 14}, false}, // sized to its text on every update
+        {m_lblEncoding, {8, 222, 88, 14}, true},
+        {m_cmbEncoding, {96, 218, 113, 20}, false},
+        {m_chkAozora, {8, 244, 225, 17}, true},
+        {m_chkRubyParen, {240, 244, 153, 17}, true},
     };
     double scale = 1.0;
     for (const Placement& placement : placements) {
@@ -283,7 +303,7 @@ void TConfigForm::layOutControls() {
     }
     m_lblKB->adjustSize();
     // The client area of a 410 by 291 window with a caption and thin borders.
-    setFixedSize(qRound(402 * scale), 264);
+    setFixedSize(qRound(402 * scale), 300);
 }
 
 void TConfigForm::connectControls() {
@@ -299,21 +319,42 @@ void TConfigForm::connectControls() {
         if (checked)
             onSpaceLineChosen();
     });
-    connect(m_chkUseReturnCode, &QCheckBox::toggled, this,
-            [this](bool on) { m_settings.usereturn = on; });
+    connect(m_chkUseReturnCode, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.usereturn = on;
+        emit settingsChanged();
+    });
     connect(m_chkUseHeader, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.useheader = on;
+        emit settingsChanged();
         chkUseHeaderClick();
     });
-    connect(m_chkUseHeaderToFile, &QCheckBox::toggled, this,
-            [this](bool on) { m_settings.useheadertofile = on; });
+    connect(m_cmbEncoding, &QComboBox::currentIndexChanged, this, [this] {
+        m_settings.encoding = m_cmbEncoding->currentData().toString().toStdString();
+        emit settingsChanged();
+    });
+    connect(m_chkAozora, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.aozora = on;
+        emit settingsChanged();
+        m_chkRubyParen->setEnabled(on);
+    });
+    connect(m_chkRubyParen, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.rubyInParentheses = on;
+        emit settingsChanged();
+    });
+    connect(m_chkUseHeaderToFile, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.useheadertofile = on;
+        emit settingsChanged();
+    });
     connect(m_chkUseDivision, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.usedivision = on;
+        emit settingsChanged();
         chkUseDivisionClick();
     });
     connect(m_editDivideBy, &QLineEdit::textChanged, this, &TConfigForm::editDivideByChange);
-    connect(m_editSavePath, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_settings.savepath = PathToBytes(text); });
+    connect(m_editSavePath, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_settings.savepath = PathToBytes(text);
+        emit settingsChanged();
+    });
     connect(m_btnFolderRef, &QPushButton::clicked, this, &TConfigForm::btnFolderRefClick);
     connect(m_btnClear, &QPushButton::clicked, this, &TConfigForm::btnClearClick);
     connect(m_btnExit, &QPushButton::clicked, this, &TConfigForm::btnExitClick);
@@ -345,22 +386,31 @@ void TConfigForm::loadSettings() {
     chkUseDivisionClick();
     UpdatePageSizeLabel();
     m_editSavePath->setText(PathFromBytes(stored.savepath));
+    m_cmbEncoding->setCurrentIndex(
+        std::max(0, m_cmbEncoding->findData(QString::fromStdString(stored.encoding))));
+    m_settings.encoding = stored.encoding;
+    m_chkAozora->setChecked(stored.aozora);
+    m_chkRubyParen->setChecked(stored.rubyInParentheses);
+    m_chkRubyParen->setEnabled(stored.aozora);
     // The text may not have changed (an empty folder), so take the stored bytes as they are.
     m_settings.savepath = stored.savepath;
 }
 
 void TConfigForm::onLineSpaceChosen() {
     m_settings.gyokan = m_lineSpace->checkedId();
+    emit settingsChanged();
     rgLineSpaceClick();
 }
 
 void TConfigForm::onCharSizeChosen() {
     m_settings.charsize = m_charSize->checkedId();
+    emit settingsChanged();
     rgCharSizeClick();
 }
 
 void TConfigForm::onSpaceLineChosen() {
     m_settings.spaceline = m_spaceLine->checkedId();
+    emit settingsChanged();
 }
 
 void TConfigForm::rgLineSpaceClick() {
@@ -413,6 +463,7 @@ void TConfigForm::editDivideByChange() {
     } else {
         m_udDivide->setPosition(count);
         m_settings.divisionsize = m_udDivide->position();
+        emit settingsChanged();
     }
     UpdatePageSizeLabel();
 }

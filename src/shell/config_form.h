@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -65,6 +66,10 @@ class TConfigForm final : public QDialog {
     const settings::Settings& liveSettings() const { return m_settings; }
     const std::string& settingsPath() const { return m_settingsPath; }
 
+  signals:
+    // Any setting changed, by the user or by a rule of the dialog.
+    void settingsChanged();
+
   public slots:
     void rgLineSpaceClick();
     void rgCharSizeClick();
@@ -113,6 +118,10 @@ class TConfigForm final : public QDialog {
     QCheckBox* m_chkUseHeaderToFile = nullptr;
     QLabel* m_label1 = nullptr;
     QLabel* m_lblKB = nullptr;
+    QLabel* m_lblEncoding = nullptr;
+    QComboBox* m_cmbEncoding = nullptr;
+    QCheckBox* m_chkAozora = nullptr;
+    QCheckBox* m_chkRubyParen = nullptr;
 };
 
 } // namespace shell

@@ -21,12 +21,19 @@ QString StageText(engine::Stage stage) {
         return QStringLiteral("コンバートが完了しました");
     case Stage::Cancelled:
         return QStringLiteral("コンバート処理を中断しました");
+    case Stage::Stopped:
+        return QStringLiteral("コンバートを中止しました（書きかけのファイルは残していません）");
     }
     return {};
 }
 
 bool StageReverts(engine::Stage stage) {
-    return stage == engine::Stage::Done || stage == engine::Stage::Cancelled;
+    return stage == engine::Stage::Done || stage == engine::Stage::Cancelled ||
+           stage == engine::Stage::Stopped;
+}
+
+QString ReplacedCharactersText(std::size_t count) {
+    return QStringLiteral("（シフトJISにない文字 %1 個を〓にしました）").arg(count);
 }
 
 QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t total) {

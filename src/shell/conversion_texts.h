@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace shell {
@@ -13,6 +14,9 @@ namespace shell {
 // The status-line message of a stage, and whether it gives way to the idle text after a second.
 QString StageText(engine::Stage stage);
 bool StageReverts(engine::Stage stage);
+
+// Said after the completion message of an entry with characters code page 932 cannot hold.
+QString ReplacedCharactersText(std::size_t count);
 
 // The stage's message with the pages' progress after it.
 QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t total);

@@ -31,4 +31,12 @@ QFont FixedGothic() {
                   QFont::TypeWriter);
 }
 
+QFont PageFont() {
+    QFont font = gothic({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("MS Gothic"),
+                         QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic")},
+                        QFont::TypeWriter);
+    font.setPixelSize(14);
+    return font;
+}
+
 } // namespace shell

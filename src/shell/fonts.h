@@ -10,4 +10,8 @@ QFont ProportionalGothic();
 // "ＭＳ ゴシック" at 12 pixels, or the system's Japanese monospace where it is missing.
 QFont FixedGothic();
 
+// The font of the page preview: a half-width character exactly half as wide as a full-width one,
+// as on the viewer ("Noto Sans Mono CJK JP").
+QFont PageFont();
+
 } // namespace shell

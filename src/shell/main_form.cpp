@@ -1,32 +1,48 @@
 #include "shell/main_form.h"
 
 #include "engine/conversion_run.h"
-#include "files/source_files.h"
+#include "files/file_bytes.h"
 #include "shell/config_form.h"
 #include "shell/conversion_texts.h"
 #include "shell/dialog_service.h"
 #include "shell/fonts.h"
+#include "shell/page_preview.h"
 #include "shell/qt_conversion_ui.h"
 #include "shell/status_line.h"
 #include "shell/text_codec.h"
+#include "shell/window_state.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace shell {
@@ -90,6 +106,8 @@ TMainForm::TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* paren
     buildMenus();
     buildCoolBar();
     buildContents();
+    buildStatusBar();
+    setAcceptDrops(true);
     // The client area of a 557 by 344 window, centred on the screen; wider when the band bar
     // needs it to show the idle status text whole (Japanese fonts other than "ＭＳ Ｐゴシック" run
     // wider).
@@ -101,9 +119,36 @@ TMainForm::TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* paren
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    restoreWindowState();
     updateConvertButton();
     loadReadme();
     readInfoCarryHome();
+    addPaths(m_setup.initialFiles);
+}
+
+void TMainForm::setConfigForm(TConfigForm* form) {
+    m_configForm = form;
+    // The page preview follows every edit of the settings.
+    if (m_configForm)
+        connect(m_configForm, &TConfigForm::settingsChanged, this, &TMainForm::refreshPagePreview);
+}
+
+void TMainForm::restoreWindowState() {
+    if (m_setup.settingsPath.empty())
+        return;
+    const WindowState state = LoadWindowState(m_setup.settingsPath);
+    m_openFolder = state.openFolder;
+    if (!state.splitter.isEmpty())
+        m_Splitter->setSizes(state.splitter);
+    // A place that no screen shows any more (a monitor taken away) is not taken.
+    if (state.geometry.isValid()) {
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().intersects(state.geometry)) {
+                setGeometry(state.geometry);
+                break;
+            }
+        }
+    }
 }
 
 void TMainForm::buildMenus() {
@@ -118,8 +163,14 @@ void TMainForm::buildMenus() {
     // The O of "(O)" is plain text, not an access key.
     m_mnuFileOpen = action(file, "mnuFileOpen", QStringLiteral("ファイル選択(O)..."),
                            &TMainForm::mnuFileOpenClick);
+    m_mnuFileOpen->setShortcut(QKeySequence::Open);
+    m_mnuOpenFolder = action(file, "mnuOpenFolder", QStringLiteral("保存先フォルダを開く"),
+                             &TMainForm::openOutputFolder);
+    m_mnuOpenFolder->setEnabled(false);
+    file->addSeparator();
     m_mnuFileExit =
         action(file, "mnuFileExit", QStringLiteral("終了(&X)"), &TMainForm::mnuFileExitClick);
+    m_mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* config = menuBar()->addMenu(QStringLiteral("設定(&C)"));
     config->setObjectName(QStringLiteral("mnuConfig"));
     m_mnuConfigConfig = action(config, "mnuConfigConfig", QStringLiteral("設定...(&C)"),
@@ -128,6 +179,7 @@ void TMainForm::buildMenus() {
     help->setObjectName(QStringLiteral("mnuHelp"));
     m_ShowReadme =
         action(help, "ShowReadme", QStringLiteral("readmeを表示"), &TMainForm::ShowReadmeClick);
+    m_ShowReadme->setShortcut(QKeySequence(Qt::Key_F1));
     m_mnuAbout = action(help, "mnuAbout", QStringLiteral("バージョン情報(&A)..."),
                         &TMainForm::mnuAboutClick);
 }
@@ -204,16 +256,37 @@ void TMainForm::buildContents() {
     m_lstFilename->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lstFilename->setMinimumWidth(30);
     m_lstFilename->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Full paths, cut in the middle so that the file name stays in sight; the whole path is the
+    // entry's tooltip.
+    m_lstFilename->setTextElideMode(Qt::ElideMiddle);
+    m_lstFilename->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    m_memoContents = new QPlainTextEdit(m_Splitter);
+    m_previewTabs = new QTabWidget(m_Splitter);
+    m_previewTabs->setObjectName(QStringLiteral("PreviewTabs"));
+    auto* textTab = new QWidget(m_previewTabs);
+    auto* textLayout = new QVBoxLayout(textTab);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    textLayout->setSpacing(2);
+    m_memoContents = new QPlainTextEdit(textTab);
     m_memoContents->setObjectName(QStringLiteral("memoContents"));
     m_memoContents->setReadOnly(true);
     m_memoContents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_memoContents->setFont(FixedGothic());
     m_memoContents->setMinimumWidth(30);
+    m_lblPreviewCut = new QLabel(textTab);
+    m_lblPreviewCut->setObjectName(QStringLiteral("lblPreviewCut"));
+    m_lblPreviewCut->setText(
+        QStringLiteral("ファイルの先頭 %1 バイトだけを表示しています").arg(kPreviewBytes));
+    m_lblPreviewCut->hide();
+    textLayout->addWidget(m_memoContents, 1);
+    textLayout->addWidget(m_lblPreviewCut);
+    m_previewTabs->addTab(textTab, QStringLiteral("テキスト"));
+    m_pagePreview = new PagePreview(m_previewTabs);
+    m_previewTabs->addTab(m_pagePreview, QStringLiteral("ページ"));
+    connect(m_previewTabs, &QTabWidget::currentChanged, this, &TMainForm::refreshPagePreview);
 
     m_Splitter->addWidget(m_lstFilename);
-    m_Splitter->addWidget(m_memoContents);
+    m_Splitter->addWidget(m_previewTabs);
     m_Splitter->setStretchFactor(0, 0);
     m_Splitter->setStretchFactor(1, 1);
     m_Splitter->setSizes({241, 298});
@@ -227,18 +300,47 @@ void TMainForm::buildContents() {
     m_pmnuErase->setObjectName(QStringLiteral("pmnuErase"));
     connect(m_pmnuSelectAll, &QAction::triggered, this, &TMainForm::pmnuSelectAllClick);
     connect(m_pmnuErase, &QAction::triggered, this, &TMainForm::pmnuEraseClick);
+    // Delete removes the selected entries, as the pop-up menu does.
+    m_actDelete = new QAction(this);
+    m_actDelete->setObjectName(QStringLiteral("actDelete"));
+    m_actDelete->setShortcut(QKeySequence::Delete);
+    m_actDelete->setShortcutContext(Qt::WidgetShortcut);
+    m_lstFilename->addAction(m_actDelete);
+    connect(m_actDelete, &QAction::triggered, this, &TMainForm::pmnuEraseClick);
     // Only the left button selects entries: a right click opens the pop-up menu over the
     // selection as it stands, so that "一覧から削除する" removes what the user selected.
     m_lstFilename->viewport()->installEventFilter(this);
     connect(m_lstFilename, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         m_pmnuListBox->popup(m_lstFilename->viewport()->mapToGlobal(at));
     });
-    // Only changes the user makes count as a click; select-all and removal change the
-    // selection themselves and must not preview.
-    connect(m_lstFilename, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!m_selectingByProgram)
-            lstFilenameClick();
-    });
+    connect(m_lstFilename, &QListWidget::itemSelectionChanged, this, &TMainForm::selectionChanged);
+}
+
+void TMainForm::buildStatusBar() {
+    // The progress of a run over all its entries, and the way to stop it.
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progressRun"));
+    m_progress->setRange(0, 1000);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumWidth(200);
+    m_tbtnStop = new QToolButton(this);
+    m_tbtnStop->setObjectName(QStringLiteral("tbtnStop"));
+    m_tbtnStop->setText(QStringLiteral("中止"));
+    m_tbtnStop->setToolTip(QStringLiteral("書いているページで変換を止めます"));
+    connect(m_tbtnStop, &QToolButton::clicked, this, &TMainForm::stopConversion);
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_tbtnStop);
+    statusBar()->setSizeGripEnabled(true);
+    m_progress->hide();
+    m_tbtnStop->hide();
+}
+
+void TMainForm::selectionChanged() {
+    // Select-all and removal change the selection themselves: they follow their own rules for
+    // the preview. What the user selects is previewed.
+    if (!m_selectingByProgram)
+        lstFilenameClick();
+    updateConvertButton();
 }
 
 void TMainForm::readInfoCarryHome() {
@@ -274,6 +376,8 @@ bool TMainForm::loadReadme() {
 }
 
 void TMainForm::updateConvertButton() {
+    // There is something to convert exactly while entries are selected.
+    m_convertWanted = !m_lstFilename->selectedItems().isEmpty();
     m_tbtnReset->setEnabled(m_convertWanted && !m_running);
 }
 
@@ -292,12 +396,53 @@ void TMainForm::mnuFileOpenClick() {
                        // "*" rather than "*.*": on this file system names need no dot.
                        QStringLiteral("全てのファイル(*)")};
     request.defaultSuffix = QStringLiteral("txt");
+    request.folder = m_openFolder;
     const QStringList files = m_dialogs.getOpenFileNames(this, request);
     if (files.isEmpty()) {
         ShowStatus(QStringLiteral("ファイルのオープンを中止しました"), true);
         return;
     }
-    m_lstFilename->addItems(files);
+    m_openFolder = QFileInfo(files.front()).absolutePath();
+    addPaths(files);
+    ShowStatus(QStringLiteral("変換するファイルの選択を完了しました"), true);
+}
+
+void TMainForm::addPaths(const QStringList& paths) {
+    for (const QString& path : paths) {
+        QStringList entries{path};
+        if (QFileInfo(path).isDir()) {
+            entries.clear();
+            const QDir folder(path);
+            for (const QString& name :
+                 folder.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
+                entries << QDir::toNativeSeparators(folder.absoluteFilePath(name));
+        }
+        for (const QString& entry : entries) {
+            auto* item = new QListWidgetItem(entry, m_lstFilename);
+            item->setToolTip(entry);
+        }
+    }
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << QDir::toNativeSeparators(url.toLocalFile());
+    }
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    addPaths(paths);
     ShowStatus(QStringLiteral("変換するファイルの選択を完了しました"), true);
 }
 
@@ -316,10 +461,44 @@ void TMainForm::tbtnResetClick() {
     ListFileList files(*m_lstFilename, m_closing);
     QtConversionUi ui(m_dialogs, this,
                       [this](const QString& text, bool revert) { ShowStatus(text, revert); });
-    if (m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui) ==
-        engine::RunResult::InvalidSettings)
+    m_stopRequested = false;
+    ui.stopWhen(&m_stopRequested);
+    ui.trackRun(static_cast<int>(m_lstFilename->selectedItems().size()), [this](double fraction) {
+        m_progress->setValue(static_cast<int>(fraction * 1000));
+    });
+    m_progress->setValue(0);
+    statusBar()->clearMessage();
+    m_progress->show();
+    m_tbtnStop->setEnabled(true);
+    m_tbtnStop->show();
+    const engine::RunResult result =
+        m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
+    m_progress->hide();
+    m_tbtnStop->hide();
+    if (result == engine::RunResult::InvalidSettings) {
         m_dialogs.showError(this, QStringLiteral("設定値が範囲を外れているため、変換できません。"
                                                  "設定を見直してください。"));
+        return;
+    }
+    if (!ui.written().empty()) {
+        const QString last = PathFromBytes(ui.written().back());
+        m_outputFolder = QFileInfo(last).absolutePath();
+        m_mnuOpenFolder->setEnabled(true);
+        // On the bar at the foot of the window, so it stays while the status line goes on.
+        statusBar()->showMessage(QStringLiteral("%1 個のファイルを書き込みました（保存先：%2）")
+                                     .arg(ui.written().size())
+                                     .arg(QDir::toNativeSeparators(m_outputFolder)));
+    }
+}
+
+void TMainForm::stopConversion() {
+    m_stopRequested = true;
+    m_tbtnStop->setEnabled(false);
+}
+
+void TMainForm::openOutputFolder() {
+    if (!m_outputFolder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_outputFolder));
 }
 
 void TMainForm::mnuFileExitClick() {
@@ -349,8 +528,14 @@ void TMainForm::mnuAboutClick() {
 }
 
 void TMainForm::lstFilenameClick() {
+    // Nothing selected (a click on the empty space below the entries): nothing to preview.
+    if (m_lstFilename->selectedItems().isEmpty()) {
+        m_memoContents->clear();
+        m_lblPreviewCut->hide();
+        m_pagePreview->show({}, {});
+        return;
+    }
     ShowStatus(QStringLiteral("プレビュー用にファイルを読み込んでいます"), false);
-    m_convertWanted = true;
     updateConvertButton();
     // The focused entry: the one clicked last, also within a wider selection.
     const QListWidgetItem* focused = m_lstFilename->currentItem();
@@ -358,27 +543,52 @@ void TMainForm::lstFilenameClick() {
         STextTimerTimer();
         return;
     }
-    const std::string path = PathToBytes(focused->text());
-    const files::TextHead preview = files::ReadTextHead(path, kPreviewBytes);
-    if (!preview.opened) {
+    showPreviewOf(focused);
+}
+
+void TMainForm::showPreviewOf(const QListWidgetItem* item) {
+    const std::string path = PathToBytes(item->text());
+    // Bytes enough for the preview's text after the CRs of CR LF line ends are dropped.
+    const std::size_t readLimit = 2 * kPreviewBytes + 4;
+    const files::FileBytes head = files::ReadFileStart(path, readLimit);
+    if (head.outcome != files::FileBytes::Outcome::Read) {
         m_memoContents->clear();
-        m_dialogs.showError(this, FailureText({engine::Failure::Action::ReadSource, path,
-                                               engine::FileError::System(preview.reason)}));
+        m_lblPreviewCut->hide();
+        m_pagePreview->show({}, {});
+        m_dialogs.showError(this,
+                            FailureText({engine::Failure::Action::ReadSource, path,
+                                         head.outcome == files::FileBytes::Outcome::Missing
+                                             ? engine::FileError::System(std::strerror(ENOENT))
+                                             : engine::FileError::System(head.reason)}));
         STextTimerTimer();
         return;
     }
-    m_memoContents->setPlainText(FromShiftJis(preview.bytes));
+    const std::string encoding = m_configForm ? m_configForm->liveSettings().encoding : "auto";
+    const Preview preview =
+        PreviewText(head.bytes, head.bytes.size() == readLimit, encoding, kPreviewBytes);
+    m_memoContents->setPlainText(preview.text);
+    m_lblPreviewCut->setVisible(preview.cut);
+    refreshPagePreview();
     ShowStatus(QStringLiteral("選択したファイルの読み込みを完了しました"), true);
+}
+
+void TMainForm::refreshPagePreview() {
+    // Pages are laid out only while they are looked at.
+    if (m_previewTabs->currentWidget() != m_pagePreview || !m_configForm)
+        return;
+    const QListWidgetItem* focused = m_lstFilename->currentItem();
+    if (!focused || m_lstFilename->selectedItems().isEmpty()) {
+        m_pagePreview->show({}, {});
+        return;
+    }
+    m_pagePreview->show(PathToBytes(focused->text()), m_configForm->liveSettings());
 }
 
 void TMainForm::pmnuSelectAllClick() {
     m_selectingByProgram = true;
     m_lstFilename->selectAll();
     m_selectingByProgram = false;
-    if (m_lstFilename->count() > 0) {
-        m_convertWanted = true;
-        updateConvertButton();
-    }
+    updateConvertButton();
 }
 
 void TMainForm::pmnuEraseClick() {
@@ -392,7 +602,8 @@ void TMainForm::pmnuEraseClick() {
     }
     m_selectingByProgram = false;
     m_memoContents->clear();
-    m_convertWanted = false;
+    m_lblPreviewCut->hide();
+    m_pagePreview->show({}, {});
     updateConvertButton();
 }
 
@@ -415,6 +626,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     // A run in progress finishes the entry in hand and then finds the list empty.
     m_closing = true;
+    if (!m_setup.settingsPath.empty())
+        SaveWindowState(m_setup.settingsPath,
+                        {m_openFolder, normalGeometry(), m_Splitter->sizes()});
     QMainWindow::closeEvent(event);
 }
 

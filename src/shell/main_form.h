@@ -7,11 +7,16 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
 
 class QAction;
+class QLabel;
+class QListWidgetItem;
+class QProgressBar;
+class QTabWidget;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
@@ -22,6 +27,7 @@ class QToolButton;
 namespace shell {
 
 class DialogService;
+class PagePreview;
 class StatusLine;
 class TConfigForm;
 
@@ -29,6 +35,8 @@ class TConfigForm;
 struct MainFormSetup {
     QString readmePath;                                          // "read201.txt"
     std::function<platform::RegistryString()> readInfoCarryHome; // "HomePath"; may be empty
+    std::string settingsPath; // where the window keeps its place between starts; may be empty
+    QStringList initialFiles; // given on the command line ("Open with")
 };
 
 // The main window `MainForm`: the list of source files, the preview pane, the menus, the tool
@@ -40,7 +48,10 @@ class TMainForm final : public QMainWindow {
     TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* parent = nullptr);
 
     // The settings dialog, created after this window; it holds the live settings.
-    void setConfigForm(TConfigForm* form) { m_configForm = form; }
+    void setConfigForm(TConfigForm* form);
+
+    // Adds files as the open dialog does; a folder adds the ".txt" files in it, in name order.
+    void addPaths(const QStringList& paths);
 
     // The one way to put a message on the status line.
     void ShowStatus(const QString& text, bool revert);
@@ -60,8 +71,13 @@ class TMainForm final : public QMainWindow {
     void pmnuEraseClick();
     void STextTimerTimer();
 
+    void stopConversion();
+    void openOutputFolder();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -71,6 +87,11 @@ class TMainForm final : public QMainWindow {
     void readInfoCarryHome();
     bool loadReadme(); // false, after the message, when the file cannot be opened
     void updateConvertButton();
+    void selectionChanged();
+    void showPreviewOf(const QListWidgetItem* item);
+    void refreshPagePreview();
+    void buildStatusBar();
+    void restoreWindowState();
 
     DialogService& m_dialogs;
     const MainFormSetup m_setup;
@@ -101,6 +122,16 @@ class TMainForm final : public QMainWindow {
     QListWidget* m_lstFilename = nullptr;
     QPlainTextEdit* m_memoContents = nullptr;
     QMenu* m_pmnuListBox = nullptr;
+    QTabWidget* m_previewTabs = nullptr;
+    QLabel* m_lblPreviewCut = nullptr;
+    PagePreview* m_pagePreview = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QToolButton* m_tbtnStop = nullptr;
+    QAction* m_mnuOpenFolder = nullptr;
+    QAction* m_actDelete = nullptr;
+    bool m_stopRequested = false;
+    QString m_outputFolder; // of the last run that wrote something
+    QString m_openFolder;   // where the open dialog was last
     QAction* m_pmnuSelectAll = nullptr;
     QAction* m_pmnuErase = nullptr;
 };

@@ -60,7 +60,27 @@ void QtConversionUi::SetBusyCursor(bool on) {
 void QtConversionUi::ShowStage(engine::Stage stage) {
     m_stageText = StageText(stage);
     m_percentShown = -1;
+    if (stage == engine::Stage::Done && m_replaced > 0)
+        m_stageText += ReplacedCharactersText(m_replaced);
+    if (stage == engine::Stage::Done || stage == engine::Stage::Cancelled) {
+        m_replaced = 0;
+        ++m_entriesFinished;
+        entryProgress(0);
+    }
     m_showStatus(m_stageText, StageReverts(stage));
+}
+
+void QtConversionUi::entryProgress(double ofEntry) {
+    if (m_showFraction)
+        m_showFraction(std::min(1.0, (m_entriesFinished + ofEntry) / m_entries));
+}
+
+void QtConversionUi::ShowOutputsWritten(const std::vector<std::string>& paths) {
+    m_written.insert(m_written.end(), paths.begin(), paths.end());
+}
+
+void QtConversionUi::ShowReplacedCharacters(std::size_t count) {
+    m_replaced = count;
 }
 
 void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {
@@ -68,6 +88,7 @@ void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {
     const std::int64_t percent = total > 0 ? done * 100 / total : 100;
     if (percent == m_percentShown)
         return;
+    entryProgress(total > 0 ? double(done) / double(total) : 1.0);
     m_percentShown = percent;
     m_showStatus(ProgressText(m_stageText, done, total), false);
 }

@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -35,11 +37,28 @@ class QtConversionUi final : public engine::ConversionUi {
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool on) override;
     void ShowStage(engine::Stage stage) override;
+    // Kept for the entry's completion message, which says how many there were.
+    void ShowReplacedCharacters(std::size_t count) override;
     void ReportFailure(const engine::Failure& failure) override;
     // The pages' progress on the status line, after the message of the stage in hand.
     void ShowProgress(std::int64_t done, std::int64_t total) override;
+    void ShowOutputsWritten(const std::vector<std::string>& paths) override;
+    bool StopRequested() override { return m_stop && *m_stop; }
+
+    // The run's progress as a whole, 0 to 1: entries done of `entries`, and the pages of the
+    // entry in hand.
+    void trackRun(int entries, std::function<void(double)> showFraction) {
+        m_entries = std::max(entries, 1);
+        m_showFraction = std::move(showFraction);
+    }
+    // The run stops after the page in hand once `*stop` is true.
+    void stopWhen(const bool* stop) { m_stop = stop; }
+    // Every output file the run put in place.
+    const std::vector<std::string>& written() const { return m_written; }
 
   private:
+    void entryProgress(double ofEntry);
+
     DialogService& m_dialogs;
     QWidget* m_parent;
     StatusSink m_showStatus;
@@ -47,6 +66,12 @@ class QtConversionUi final : public engine::ConversionUi {
     bool m_busy = false;
     QString m_stageText;
     std::int64_t m_percentShown = -1;
+    std::size_t m_replaced = 0;
+    int m_entries = 1;
+    int m_entriesFinished = 0;
+    std::function<void(double)> m_showFraction;
+    const bool* m_stop = nullptr;
+    std::vector<std::string> m_written;
 };
 
 } // namespace shell

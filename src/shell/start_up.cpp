@@ -5,9 +5,13 @@
 #include "shell/config_form.h"
 #include "shell/dialog_service.h"
 #include "shell/main_form.h"
+#include "shell/text_codec.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <exception>
 #include <string>
@@ -44,18 +48,30 @@ QString fromFileSystem(const std::filesystem::path& path) {
 } // namespace
 
 int RunPagelume(int& argc, char** argv) {
-    // Formed once, before any window exists.
-    const std::string settingsPath = platform::SettingsFilePath().string();
-
     QtDialogService dialogs;
     PagelumeApplication app(argc, argv, dialogs);
     QApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
+    // Qt's own texts (the buttons of message boxes, the file dialogs) in Japanese like the rest,
+    // and dates and numbers as a Japanese reader writes them.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     QApplication::setApplicationVersion(QStringLiteral(PAGELUME_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("pagelume"));
     try {
+        // Formed once, before any window exists; a path the system cannot spell ends the
+        // program with a message, like any error at start.
+        const std::string settingsPath = PathToBytes(fromFileSystem(platform::SettingsFilePath()));
         MainFormSetup setup;
         setup.readmePath = fromFileSystem(platform::ReadmePath());
         setup.readInfoCarryHome = &platform::ReadInfoCarryHome;
+        setup.settingsPath = settingsPath;
+        // Files given on the command line ("Open with" of a file manager) start the list.
+        const QStringList arguments = QApplication::arguments();
+        for (qsizetype i = 1; i < arguments.size(); ++i)
+            setup.initialFiles << QFileInfo(arguments[i]).absoluteFilePath();
         TMainForm mainForm(dialogs, std::move(setup));
         TConfigForm configForm(dialogs, settingsPath, &mainForm);
         mainForm.setConfigForm(&configForm);

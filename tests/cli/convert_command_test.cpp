@@ -1,4 +1,7 @@
 #include "cli_fixture.h"
+#ifdef _WIN32
+#include "files/system_text_win.h"
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -306,8 +309,14 @@ TEST_F(ConvertCommandTest, OutputIntoAMissingFolderIsAWriteFailure) {
     write("tale.txt", kLongText);
     const CommandResult result = run({"-o", "nowhere/out.txt", "tale.txt"});
     EXPECT_EQ(result.status, 1);
+    // Windows has words of its own for it (and a language).
+#ifdef _WIN32
+    const std::string missingFolder = files::SystemErrorText(ERROR_PATH_NOT_FOUND);
+#else
+    const std::string missingFolder = "No such file or directory";
+#endif
     EXPECT_EQ(result.err,
-              "pagelume-convert: cannot write 'nowhere/out.txt': No such file or directory\n");
+              "pagelume-convert: cannot write 'nowhere/out.txt': " + missingFolder + "\n");
     EXPECT_EQ(listing(), (std::vector<std::string>{"tale.txt"}));
 }
 
@@ -481,13 +490,29 @@ class StandardInputTest : public ConvertCommandTest {
             m_previousTmpdir = previous;
         m_hadTmpdir = previous != nullptr;
         std::filesystem::create_directory(m_folder / "tmp");
-        setenv("TMPDIR", (m_folder / "tmp").c_str(), 1);
+        setVariable("TMPDIR", (m_folder / "tmp").string().c_str());
     }
     ~StandardInputTest() override {
         if (m_hadTmpdir)
-            setenv("TMPDIR", m_previousTmpdir.c_str(), 1);
+            setVariable("TMPDIR", m_previousTmpdir.c_str());
         else
-            unsetenv("TMPDIR");
+            unsetVariable("TMPDIR");
+    }
+
+    // Windows has no setenv; _putenv_s with an empty value removes the variable.
+    static void setVariable(const char* name, const char* value) {
+#ifdef _WIN32
+        _putenv_s(name, value);
+#else
+        setenv(name, value, 1);
+#endif
+    }
+    static void unsetVariable(const char* name) {
+#ifdef _WIN32
+        _putenv_s(name, "");
+#else
+        unsetenv(name);
+#endif
     }
 
     std::string m_previousTmpdir;
@@ -568,6 +593,9 @@ TEST_F(ConvertCommandTest, UsageErrorsExitWithTwoBeforeAnythingIsConverted) {
         {{"-o", "-", "--split", "3", "tale.txt"},
          "a split output (--split) cannot go to standard output (-o -)"},
         {{"-", "tale.txt", "-"}, "standard input ('-') can be given as a SOURCE only once"},
+        {{"--encoding", "latin-1", "tale.txt"},
+         "--encoding takes auto, sjis, utf-8 or euc-jp, not 'latin-1'"},
+        {{"--ruby=keep", "tale.txt"}, "--ruby takes drop or paren, not 'keep'"},
     };
     write("tale.txt", kLongText);
     for (const UsageCase& c : cases) {
@@ -580,6 +608,49 @@ TEST_F(ConvertCommandTest, UsageErrorsExitWithTwoBeforeAnythingIsConverted) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"tale.txt"}));
 }
 
+// --- Other encodings and Aozora Bunko's notation ---------------------------------------------
+
+TEST_F(ConvertCommandTest, UtfEightSourceGivesTheBytesOfItsShiftJisOriginal) {
+    // 山の道 / 著者名 / 本文。 in UTF-8, and a character Shift_JIS cannot hold (é).
+    write("sjis.txt", kHeadedText);
+    write("utf8.txt", "\xE5\xB1\xB1\xE3\x81\xAE\xE9\x81\x93\r\n\xE8\x91\x97\xE8\x80\x85"
+                      "\xE5\x90\x8D\r\n\xE6\x9C\xAC\xE6\x96\x87\xE3\x80\x82");
+    write("odd.txt", "caf\xC3\xA9");
+    ASSERT_EQ(run({"--header", "-o", "sjis.out", "sjis.txt"}).status, 0);
+    const CommandResult utf8 = run({"--header", "-o", "utf8.out", "utf8.txt"});
+    EXPECT_EQ(utf8.status, 0);
+    EXPECT_EQ(utf8.err, "");
+    EXPECT_EQ(read("utf8.out"), read("sjis.out"));
+    // Told to take it as Shift_JIS, it is taken as it is.
+    ASSERT_EQ(run({"--header", "--encoding", "sjis", "-o", "forced.out", "utf8.txt"}).status, 0);
+    EXPECT_NE(read("forced.out"), read("sjis.out"));
+    const CommandResult odd = run({"-o", "odd.out", "odd.txt"});
+    EXPECT_EQ(odd.status, 0);
+    EXPECT_EQ(odd.err, "pagelume-convert: 'odd.txt': 1 character that Shift_JIS cannot hold "
+                       "written as \xE3\x80\x93\n");
+    EXPECT_EQ(rowOf(read("odd.out"), 0, 3, 23), oneByteBlankRow({"\x81\xAC"}));
+}
+
+TEST_F(ConvertCommandTest, AozoraNotationIsTakenOutWhenAskedFor) {
+    // 本《ほん》［＃「本」に傍点］文
+    const std::string marked = kHon + "\x81\x73\x82\xD9\x82\xF1\x81\x74\x81\x6D\x81\x94\x81\x75" +
+                               kHon + "\x81\x76\x82\xC9\x96\x54\x93\x5F\x81\x6E" + kBun;
+    write("marked.txt", marked);
+    write("plain.txt", kHon + kBun);
+    ASSERT_EQ(run({"-o", "plain.out", "plain.txt"}).status, 0);
+    ASSERT_EQ(run({"--aozora", "-o", "clean.out", "marked.txt"}).status, 0);
+    EXPECT_EQ(read("clean.out"), read("plain.out"));
+    // Without the option the notation is text like any other.
+    ASSERT_EQ(run({"-o", "raw.out", "marked.txt"}).status, 0);
+    EXPECT_NE(read("raw.out"), read("plain.out"));
+    // The settings file's own section asks for it too, and for the readings in parentheses.
+    write("aozora.cfg", "[pagelume]\r\naozora=1\r\nruby=paren\r\n");
+    write("paren.txt", kHon + "\x81\x69\x82\xD9\x82\xF1\x81\x6A" + kBun); // 本（ほん）文
+    ASSERT_EQ(run({"-o", "paren.out", "paren.txt"}).status, 0);
+    ASSERT_EQ(run({"--settings", "aozora.cfg", "-o", "fromcfg.out", "marked.txt"}).status, 0);
+    EXPECT_EQ(read("fromcfg.out"), read("paren.out"));
+}
+
 TEST_F(ConvertCommandTest, HelpExplainsEveryOption) {
     const CommandResult result = run({"--help"});
     EXPECT_EQ(result.status, 0);
@@ -588,7 +659,8 @@ TEST_F(ConvertCommandTest, HelpExplainsEveryOption) {
     for (const char* option :
          {"--line-spacing N", "--char-size N", "--blank-column N", "--verse", "--header ",
           "--header-name", "--split PAGES", "--settings FILE", "-o, --output FILE",
-          "-d, --output-dir DIR", "-f, --force", "-h, --help", "--version"})
+          "-d, --output-dir DIR", "-f, --force", "-h, --help", "--version", "--encoding NAME",
+          "--aozora", "--ruby drop|paren"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     EXPECT_EQ(run({"-h", "--bogus"}).out, result.out);
 }

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <functional>
 
@@ -485,6 +487,8 @@ TEST(ConversionRunState, UnsplitProgressCountsThePagesToo) {
     EXPECT_EQ(f.ui.progress.back().first, 11); // 3000 / 299, and the page the end is found on
 }
 
+// Windows has no limit on open files that a process could lower for a test.
+#ifndef _WIN32
 TEST(ConversionRunFailures, SplitIntoMoreFilesThanMayBeOpenAtOnce) {
     // Each file of a split is closed when it is complete: 300 files under a limit of 64 open ones.
     rlimit old{};
@@ -504,6 +508,7 @@ TEST(ConversionRunFailures, SplitIntoMoreFilesThanMayBeOpenAtOnce) {
     EXPECT_TRUE(exists(f.dir.file("long_301.txt")));
     EXPECT_FALSE(exists(f.dir.file("long_302.txt")));
 }
+#endif
 
 // --- Whole runs --------------------------------------------------------------------------------
 
@@ -733,4 +738,23 @@ TEST(ConversionRunState, LongCrOnlySourceServesEventsBeforeTheHeaderQuestion) {
     ASSERT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.ui.questions[0].title, sj("題"));
     EXPECT_GE(eventsBeforeQuestion, static_cast<int>(2 * 12 * 1024 * 1024 / kEventPumpBlock));
+}
+
+TEST(ConversionRunState, StoppedAfterAPageLeavesTheEntryInHandUnwritten) {
+    Fixture f;
+    f.addSource("one.txt", sj("一"));
+    f.addSource("two.txt", repeat(sj("字"), 5000)); // 17 pages
+    f.addSource("three.txt", sj("三"));
+    writeFile(f.dir.file("2.out"), "earlier");
+    f.ui.outputPaths = {f.dir.file("1.out"), f.dir.file("2.out"), f.dir.file("3.out")};
+    f.ui.stopWhen = [&] { return f.ui.progress.size() >= 4; }; // the third page of "two"
+    f.run();
+    EXPECT_EQ(readFile(f.dir.file("1.out")), expectedOutput(sj("一"), f.settings));
+    EXPECT_EQ(readFile(f.dir.file("2.out")), "earlier");
+    EXPECT_FALSE(exists(f.dir.file("3.out")));
+    EXPECT_EQ(f.ui.proposedNames.size(), 2u); // the third entry was never begun
+    EXPECT_EQ(f.ui.calls.back(), "stage:stopped");
+    EXPECT_EQ(std::count(f.ui.calls.begin(), f.ui.calls.end(), "busy:off"), 2);
+    EXPECT_EQ(f.dir.entryCount(), 5u); // three sources and two outputs, nothing half written
+    EXPECT_TRUE(f.ui.failures.empty());
 }

@@ -1,4 +1,5 @@
 // Sources read once, whole, as text streams: every CR dropped, the first 0x1A ends the text.
+#include "files/file_bytes.h"
 #include "files/source_files.h"
 #include "support/sjis_text.h"
 #include "support/temp_dir.h"
@@ -15,7 +16,8 @@ std::string readThrough(const std::string& bytes) {
     const std::string path = dir.file("src.txt");
     writeFile(path, bytes);
     engine::NoEventPump pump;
-    const engine::SourceText source = files::FileSystemSources().read(path, pump);
+    const engine::SourceText source =
+        files::FileSystemSources().read(path, settings::Settings{}, pump);
     return source.ok ? source.text : "<unreadable: " + source.error.reason + ">";
 }
 
@@ -57,18 +59,19 @@ TEST(SourceReadingCases, MissingFileAndFolderGiveTheSystemsReason) {
     TempDir dir;
     engine::NoEventPump pump;
     files::FileSystemSources sources;
-    EXPECT_EQ(sources.read(dir.file("gone.txt"), pump).error.reason, "No such file or directory");
-    const engine::SourceText folder = sources.read(dir.path().string(), pump);
+    EXPECT_EQ(sources.read(dir.file("gone.txt"), settings::Settings{}, pump).error.reason,
+              "No such file or directory");
+    const engine::SourceText folder = sources.read(dir.path().string(), settings::Settings{}, pump);
     EXPECT_FALSE(folder.ok);
     EXPECT_EQ(folder.error.reason, "Is a directory");
 }
 
-TEST(TextHead, StopsAtTheLimitAfterTheTextStreamRule) {
+TEST(FileStart, TheFirstBytesOnly) {
     TempDir dir;
-    writeFile(dir.file("a.txt"), "ab\r\ncd" + std::string(10000, 'x'));
-    const files::TextHead head = files::ReadTextHead(dir.file("a.txt"), 5);
-    EXPECT_TRUE(head.opened);
-    EXPECT_EQ(head.bytes, "ab\ncd");
-    EXPECT_FALSE(files::ReadTextHead(dir.file("gone.txt"), 5).opened);
-    EXPECT_EQ(files::ReadTextHead(dir.path().string(), 5).reason, "Is a directory");
+    writeFile(dir.file("a.txt"), "ab\r\ncd" + std::string(100000, 'x'));
+    EXPECT_EQ(files::ReadFileStart(dir.file("a.txt"), 5).bytes, "ab\r\nc");
+    EXPECT_EQ(files::ReadFileStart(dir.file("a.txt"), 200000).bytes.size(), 100006u);
+    EXPECT_EQ(files::ReadFileStart(dir.file("gone.txt"), 5).outcome,
+              files::FileBytes::Outcome::Missing);
+    EXPECT_EQ(files::ReadFileStart(dir.path().string(), 5).reason, "Is a directory");
 }

@@ -32,8 +32,14 @@ platform::PathChecks fakeFileSystem(std::set<fs::path> files, std::set<fs::path>
 }
 
 const fs::path kProgramFolder = "/opt/pagelume/bin";
+// Settings folders from the environment count only when absolute, which on Windows takes a drive.
+#ifdef _WIN32
+const std::string kHome = "C:/home/me";
+#else
+const std::string kHome = "/home/me";
+#endif
 const platform::EnvLookup kUserEnvironment =
-    environment({{"XDG_CONFIG_HOME", "/home/me/.xdg"}, {"HOME", "/home/me"}});
+    environment({{"XDG_CONFIG_HOME", kHome + "/.xdg"}, {"HOME", kHome}});
 
 TEST(ChooseSettingsPath, ExistingFileBesideProgramWinsEvenWhenFolderIsReadOnly) {
     EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
@@ -41,36 +47,42 @@ TEST(ChooseSettingsPath, ExistingFileBesideProgramWinsEvenWhenFolderIsReadOnly) 
               fs::path("/opt/pagelume/bin/pglm201.cfg"));
 }
 
-TEST(ChooseSettingsPath, WritableProgramFolderKeepsSettingsBesideProgram) {
+TEST(ChooseSettingsPath, WritablePortableFolderKeepsSettingsBesideProgram) {
+    EXPECT_EQ(platform::ChooseSettingsPath(
+                  kProgramFolder, kUserEnvironment,
+                  fakeFileSystem({"/opt/pagelume/bin/read201.txt"}, {kProgramFolder})),
+              fs::path("/opt/pagelume/bin/pglm201.cfg"));
+    // An installed program's folder (its readme elsewhere) is no portable install, even where
+    // this user may write to it, as root may to /usr/bin.
     EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
                                            fakeFileSystem({}, {kProgramFolder})),
-              fs::path("/opt/pagelume/bin/pglm201.cfg"));
+              fs::path(kHome + "/.xdg/pagelume/pglm201.cfg"));
 }
 
 TEST(ChooseSettingsPath, ReadOnlyProgramFolderUsesXdgConfigHome) {
     EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
-                                           fakeFileSystem({}, {"/home/me/.xdg"})),
-              fs::path("/home/me/.xdg/pagelume/pglm201.cfg"));
+                                           fakeFileSystem({}, {kHome + "/.xdg"})),
+              fs::path(kHome + "/.xdg/pagelume/pglm201.cfg"));
     // A settings file somewhere else in the tree does not count as one beside the program.
     EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder, kUserEnvironment,
                                            fakeFileSystem({"/opt/pagelume/pglm201.cfg"}, {})),
-              fs::path("/home/me/.xdg/pagelume/pglm201.cfg"));
+              fs::path(kHome + "/.xdg/pagelume/pglm201.cfg"));
 }
 
 TEST(ChooseSettingsPath, UnsetEmptyOrRelativeXdgConfigHomeFallsBackToHomeConfig) {
     const platform::PathChecks readOnly = fakeFileSystem({}, {});
     EXPECT_EQ(
-        platform::ChooseSettingsPath(kProgramFolder, environment({{"HOME", "/home/me"}}), readOnly),
-        fs::path("/home/me/.config/pagelume/pglm201.cfg"));
+        platform::ChooseSettingsPath(kProgramFolder, environment({{"HOME", kHome}}), readOnly),
+        fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
     EXPECT_EQ(
         platform::ChooseSettingsPath(
-            kProgramFolder, environment({{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/me"}}), readOnly),
-        fs::path("/home/me/.config/pagelume/pglm201.cfg"));
+            kProgramFolder, environment({{"XDG_CONFIG_HOME", ""}, {"HOME", kHome}}), readOnly),
+        fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
     EXPECT_EQ(platform::ChooseSettingsPath(
                   kProgramFolder,
-                  environment({{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", "/home/me"}}),
+                  environment({{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", kHome}}),
                   readOnly),
-              fs::path("/home/me/.config/pagelume/pglm201.cfg"));
+              fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
 }
 
 TEST(ChooseSettingsPath, NoUsableHomeLeavesTheProgramFolder) {
@@ -95,7 +107,7 @@ TEST(ChooseSettingsPath, UnknownProgramFolderIsNeverPortable) {
         },
     };
     EXPECT_EQ(platform::ChooseSettingsPath({}, kUserEnvironment, checks),
-              fs::path("/home/me/.xdg/pagelume/pglm201.cfg"));
+              fs::path(kHome + "/.xdg/pagelume/pglm201.cfg"));
     EXPECT_FALSE(askedAboutWorkingDirectory);
 }
 
@@ -138,7 +150,11 @@ TEST(RealPathChecks, FilesAndWritableFolders) {
 TEST(ProgramFolder, HoldsTheRunningTestProgram) {
     const fs::path folder = platform::ProgramFolder();
     ASSERT_FALSE(folder.empty());
+#ifdef _WIN32
+    EXPECT_TRUE(fs::exists(folder / "platform_tests.exe"));
+#else
     EXPECT_TRUE(fs::exists(folder / "platform_tests"));
+#endif
 }
 
 } // namespace

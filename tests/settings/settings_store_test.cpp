@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include "files/system_text_win.h"
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +21,17 @@ using namespace testing_support;
 
 namespace {
 
+// The system's words for a failure; Windows has words of its own for it (and a language).
+#ifdef _WIN32
+std::string systemText(int, unsigned long windowsError) {
+    return files::SystemErrorText(windowsError);
+}
+#else
+std::string systemText(int posixError, unsigned long) {
+    return std::strerror(posixError);
+}
+#endif
+
 constexpr std::string_view kDefaultFile = "[setting]\r\n"
                                           "gyokan=0\r\n"
                                           "charsize=0\r\n"
@@ -27,7 +41,11 @@ constexpr std::string_view kDefaultFile = "[setting]\r\n"
                                           "useheadertofile=0\r\n"
                                           "usedivision=0\r\n"
                                           "divisionsize=1\r\n"
-                                          "savepath=\r\n";
+                                          "savepath=\r\n"
+                                          "[pagelume]\r\n"
+                                          "encoding=auto\r\n"
+                                          "aozora=0\r\n"
+                                          "ruby=drop\r\n";
 
 Settings LoadFrom(const TempDir& folder, std::string_view bytes) {
     const std::string path = folder.file(kSettingsFileName);
@@ -248,7 +266,11 @@ TEST(SettingsSave, ValuesWrittenAsLoaded) {
                               "spaceline=1\r\n"
                               "usedivision=0\r\n"
                               "divisionsize=1\r\n"
-                              "savepath=\r\n");
+                              "savepath=\r\n"
+                              "[pagelume]\r\n"
+                              "encoding=auto\r\n"
+                              "aozora=0\r\n"
+                              "ruby=drop\r\n");
 }
 
 TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
@@ -275,7 +297,20 @@ TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
                               "usedivision=0\r\n"
                               "savepath=/out\r\n"
                               "\r\n"
-                              "[recent]\r\nfile1=/a.txt\r\n");
+                              "[recent]\r\nfile1=/a.txt\r\n"
+                              "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\n");
+}
+
+TEST(SettingsLoad, OwnKeysComeFromTheirOwnSection) {
+    TempDir folder;
+    // In section "setting" they are not ours; unknown encodings read as automatic.
+    EXPECT_EQ(LoadFrom(folder, "[setting]\nencoding=utf-8\naozora=1\nruby=paren\n"), Settings{});
+    const Settings s =
+        LoadFrom(folder, "[pagelume]\r\nencoding=euc-jp\r\naozora=2\r\nruby=paren\r\n");
+    EXPECT_EQ(s.encoding, "euc-jp");
+    EXPECT_TRUE(s.aozora);
+    EXPECT_TRUE(s.rubyInParentheses);
+    EXPECT_EQ(LoadFrom(folder, "[pagelume]\nencoding=latin-1\naozora=no\nruby=x\n"), Settings{});
 }
 
 TEST(SettingsSave, RandomSettingsRoundTrip) {
@@ -293,6 +328,9 @@ TEST(SettingsSave, RandomSettingsRoundTrip) {
         s.usedivision = random() % 2;
         s.divisionsize = static_cast<int>(random() % 5000) + 1;
         s.savepath = "/home/\xE3\x81\x82" + std::to_string(random());
+        s.encoding = std::vector<std::string>{"auto", "sjis", "utf-8", "euc-jp"}[random() % 4];
+        s.aozora = random() % 2;
+        s.rubyInParentheses = random() % 2;
         ASSERT_TRUE(SaveSettings(s, path).ok);
         EXPECT_EQ(LoadSettings(path), s) << "round " << round;
     }
@@ -316,7 +354,7 @@ TEST(SettingsSave, MissingFolderReportsFailure) {
     const std::string path = folder.file("gone/pglm201.cfg");
     const WriteStatus status = SaveSettings(Settings{}, path);
     EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.reason, std::strerror(ENOENT));
+    EXPECT_EQ(status.reason, systemText(ENOENT, 3)); // ERROR_PATH_NOT_FOUND
     EXPECT_EQ(folder.entryCount(), 0u);
 }
 
@@ -346,7 +384,7 @@ TEST(SettingsSave, ReadOnlyFileReportsFailureAndStaysAsItWas) {
         GTEST_SKIP() << "permissions are not enforced for this user";
     const WriteStatus status = SaveSettings(Settings{}, path);
     EXPECT_FALSE(status.ok);
-    EXPECT_EQ(status.reason, std::strerror(EACCES));
+    EXPECT_EQ(status.reason, systemText(EACCES, 5)); // ERROR_ACCESS_DENIED
     EXPECT_EQ(readFile(path), old);
 }
 
@@ -362,6 +400,10 @@ TEST(SettingsSave, UnreadableFileIsNotOverwritten) {
 }
 
 TEST(SettingsSave, KeepsTheFilePermissions) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows files have no permission bits beyond read-only; access rights are "
+                    "ACLs, which a new file inherits from its folder";
+#endif
     TempDir folder;
     const std::string path = folder.file(kSettingsFileName);
     writeFile(path, "");

@@ -124,19 +124,21 @@ class ConfigFormTest final : public QObject {
         auto form = makeForm();
         child<QCheckBox>(*form, "chkUseDivision")->setChecked(true);
         child<QCheckBox>(*form, "chkUseHeader")->setChecked(true);
+        child<QCheckBox>(*form, "chkAozora")->setChecked(true);
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         child<QPushButton>(*form, "btnExit")->setFocus();
         QStringList visited;
-        for (int i = 0; i < 13; ++i) {
+        for (int i = 0; i < 16; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
         // A radio group is entered at its chosen button.
-        QCOMPARE(visited, (QStringList{"rgLineSpace0", "rgCharSize0", "rgSpaceLine1",
-                                       "editSavePath", "btnFolderRef", "btnClear", "chkUseHeader",
-                                       "chkUseReturnCode", "chkUseDivision", "editDivideBy",
-                                       "udDivide", "chkUseHeaderToFile", "btnExit"}));
+        QCOMPARE(visited,
+                 (QStringList{"rgLineSpace0", "rgCharSize0", "rgSpaceLine1", "editSavePath",
+                              "btnFolderRef", "btnClear", "chkUseHeader", "chkUseReturnCode",
+                              "chkUseDivision", "editDivideBy", "udDivide", "chkUseHeaderToFile",
+                              "cmbEncoding", "chkAozora", "chkRubyParen", "btnExit"}));
     }
 
     void newspaperModeFixesNormalSize() {
@@ -396,7 +398,8 @@ class ConfigFormTest final : public QObject {
         QCOMPARE(readAll(settingsPath()),
                  QByteArray("[setting]\r\ngyokan=0\r\ncharsize=0\r\nspaceline=1\r\nusereturn=0\r\n"
                             "useheader=0\r\nuseheadertofile=0\r\nusedivision=0\r\n"
-                            "divisionsize=1\r\nsavepath=\r\n"));
+                            "divisionsize=1\r\nsavepath=\r\n"
+                            "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\n"));
 
         radio(*form, "rgLineSpace", 3)->click();
         child<QCheckBox>(*form, "chkUseDivision")->click();
@@ -406,7 +409,8 @@ class ConfigFormTest final : public QObject {
         QCOMPARE(readAll(settingsPath()),
                  QByteArray("[setting]\r\ngyokan=3\r\ncharsize=0\r\nspaceline=1\r\nusereturn=0\r\n"
                             "useheader=0\r\nuseheadertofile=0\r\nusedivision=1\r\n"
-                            "divisionsize=120\r\nsavepath=/data/\xE6\x9C\xAC\r\n"));
+                            "divisionsize=120\r\nsavepath=/data/\xE6\x9C\xAC\r\n"
+                            "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\n"));
         QVERIFY(m_dialogs.errors.isEmpty());
     }
 

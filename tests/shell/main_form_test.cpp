@@ -1,21 +1,30 @@
 #include "scripted_dialogs.h"
 #include "shell/config_form.h"
 #include "shell/main_form.h"
+#include "shell/page_preview.h"
 #include "shell/status_line.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QtTest>
 
 #include <memory>
@@ -55,10 +64,12 @@ class MainFormTest final : public QObject {
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString readmePath() const { return path(QStringLiteral("read201.txt")); }
 
-    void start() {
+    void start(const QStringList& initialFiles = {}) {
         shell::MainFormSetup setup;
         setup.readmePath = readmePath();
         setup.readInfoCarryHome = [this] { return m_home; };
+        setup.settingsPath = QFile::encodeName(path(QStringLiteral("pglm201.cfg"))).toStdString();
+        setup.initialFiles = initialFiles;
         m_form = std::make_unique<TMainForm>(m_dialogs, setup);
         m_config = std::make_unique<TConfigForm>(
             m_dialogs, QFile::encodeName(path(QStringLiteral("pglm201.cfg"))).toStdString(),
@@ -535,6 +546,197 @@ class MainFormTest final : public QObject {
                      m_dialogs.errors[0].contains(QStringLiteral("\n理由：")),
                  qPrintable(m_dialogs.errors[0]));
         QVERIFY(convertEnabled());
+    }
+
+    // --- What a reader expects of the window ------------------------------------------------
+
+    void filesGivenOnTheCommandLineStartTheList() {
+        const QString a = makeFile(QStringLiteral("a.txt"), "a");
+        const QString b = makeFile(QStringLiteral("b.txt"), "b");
+        start({a, b});
+        QCOMPARE(list()->count(), 2);
+        QCOMPARE(list()->item(0)->text(), a);
+        QCOMPARE(list()->item(1)->toolTip(), b); // the full path, whatever the list shows
+        QVERIFY(!convertEnabled());
+    }
+
+    void droppedFilesAndFoldersJoinTheList() {
+        start();
+        const QString single = makeFile(QStringLiteral("single.txt"), "s");
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("books/sub")));
+        makeFile(QStringLiteral("books/b.txt"), "b");
+        makeFile(QStringLiteral("books/a.txt"), "a");
+        makeFile(QStringLiteral("books/notes.md"), "n");
+        makeFile(QStringLiteral("books/sub/c.txt"), "c");
+        QMimeData data;
+        data.setUrls(
+            {QUrl::fromLocalFile(single), QUrl::fromLocalFile(path(QStringLiteral("books")))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &drop);
+        // A folder gives its ".txt" files in name order, not those of its subfolders.
+        QStringList entries;
+        for (int i = 0; i < list()->count(); ++i)
+            entries << list()->item(i)->text();
+        QCOMPARE(entries, (QStringList{single, path(QStringLiteral("books/a.txt")),
+                                       path(QStringLiteral("books/b.txt"))}));
+    }
+
+    void convertButtonAndPreviewFollowTheSelection() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "first"),
+                  makeFile(QStringLiteral("2.txt"), "second")});
+        clickEntry(0);
+        QVERIFY(convertEnabled());
+        QCOMPARE(memo(), QStringLiteral("first"));
+        // A click on the empty space below the entries clears the selection.
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
+                          QPoint(10, list()->viewport()->height() - 5));
+        QVERIFY(list()->selectedItems().isEmpty());
+        QVERIFY(!convertEnabled());
+        QCOMPARE(memo(), QString());
+    }
+
+    void deleteKeyRemovesTheSelectedEntries() {
+        start();
+        addFiles({makeFile(QStringLiteral("1.txt"), "1"), makeFile(QStringLiteral("2.txt"), "2"),
+                  makeFile(QStringLiteral("3.txt"), "3")});
+        clickEntry(0);
+        clickEntry(2, Qt::ControlModifier);
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(list()->item(0)->text(), path(QStringLiteral("2.txt")));
+        QVERIFY(!convertEnabled());
+    }
+
+    void cutPreviewIsMarked() {
+        start();
+        addFiles({makeFile(QStringLiteral("long.txt"), QByteArray(12000, 'a')),
+                  makeFile(QStringLiteral("short.txt"), "abc")});
+        const QLabel* mark = child<QLabel>("lblPreviewCut");
+        clickEntry(0);
+        QVERIFY(mark->isVisibleTo(m_form.get()));
+        clickEntry(1);
+        QVERIFY(!mark->isVisibleTo(m_form.get()));
+    }
+
+    void utfEightSourceIsPreviewedInItsOwnEncoding() {
+        start();
+        addFiles(
+            {makeFile(QStringLiteral("utf8.txt"), "\xE6\x9C\xAC\xE6\x96\x87\r\n\xE3\x81\x82")});
+        clickEntry(0);
+        QCOMPARE(memo(), QStringLiteral("本文\nあ"));
+    }
+
+    void pagePreviewShowsThePagesAndFollowsTheSettings() {
+        start();
+        // 700 hiragana: three pages of 23 rows by 13 columns with the default settings.
+        QByteArray text;
+        for (int i = 0; i < 700; ++i)
+            text += "\x82\xA0";
+        addFiles({makeFile(QStringLiteral("long.txt"), text)});
+        clickEntry(0);
+        auto* tabs = child<QTabWidget>("PreviewTabs");
+        auto* pages = child<shell::PagePreview>("PagePreview");
+        tabs->setCurrentWidget(pages);
+        pages->waitForLayout();
+        QCOMPARE(pages->pageCount(), 3);
+        const auto pageText = [&] { return child<QPlainTextEdit>("memoPage")->toPlainText(); };
+        QStringList rows = pageText().split(QLatin1Char('\n'));
+        QCOMPARE(rows.size(), 23);
+        // Row 0 as the viewer shows it: one-byte blank columns between 13 text columns.
+        QCOMPARE(rows[0], QStringLiteral(" ") + QStringLiteral("あ ").repeated(13));
+        QCOMPARE(child<QLabel>("lblPage")->text(), QStringLiteral("1 / 3 ページ"));
+        child<QToolButton>("btnLastPage")->click();
+        QCOMPARE(child<QLabel>("lblPage")->text(), QStringLiteral("3 / 3 ページ"));
+        QVERIFY(!child<QToolButton>("btnNextPage")->isEnabled());
+        child<QToolButton>("btnPreviousPage")->click();
+        QCOMPARE(pages->currentPage(), 1);
+        // No blank columns: 20 columns a page, two pages.
+        m_config->findChild<QRadioButton*>(QStringLiteral("rgSpaceLine2"))->click();
+        pages->waitForLayout();
+        QCOMPARE(pages->pageCount(), 2);
+        QCOMPARE(pageText().split(QLatin1Char('\n'))[0], QStringLiteral("あ").repeated(20));
+    }
+
+    void stopLeavesTheEntryInHandUnwritten() {
+        start();
+        QByteArray text;
+        for (int i = 0; i < 30000; ++i)
+            text += "\x82\xA0";
+        addFiles(
+            {makeFile(QStringLiteral("one.txt"), text), makeFile(QStringLiteral("two.txt"), "b")});
+        child<QAction>("pmnuSelectAll")->trigger();
+        const QString first = path(QStringLiteral("one-out.txt"));
+        writeAll(first, "earlier");
+        m_dialogs.saveAnswers << first << path(QStringLiteral("two-out.txt"));
+        // The stop button, pressed while the save question is open, stops the run after the
+        // first page of the entry.
+        bool pressed = false;
+        m_dialogs.onSave = [&] {
+            auto* stop = child<QToolButton>("tbtnStop");
+            pressed = stop->isVisible() && stop->isEnabled();
+            stop->click();
+        };
+        child<QToolButton>("tbtnReset")->click();
+        QVERIFY(pressed);
+        QCOMPARE(readAll(first), QByteArray("earlier"));
+        QVERIFY(!QFile::exists(path(QStringLiteral("two-out.txt"))));
+        QCOMPARE(m_dialogs.saveRequests.size(), 1);
+        QCOMPARE(status(),
+                 QStringLiteral("コンバートを中止しました（書きかけのファイルは残していません）"));
+        QCOMPARE(
+            QDir(m_dir->path()).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden),
+            QStringList());
+        QVERIFY(!child<QToolButton>("tbtnStop")->isVisible());
+    }
+
+    void doneRunNamesItsFilesAndFolder() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        addFiles({makeFile(QStringLiteral("a.txt"), "a")});
+        clickEntry(0);
+        m_dialogs.saveAnswers << path(QStringLiteral("out/a.txt"));
+        QVERIFY(!child<QAction>("mnuOpenFolder")->isEnabled());
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(m_form->statusBar()->currentMessage(),
+                 QStringLiteral("1 個のファイルを書き込みました（保存先：%1）")
+                     .arg(path(QStringLiteral("out"))));
+        QVERIFY(child<QAction>("mnuOpenFolder")->isEnabled());
+    }
+
+    void windowStateIsKeptInItsOwnSection() {
+        start();
+        addFiles({makeFile(QStringLiteral("a.txt"), "a")});
+        child<QSplitter>("Splitter")->setSizes({150, 350});
+        const QList<int> sizes = child<QSplitter>("Splitter")->sizes();
+        m_form->close();
+        const QByteArray file = readAll(path(QStringLiteral("pglm201.cfg")));
+        QVERIFY2(file.startsWith("[pagelume]\r\nopenfolder=") && !file.contains("[setting]"),
+                 file.constData());
+        m_config.reset();
+        m_form.reset();
+        start();
+        QCOMPARE(child<QSplitter>("Splitter")->sizes(), sizes);
+        m_dialogs.openAnswers << QStringList();
+        child<QAction>("mnuFileOpen")->trigger();
+        QCOMPARE(m_dialogs.openRequests.back().folder, m_dir->path());
+    }
+
+    void settingsDialogAppliesOnEnter() {
+        start();
+        m_dialogs.onDialog = [this](QDialog& dialog) {
+            QTest::keyClick(dialog.findChild<QLineEdit*>(QStringLiteral("editDivideBy")),
+                            Qt::Key_Return);
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        };
+        child<QAction>("mnuConfigConfig")->trigger();
+        QVERIFY(QFile::exists(path(QStringLiteral("pglm201.cfg"))));
     }
 };
 

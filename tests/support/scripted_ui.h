@@ -30,6 +30,8 @@ inline const char* stageName(engine::Stage stage) {
         return "done";
     case Stage::Cancelled:
         return "cancelled";
+    case Stage::Stopped:
+        return "stopped";
     }
     return "?";
 }
@@ -50,6 +52,7 @@ class ScriptedUi : public engine::ConversionUi {
     std::vector<std::string> initialFolders;
     std::vector<std::pair<std::int64_t, std::int64_t>> progress;
     std::function<void()> onEvents; // runs inside ProcessPendingEvents
+    std::function<bool()> stopWhen; // asked by StopRequested
     int eventCalls = 0;
 
     void ProcessPendingEvents() override {
@@ -84,6 +87,7 @@ class ScriptedUi : public engine::ConversionUi {
     void ShowProgress(std::int64_t done, std::int64_t total) override {
         progress.emplace_back(done, total);
     }
+    bool StopRequested() override { return stopWhen && stopWhen(); }
     void ReportFailure(const engine::Failure& failure) override {
         calls.push_back("failure:" + failure.path);
         failures.push_back(failure);

@@ -1,0 +1,197 @@
+#include "shell/page_preview.h"
+
+#include "engine/page_writer.h"
+#include "engine/text_normalization.h"
+#include "engine/text_stream.h"
+#include "files/file_bytes.h"
+#include "input/source_text.h"
+#include "shell/fonts.h"
+#include "shell/text_codec.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cerrno>
+#include <system_error>
+
+namespace shell {
+
+std::shared_ptr<PagedText> PaginateSource(const std::string& path,
+                                          const settings::Settings& settings) {
+    auto paged = std::make_shared<PagedText>();
+    paged->geometry =
+        engine::MakePageGeometry(settings.gyokan, settings.charsize, settings.spaceline);
+    paged->spaceline = settings.spaceline;
+    const bool packed = engine::UsesPackedLayout(settings.spaceline);
+    files::FileBytes file = files::ReadWholeFile(path, engine::kMaxTextBytes);
+    switch (file.outcome) {
+    case files::FileBytes::Outcome::Read:
+        break;
+    case files::FileBytes::Outcome::Missing:
+        paged->failure = QString::fromStdString(std::generic_category().message(ENOENT));
+        return paged;
+    case files::FileBytes::Outcome::Unreadable:
+        paged->failure = QString::fromLocal8Bit(file.reason.data(), qsizetype(file.reason.size()));
+        return paged;
+    case files::FileBytes::Outcome::TooLarge:
+        paged->failure = QStringLiteral("テキストが長すぎます");
+        return paged;
+    }
+    engine::NoEventPump pump;
+    engine::SourceText source = input::SourceFromBytes(std::move(file.bytes), settings, pump);
+    paged->text = std::move(source.text);
+    paged->text += engine::kEndByte;
+    if (settings.usereturn)
+        engine::NormalizeVerse(paged->geometry, paged->text, pump, source.lines, packed);
+    else
+        engine::NormalizeProse(paged->geometry, paged->text, pump, source.lines, packed);
+    if (paged->text.size() > static_cast<std::size_t>(engine::kMaxTextBytes) + 1) {
+        paged->failure = QStringLiteral("テキストが長すぎます");
+        return paged;
+    }
+    paged->geometry.textLength = static_cast<std::int32_t>(paged->text.size());
+    paged->pageCount = engine::CountPages(paged->geometry, packed, paged->text);
+    paged->pageStarts.push_back(engine::LayoutState{});
+    return paged;
+}
+
+QStringList PageLines(PagedText& paged, std::int64_t index) {
+    index = std::clamp<std::int64_t>(index, 0, paged.pageCount - 1);
+    engine::PageRows rows;
+    // Pages are laid out from the nearest start known, each start kept for later.
+    while (static_cast<std::int64_t>(paged.pageStarts.size()) <= index) {
+        engine::LayoutState state = paged.pageStarts.back();
+        engine::LayoutPage(paged.spaceline, paged.geometry, paged.text, rows, state);
+        paged.pageStarts.push_back(state);
+    }
+    engine::LayoutState state = paged.pageStarts[static_cast<std::size_t>(index)];
+    engine::LayoutPage(paged.spaceline, paged.geometry, paged.text, rows, state);
+    std::string page;
+    engine::WritePage(paged.geometry, page, rows);
+    QStringList lines;
+    // The page as written: CR LF, then rows of 40 bytes each ended by CR LF.
+    for (std::size_t at = 2; at + 40 <= page.size(); at += 42)
+        lines << FromShiftJis(std::string_view(page).substr(at, 40));
+    return lines;
+}
+
+namespace {
+
+QToolButton* navigationButton(QWidget* parent, const char* name, const QString& caption,
+                              const QString& toolTip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    button->setToolTip(toolTip);
+    return button;
+}
+
+} // namespace
+
+PagePreview::PagePreview(QWidget* parent)
+    : QWidget(parent), m_page(new QPlainTextEdit(this)), m_pageLabel(new QLabel(this)),
+      m_first(navigationButton(this, "btnFirstPage", QStringLiteral("≪"),
+                               QStringLiteral("最初のページ"))),
+      m_previous(navigationButton(this, "btnPreviousPage", QStringLiteral("＜"),
+                                  QStringLiteral("前のページ"))),
+      m_next(navigationButton(this, "btnNextPage", QStringLiteral("＞"),
+                              QStringLiteral("次のページ"))),
+      m_last(navigationButton(this, "btnLastPage", QStringLiteral("≫"),
+                              QStringLiteral("最後のページ"))) {
+    setObjectName(QStringLiteral("PagePreview"));
+    m_page->setObjectName(QStringLiteral("memoPage"));
+    m_page->setReadOnly(true);
+    m_page->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_page->setFont(PageFont());
+    // The page's edge: a frame exactly one page wide around the rows.
+    m_page->setFrameShape(QFrame::Box);
+    m_pageLabel->setObjectName(QStringLiteral("lblPage"));
+
+    auto* navigation = new QHBoxLayout;
+    navigation->addWidget(m_first);
+    navigation->addWidget(m_previous);
+    navigation->addWidget(m_pageLabel, 1, Qt::AlignCenter);
+    navigation->addWidget(m_next);
+    navigation->addWidget(m_last);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_page, 1);
+    layout->addLayout(navigation);
+
+    connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { showPage(m_current - 1); });
+    connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_current + 1); });
+    connect(m_last, &QToolButton::clicked, this, [this] { showPage(pageCount() - 1); });
+    connect(&m_watcher, &QFutureWatcher<std::shared_ptr<PagedText>>::finished, this,
+            &PagePreview::layoutDone);
+    updateNavigation();
+}
+
+PagePreview::~PagePreview() {
+    m_watcher.waitForFinished();
+}
+
+void PagePreview::show(const std::string& path, const settings::Settings& settings) {
+    ++m_generation;
+    m_paged.reset();
+    m_page->clear();
+    if (path.empty()) {
+        updateNavigation();
+        return;
+    }
+    m_pageLabel->setText(QStringLiteral("レイアウト中…"));
+    const int generation = m_generation;
+    // A layout still running for an entry shown before is left to finish and then dropped.
+    m_watcher.waitForFinished();
+    m_watcher.setProperty("generation", generation);
+    m_watcher.setFuture(QtConcurrent::run(PaginateSource, path, settings));
+}
+
+void PagePreview::waitForLayout() {
+    m_watcher.waitForFinished();
+    QCoreApplication::sendPostedEvents(&m_watcher);
+    if (!m_paged && m_watcher.future().isFinished() &&
+        m_watcher.property("generation").toInt() == m_generation)
+        layoutDone();
+}
+
+void PagePreview::layoutDone() {
+    if (m_watcher.property("generation").toInt() != m_generation || m_paged)
+        return;
+    m_paged = m_watcher.result();
+    if (!m_paged->failure.isEmpty()) {
+        m_page->setPlainText(QStringLiteral("読み込めませんでした：") + m_paged->failure);
+        m_paged.reset();
+        updateNavigation();
+        return;
+    }
+    showPage(0);
+}
+
+void PagePreview::showPage(std::int64_t index) {
+    if (!m_paged)
+        return;
+    m_current = std::clamp<std::int64_t>(index, 0, m_paged->pageCount - 1);
+    m_page->setPlainText(PageLines(*m_paged, m_current).join(QLatin1Char('\n')));
+    updateNavigation();
+}
+
+void PagePreview::updateNavigation() {
+    const bool any = m_paged != nullptr;
+    m_first->setEnabled(any && m_current > 0);
+    m_previous->setEnabled(any && m_current > 0);
+    m_next->setEnabled(any && m_current + 1 < pageCount());
+    m_last->setEnabled(any && m_current + 1 < pageCount());
+    if (any)
+        m_pageLabel->setText(
+            QStringLiteral("%1 / %2 ページ").arg(m_current + 1).arg(m_paged->pageCount));
+    else if (m_generation == 0 || m_watcher.isFinished())
+        m_pageLabel->setText(QString());
+}
+
+} // namespace shell

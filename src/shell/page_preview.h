@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/column_layout.h"
+#include "settings/settings.h"
+
+#include <QFutureWatcher>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace shell {
+
+// A source laid out as the converter would: its normalised text and where each page starts.
+// Pages are laid out when they are shown, never written anywhere.
+struct PagedText {
+    std::string text; // normalised, end byte last
+    engine::PageGeometry geometry;
+    int spaceline = 1;
+    std::int64_t pageCount = 1;
+    std::vector<engine::LayoutState> pageStarts; // known so far; the first is the text's start
+    QString failure;                             // when the source could not be read
+};
+
+// Reads and normalises the source at `path` (file-system bytes) with `settings`; run on a worker
+// thread. The title page of a recognised head is not shown: it waits on the user's answer.
+std::shared_ptr<PagedText> PaginateSource(const std::string& path,
+                                          const settings::Settings& settings);
+
+// The 40-byte rows of page `index` (0-based) as text, one line each, the page's blank first line
+// left out. Extends `paged.pageStarts` as far as it needs.
+QStringList PageLines(PagedText& paged, std::int64_t index);
+
+// The converted pages of the selected entry as the viewer will show them, with page navigation.
+class PagePreview final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PagePreview(QWidget* parent = nullptr);
+    ~PagePreview() override;
+
+    // Lays out `path` anew (empty: nothing to show) with the settings given.
+    void show(const std::string& path, const settings::Settings& settings);
+    std::int64_t currentPage() const { return m_current; }
+    std::int64_t pageCount() const { return m_paged ? m_paged->pageCount : 0; }
+    // Finishes the layout in hand at once (for tests).
+    void waitForLayout();
+
+  public slots:
+    void showPage(std::int64_t index);
+
+  private:
+    void layoutDone();
+    void updateNavigation();
+
+    QPlainTextEdit* m_page;
+    QLabel* m_pageLabel;
+    QToolButton* m_first;
+    QToolButton* m_previous;
+    QToolButton* m_next;
+    QToolButton* m_last;
+    QFutureWatcher<std::shared_ptr<PagedText>> m_watcher;
+    std::shared_ptr<PagedText> m_paged;
+    std::int64_t m_current = 0;
+    int m_generation = 0;
+};
+
+} // namespace shell
