@@ -2,7 +2,7 @@
 # runs every test. Both install the Debian packages they need first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test test-sanitize bench clean
+.PHONY: deps run test test-sanitize bench package clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -26,6 +26,14 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target engine_bench
 	./build/release/bench/engine_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+
+# The Debian package build/release/pagelume_<version>_amd64.deb. The prefix /usr is compiled in
+# (where the installed program finds its readme), so it stays in build/release's cache.
+package:
+	@bash tools/install-deps.sh --package-tools
+	cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build --preset release -j $(JOBS)
+	cd build/release && cpack -G DEB
 
 clean:
 	rm -rf build

@@ -7,10 +7,15 @@ packages=(
   build-essential cmake pkg-config clang-format strace
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
 )
 if [ "${1:-}" = "--gui-tools" ]; then
   packages+=(xvfb xauth imagemagick x11-utils libxtst6 python3)
+fi
+# What `make package` and its check use: dpkg-shlibdeps (with file) works out the package's
+# dependencies; the others check what the package installs.
+if [ "${1:-}" = "--package-tools" ]; then
+  packages+=(dpkg-dev file appstream desktop-file-utils man-db)
 fi
 
 missing=()

@@ -1,0 +1,80 @@
+# The Debian package. `make package` configures with CMAKE_INSTALL_PREFIX=/usr, builds, and runs
+# cpack, which leaves pagelume_<version>_amd64.deb in the build folder; its contents are what the
+# install rules of src/app, src/cli and this file install.
+
+if(NOT WIN32)
+  # Debian keeps man pages gzipped; -n leaves the name and time out, so a rebuild gives the same
+  # bytes.
+  find_program(PAGELUME_GZIP gzip REQUIRED)
+  set(pagelume_man_source ${CMAKE_SOURCE_DIR}/data/pagelume-convert.1)
+  set(pagelume_man_copy ${CMAKE_BINARY_DIR}/data/pagelume-convert.1)
+  add_custom_command(
+    OUTPUT ${pagelume_man_copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${pagelume_man_source} ${pagelume_man_copy}
+    COMMAND ${PAGELUME_GZIP} -9nf ${pagelume_man_copy}
+    DEPENDS ${pagelume_man_source}
+    VERBATIM)
+  add_custom_target(pagelume_man_page ALL DEPENDS ${pagelume_man_copy}.gz)
+  install(FILES ${pagelume_man_copy}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # The man page and the completion are written by hand: this keeps them in step with --help.
+  if(BUILD_TESTING)
+    add_test(NAME package.man_page_and_completion_know_every_option
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_option_lists.sh
+                     $<TARGET_FILE:pagelume-convert> ${pagelume_man_source}
+                     ${CMAKE_SOURCE_DIR}/data/pagelume-convert.bash-completion)
+  endif()
+endif()
+
+set(PAGELUME_PACKAGE_MAINTAINER
+    "Pagelume maintainers <maintainers@users.noreply.c-seed-c34ef4b1.example>"
+    CACHE STRING "The Maintainer field of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME pagelume)
+set(CPACK_PACKAGE_VENDOR "Pagelume maintainers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "converts Japanese text files into vertical-writing pages for infoCarry")
+# Debian's name for the file: pagelume_2.0.1_amd64.deb.
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${PAGELUME_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Pagelume turns plain Japanese text files (Shift_JIS, code page 932: Aozora Bunko
+texts and the like) into vertical-writing text for the pocket text viewer
+infoCarry: pages of rows exactly 40 bytes wide that, read line by line on the
+viewer, show the text in columns read top to bottom and right to left.
+
+The package holds the window program pagelume and the command-line converter
+pagelume-convert for scripts and batch work.
+
+日本語のテキストファイル（シフトJIS、青空文庫など）を infoCarry で縦書きに読めるテキストに変換します。")
+# The Qt and C++ libraries as dpkg-shlibdeps finds them in the programs; then what the window
+# needs without linking it: a font with Japanese glyphs, and Qt's own Japanese texts.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The release build keeps debug information; the package does not need it.
+set(CPACK_STRIP_FILES ON)
+# The files go where the build compiled in that it would look for them (the readme's folder).
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+
+# Read by cpack when it runs. A Debian package belongs under /usr; a build configured for
+# another prefix (the default /usr/local) would give one that is either out of place or, moved,
+# looks for its readme where it is not.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake)
+file(WRITE ${CPACK_PROJECT_CONFIG_FILE} [[
+if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_PACKAGING_INSTALL_PREFIX STREQUAL "/usr")
+  message(FATAL_ERROR "The Debian package needs a build configured with "
+                      "-DCMAKE_INSTALL_PREFIX=/usr (make package does that), not "
+                      "${CPACK_PACKAGING_INSTALL_PREFIX}")
+endif()
+]])
+
+# `make package_source` would otherwise pack the build folders and the repository too.
+set(CPACK_SOURCE_GENERATOR TXZ)
+set(CPACK_SOURCE_IGNORE_FILES "/[.]git/" "/build/" "/build-[^/]*/")
+
+include(CPack)
