@@ -2,7 +2,7 @@
 # runs every test. Both install the Debian packages they need first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test test-sanitize bench package clean
+.PHONY: deps run test test-sanitize test-windows bench package clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -21,6 +21,16 @@ test-sanitize: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize
+
+# The Windows build without the window program, cross-compiled with MinGW-w64; its tests run under
+# Wine in a throw-away prefix, and its converter must write what the Linux one writes.
+test-windows:
+	@bash tools/install-deps.sh --windows
+	cmake --preset windows-cross
+	cmake --build --preset windows-cross -j $(JOBS)
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target pagelume-convert
+	bash tests/windows/test-under-wine.sh
 
 bench: deps
 	cmake --preset release

@@ -17,6 +17,11 @@ fi
 if [ "${1:-}" = "--package-tools" ]; then
   packages+=(dpkg-dev file appstream desktop-file-utils man-db)
 fi
+# What `make test-windows` uses: the MinGW-w64 cross compiler, GoogleTest's sources to build for
+# Windows, Wine to run the tests and Python for the sample book.
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64 googletest wine64 python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,6 @@
 
 int main(int argc, char** argv) {
     cli::PrepareStandardStreams();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = cli::CommandLineArguments(argc, argv);
     return cli::RunConvertCommand(args, std::cin, std::cout, std::cerr);
 }

@@ -9,4 +9,8 @@ void PrepareStandardStreams() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 } // namespace cli

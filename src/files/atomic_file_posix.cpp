@@ -175,15 +175,20 @@ bool AtomicFile::place(FileError& error) {
         // The file being replaced keeps a second name until the placing is confirmed: a hard
         // link where the file system has them, else it is moved aside.
         struct stat info {};
+        bool linked = false;
         if (::lstat(m_finalPath.c_str(), &info) == 0) {
             std::string aside = besideName(m_finalPath, ".old");
-            if (::link(m_finalPath.c_str(), aside.c_str()) == 0 ||
-                ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
+            linked = ::link(m_finalPath.c_str(), aside.c_str()) == 0;
+            if (linked || ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
                 m_asidePath = std::move(aside);
         }
         if (::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0) {
             const int reason = errno;
-            if (!m_asidePath.empty())
+            // A second link leaves the old file where it was (a rename between two links of one
+            // file does nothing); a file moved aside goes back.
+            if (linked)
+                (void)::unlink(m_asidePath.c_str());
+            else if (!m_asidePath.empty())
                 (void)::rename(m_asidePath.c_str(), m_finalPath.c_str());
             m_asidePath.clear();
             error = systemError(reason);

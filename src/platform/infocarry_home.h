@@ -22,10 +22,10 @@ struct RegistryString {
     bool operator==(const RegistryString&) const = default;
 };
 
-// The infoCarry Manager's "HomePath", for `InfoCarryHome`: on Windows the registry value as the
-// ANSI code page spells it; elsewhere the value from the Wine prefix's registry, turned into a
-// path of this system (UTF-8). Expandable strings are taken as they are, nothing is expanded.
-// On a value of another type the caller says so and goes on with an empty home.
+// The infoCarry Manager's "HomePath", for `InfoCarryHome`: on Windows the registry value in
+// UTF-8, as the program's paths are there; elsewhere the value from the Wine prefix's registry,
+// turned into a path of this system (UTF-8). Expandable strings are taken as they are, nothing is
+// expanded. On a value of another type the caller says so and goes on with an empty home.
 RegistryString ReadInfoCarryHome();
 
 } // namespace platform

@@ -35,26 +35,33 @@ class ConvertCommandTest : public ::testing::Test {
         return {status, out.str(), err.str()};
     }
 
-    std::string path(const std::string& name) const { return (m_folder / name).string(); }
+    std::string path(const std::string& name) const {
+        return testing_support::utf8Of(m_folder / testing_support::utf8Path(name));
+    }
 
     void write(const std::string& name, const std::string& bytes) const {
-        fs::create_directories(fs::path(path(name)).parent_path());
-        std::ofstream file(path(name), std::ios::binary | std::ios::trunc);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const fs::path file = testing_support::utf8Path(path(name));
+        fs::create_directories(file.parent_path());
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
     std::string read(const std::string& name) const {
-        std::ifstream file(path(name), std::ios::binary);
+        std::ifstream file(testing_support::utf8Path(path(name)), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
 
-    bool exists(const std::string& name) const { return fs::exists(fs::path(path(name))); }
+    bool exists(const std::string& name) const {
+        return fs::exists(testing_support::utf8Path(path(name)));
+    }
 
     // Every file and folder under the working folder, relative and sorted.
     std::vector<std::string> listing() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(m_folder))
-            names.push_back(fs::relative(entry.path(), m_folder).generic_string());
+        for (const auto& entry : fs::recursive_directory_iterator(m_folder)) {
+            const std::u8string name = fs::relative(entry.path(), m_folder).generic_u8string();
+            names.emplace_back(name.begin(), name.end());
+        }
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -66,6 +66,13 @@ TEST(SourceReadingCases, MissingFileAndFolderGiveTheSystemsReason) {
     EXPECT_EQ(folder.error.reason, "Is a directory");
 }
 
+// Paths are UTF-8 on every system; on Windows they reach the system as UTF-16.
+TEST(SourceReadingCases, JapaneseFileNameIsRead) {
+    TempDir dir;
+    writeFile(dir.file("吾輩は猫である.txt"), "neko");
+    EXPECT_EQ(files::ReadWholeFile(dir.file("吾輩は猫である.txt")).bytes, "neko");
+}
+
 TEST(FileStart, TheFirstBytesOnly) {
     TempDir dir;
     writeFile(dir.file("a.txt"), "ab\r\ncd" + std::string(100000, 'x'));

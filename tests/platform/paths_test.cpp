@@ -74,14 +74,13 @@ TEST(ChooseSettingsPath, UnsetEmptyOrRelativeXdgConfigHomeFallsBackToHomeConfig)
     EXPECT_EQ(
         platform::ChooseSettingsPath(kProgramFolder, environment({{"HOME", kHome}}), readOnly),
         fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
-    EXPECT_EQ(
-        platform::ChooseSettingsPath(
-            kProgramFolder, environment({{"XDG_CONFIG_HOME", ""}, {"HOME", kHome}}), readOnly),
-        fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
+    EXPECT_EQ(platform::ChooseSettingsPath(kProgramFolder,
+                                           environment({{"XDG_CONFIG_HOME", ""}, {"HOME", kHome}}),
+                                           readOnly),
+              fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
     EXPECT_EQ(platform::ChooseSettingsPath(
                   kProgramFolder,
-                  environment({{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", kHome}}),
-                  readOnly),
+                  environment({{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", kHome}}), readOnly),
               fs::path(kHome + "/.config/pagelume/pglm201.cfg"));
 }
 

@@ -1,7 +1,17 @@
 #pragma once
 // Test helpers: Shift_JIS literals written as readable UTF-8, and small byte-string builders.
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <stdexcept>
 #include <string>
@@ -9,7 +19,30 @@
 
 namespace testing_support {
 
-// UTF-8 → code page 932, through the system's converter (independent of the program's code).
+// UTF-8 → code page 932, through the system's converter (independent of the program's code):
+// iconv, or on Windows the system's code page 932.
+#ifdef _WIN32
+inline std::string sj(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    const int inSize = static_cast<int>(utf8.size());
+    const int wideSize =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inSize, nullptr, 0);
+    if (wideSize <= 0)
+        throw std::runtime_error("not UTF-8: " + std::string(utf8));
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inSize, wide.data(), wideSize);
+    std::string out(wide.size() * 2, '\0');
+    BOOL usedDefault = FALSE;
+    const int outSize =
+        WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, out.data(),
+                            static_cast<int>(out.size()), nullptr, &usedDefault);
+    if (outSize <= 0 || usedDefault)
+        throw std::runtime_error("not representable in CP932: " + std::string(utf8));
+    out.resize(static_cast<std::size_t>(outSize));
+    return out;
+}
+#else
 inline std::string sj(std::string_view utf8) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1))
@@ -26,6 +59,7 @@ inline std::string sj(std::string_view utf8) {
     out.resize(out.size() - dstLeft);
     return out;
 }
+#endif
 
 inline std::string repeat(std::string_view s, int n) {
     std::string out;

@@ -11,6 +11,17 @@
 
 namespace testing_support {
 
+// Paths in the program are UTF-8 strings; std::filesystem takes a std::string in the system's
+// narrow encoding, which on Windows is not UTF-8.
+inline std::filesystem::path utf8Path(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+inline std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 class TempDir {
   public:
     TempDir() {
@@ -31,7 +42,7 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    std::string file(std::string_view name) const { return (m_path / name).string(); }
+    std::string file(std::string_view name) const { return utf8Of(m_path / utf8Path(name)); }
 
     // Writes `bytes` to `relative` under the folder, creating the folders on the way.
     std::filesystem::path write(const std::filesystem::path& relative,
@@ -54,17 +65,17 @@ class TempDir {
 };
 
 inline void writeFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(utf8Path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8Path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline bool exists(const std::string& path) {
-    return std::filesystem::exists(path);
+    return std::filesystem::exists(utf8Path(path));
 }
 
 // Permissions mean nothing to root; a test of a refused write first checks they hold here.
