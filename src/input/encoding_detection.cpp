@@ -2,6 +2,7 @@
 // conversion shares. Only the EUC-JP-versus-code-page-932 statistics come from the platform file.
 
 #include "input/encoding.h"
+#include "input/encoding_shared.h"
 
 #include "engine/sjis.h"
 
@@ -190,6 +191,36 @@ bool isJisX0208Cell(int row, int cell) {
 
 // The mark is only dropped when it matches the encoding the bytes are read in: a UTF-8 mark on a
 // text forced to EUC-JP is just bytes of that text.
+std::optional<std::string_view> jisVariantBytes(char32_t codePoint) {
+    struct JisVariant {
+        char32_t codePoint;
+        std::string_view bytes;
+    };
+    // Apart from ¢ £ ¬ these are ICU's own fallbacks for windows-31j; its other fallbacks are
+    // kanji variants (鴎 for 鷗 and the like), other characters, which stay 〓. № also stands
+    // under the private code point IBM gave it.
+    static constexpr JisVariant kVariants[] = {
+        {0x00A2, "\x81\x91"}, // ¢ as ￠
+        {0x00A3, "\x81\x92"}, // £ as ￡
+        {0x00A5, "\x5C"},     // ¥ of JIS-Roman: the byte 5C
+        {0x00A6, "\xFA\x55"}, // ¦ as ￤
+        {0x00AC, "\x81\xCA"}, // ¬ as ￢
+        {0x2014, "\x81\x5C"}, // — (EM DASH) as ― (HORIZONTAL BAR)
+        {0x2016, "\x81\x61"}, // ‖ as ∥
+        {0x203E, "\x7E"},     // ‾ of JIS-Roman: the byte 7E
+        {0x2212, "\x81\x7C"}, // − as －
+        {0x301C, "\x81\x60"}, // 〜 (WAVE DASH) as ～ (FULLWIDTH TILDE)
+        {0xF86F, "\x87\x82"}, // №
+    };
+    if (codePoint < 0xA2) // ASCII and the like, most of every text
+        return std::nullopt;
+    for (const JisVariant& variant : kVariants) {
+        if (variant.codePoint == codePoint)
+            return variant.bytes;
+    }
+    return std::nullopt;
+}
+
 std::size_t byteOrderMarkLength(std::string_view bytes, Encoding encoding) {
     switch (encoding) {
     case Encoding::Utf8:

@@ -4,6 +4,7 @@
 // file.
 
 #include "input/encoding.h"
+#include "input/encoding_shared.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -17,11 +18,6 @@
 #include <stdexcept>
 
 namespace input {
-
-// From encoding_detection.cpp: the byte work every platform's conversion shares.
-std::size_t byteOrderMarkLength(std::string_view bytes, Encoding encoding);
-std::optional<std::string> jisX0213AsJisX0208(std::string_view text);
-char16_t eucJpMsIbmExtension(std::string_view sequence);
 
 namespace {
 
@@ -67,28 +63,6 @@ const char* icuNameOf(Encoding encoding) {
     }
 }
 
-// Characters that the JIS mapping tables (used by iconv, Java and macOS, and by ICU for JIS-Roman)
-// put at other code points than Microsoft's table does. They are the same characters, so they
-// take code page 932's codes rather than 〓. Apart from ¢ £ ¬ they are ICU's own fallbacks for
-// windows-31j; its other fallbacks are kanji variants (鴎 for 鷗 and the like), which are other
-// characters and stay 〓.
-struct JisVariant {
-    UChar32 codePoint;
-    std::string_view bytes;
-};
-constexpr JisVariant kJisVariants[] = {
-    {0x00A2, "\x81\x91"}, // ¢ as ￠
-    {0x00A3, "\x81\x92"}, // £ as ￡
-    {0x00A5, "\x5C"},     // ¥ of JIS-Roman: the byte 5C
-    {0x00A6, "\xFA\x55"}, // ¦ as ￤
-    {0x00AC, "\x81\xCA"}, // ¬ as ￢
-    {0x2014, "\x81\x5C"}, // — (EM DASH) as ― (HORIZONTAL BAR)
-    {0x2016, "\x81\x61"}, // ‖ as ∥
-    {0x203E, "\x7E"},     // ‾ of JIS-Roman: the byte 7E
-    {0x2212, "\x81\x7C"}, // − as －
-    {0x301C, "\x81\x60"}, // 〜 (WAVE DASH) as ～ (FULLWIDTH TILDE)
-};
-
 // Called by the encoder for a character windows-31j has no code for. A surrogate pair arrives
 // here once, as one code point, so it counts once; a lone surrogate and the U+FFFD of an
 // undecodable sequence count as one character each.
@@ -97,11 +71,8 @@ void substituteGeta(const void* context, UConverterFromUnicodeArgs* args, const 
     if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR)
         return; // reset, close or clone: nothing to write
     std::string_view bytes = kGeta;
-    const auto variant =
-        std::find_if(std::begin(kJisVariants), std::end(kJisVariants),
-                     [codePoint](const JisVariant& v) { return v.codePoint == codePoint; });
-    if (variant != std::end(kJisVariants))
-        bytes = variant->bytes;
+    if (const auto variant = jisVariantBytes(static_cast<char32_t>(codePoint)))
+        bytes = *variant;
     else
         ++*static_cast<std::size_t*>(const_cast<void*>(context));
     *error = U_ZERO_ERROR;

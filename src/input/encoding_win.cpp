@@ -7,6 +7,7 @@
 // are followed here, so that both builds write the same bytes and count the same 〓.
 
 #include "input/encoding.h"
+#include "input/encoding_shared.h"
 
 #include "engine/sjis.h"
 
@@ -22,11 +23,6 @@
 #include <iterator>
 
 namespace input {
-
-// From encoding_detection.cpp: the byte work every platform's conversion shares.
-std::size_t byteOrderMarkLength(std::string_view bytes, Encoding encoding);
-std::optional<std::string> jisX0213AsJisX0208(std::string_view text);
-char16_t eucJpMsIbmExtension(std::string_view sequence);
 
 namespace {
 
@@ -56,39 +52,10 @@ constexpr bool isSurrogate(wchar_t c) {
     return c >= 0xD800 && c <= 0xDFFF;
 }
 
-// Characters that the JIS mapping tables (used by iconv, Java and macOS) put at other code points
-// than Microsoft's table does. They are the same characters, so they take code page 932's codes
-// rather than 〓, as with ICU; so does № under the private code point IBM gave it.
-struct JisVariant {
-    wchar_t codePoint;
-    std::string_view bytes;
-};
-constexpr JisVariant kJisVariants[] = {
-    {0x00A2, "\x81\x91"}, // ¢ as ￠
-    {0x00A3, "\x81\x92"}, // £ as ￡
-    {0x00A5, "\x5C"},     // ¥ of JIS-Roman: the byte 5C
-    {0x00A6, "\xFA\x55"}, // ¦ as ￤
-    {0x00AC, "\x81\xCA"}, // ¬ as ￢
-    {0x2014, "\x81\x5C"}, // — (EM DASH) as ― (HORIZONTAL BAR)
-    {0x2016, "\x81\x61"}, // ‖ as ∥
-    {0x203E, "\x7E"},     // ‾ of JIS-Roman: the byte 7E
-    {0x2212, "\x81\x7C"}, // − as －
-    {0x301C, "\x81\x60"}, // 〜 (WAVE DASH) as ～ (FULLWIDTH TILDE)
-    {0xF86F, "\x87\x82"}, // №
-};
-
 // Code points Windows' table writes as the bytes 80, A0 and FD-FF, which are no characters of
 // code page 932 as the other readers (and ICU's table) have it.
 constexpr bool isWindowsOnlyCode(wchar_t c) {
     return c == 0x0080 || (c >= 0xF8F0 && c <= 0xF8F3);
-}
-
-const JisVariant* jisVariantOf(wchar_t c) {
-    if (c < 0xA2)
-        return nullptr;
-    const auto found = std::find_if(std::begin(kJisVariants), std::end(kJisVariants),
-                                    [c](const JisVariant& v) { return v.codePoint == c; });
-    return found == std::end(kJisVariants) ? nullptr : found;
 }
 
 // One character of a code page as UTF-16; 0 when the code page has none for it. A private-use
@@ -188,15 +155,16 @@ class CodePage932Writer {
         std::size_t i = 0;
         while (i < units.size()) {
             std::size_t j = i;
-            while (j < units.size() && !isSurrogate(units[j]) && !jisVariantOf(units[j]) &&
+            while (j < units.size() && !isSurrogate(units[j]) &&
+                   !jisVariantBytes(static_cast<char32_t>(units[j])) &&
                    !isWindowsOnlyCode(units[j]))
                 ++j;
             encodeRun(units.substr(i, j - i));
             if (j == units.size())
                 break;
             const wchar_t c = units[j];
-            if (const JisVariant* variant = jisVariantOf(c)) {
-                m_out += variant->bytes;
+            if (const auto variant = jisVariantBytes(static_cast<char32_t>(c))) {
+                m_out += *variant;
                 i = j + 1;
             } else if (isWindowsOnlyCode(c)) {
                 geta();
