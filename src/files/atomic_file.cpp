@@ -6,6 +6,11 @@ bool AtomicFile::commit(FileError& error) {
     if (!place(error))
         return false;
     confirm();
+    // A file written alone (the settings) makes its rename durable too. The outputs of a run do
+    // without: a rename is atomic whenever it reaches the disk, so the final path holds the old
+    // file or the whole new one either way, and a folder synced per output would cost a batch
+    // of small books more than their conversion.
+    syncFolder();
     return true;
 }
 

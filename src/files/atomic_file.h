@@ -51,13 +51,14 @@ class AtomicFile {
     bool place(FileError& error);
     void confirm();
     void undo();
-    // place() and confirm().
+    // place() and confirm(), and the rename made durable.
     bool commit(FileError& error);
 
     const std::string& finalPath() const { return m_finalPath; }
 
   private:
     struct Handle;
+    void syncFolder() const;
     AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
                std::unique_ptr<Handle> handle);
 

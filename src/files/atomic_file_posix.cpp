@@ -149,8 +149,9 @@ bool AtomicFile::finish(FileError& error) {
     const int fd = m_handle->fd;
     m_handle.reset();
     // On the disk before the rename, so that a power cut leaves the old file or the whole new
-    // one; a full disk often shows only here.
-    if (::fsync(fd) != 0) {
+    // one; a full disk often shows only here. (The data and the size: the rest of the file's
+    // metadata need not wait.)
+    if (::fdatasync(fd) != 0) {
         error = systemError(errno);
         ::close(fd);
         return false;
@@ -203,7 +204,9 @@ void AtomicFile::confirm() {
     if (!m_asidePath.empty())
         (void)::unlink(m_asidePath.c_str());
     m_asidePath.clear();
-    // Makes the renames themselves durable.
+}
+
+void AtomicFile::syncFolder() const {
     syncFolderOf(m_finalPath);
 }
 

@@ -242,6 +242,9 @@ bool AtomicFile::place(FileError& error) {
 }
 
 // The renames were written through; there is no folder to flush on Windows.
+// MoveFileExW with MOVEFILE_WRITE_THROUGH returns once the rename is on the disk.
+void AtomicFile::syncFolder() const {}
+
 void AtomicFile::confirm() {
     if (!m_asidePath.empty())
         DeleteFileW(wide(m_asidePath).c_str());
