@@ -145,10 +145,9 @@ void PagePreview::show(const std::string& path, const settings::Settings& settin
         return;
     }
     m_pageLabel->setText(QStringLiteral("レイアウト中…"));
-    const int generation = m_generation;
-    // A layout still running for an entry shown before is left to finish and then dropped.
-    m_watcher.waitForFinished();
-    m_watcher.setProperty("generation", generation);
+    // A layout still running for an entry shown before finishes on its own thread, unwatched,
+    // and is dropped: the window never waits for it.
+    m_watcher.setProperty("generation", m_generation);
     m_watcher.setFuture(QtConcurrent::run(PaginateSource, path, settings));
 }
 
