@@ -3,6 +3,7 @@
 #include "sjis.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace engine {
 namespace {
@@ -11,10 +12,6 @@ constexpr char kFullWidthSpace[] = "\x81\x40";
 
 bool pairAt(std::string_view s, std::size_t i, unsigned char first, unsigned char second) {
     return i + 1 < s.size() && byteAt(s, i) == first && byteAt(s, i + 1) == second;
-}
-
-bool endsWithPair(const std::string& s, unsigned char first, unsigned char second) {
-    return s.size() >= 2 && pairAt(s, s.size() - 2, first, second);
 }
 
 // Bytes of the line break at i: CR LF, or a lone LF or CR (a text as read has LF line breaks; the
@@ -30,11 +27,79 @@ std::size_t lineBreakLengthAt(std::string_view s, std::size_t i) {
 
 enum class Mode { Verse, Prose };
 
+// The output of the scan. It runs twice over a text: once counting, to learn the output's length
+// and how far its writing ever runs ahead of the reading, then writing into the text's own buffer,
+// which holds the input moved up by that much, so the writing never overtakes what is still to be
+// read. A book is then never held twice, as source and as result.
+class CountingSink {
+  public:
+    // `bytes` are written; the input from `needed` on is still to be read.
+    void copy(std::string_view bytes, std::size_t needed) {
+        for (const char c : bytes.substr(bytes.size() - std::min<std::size_t>(bytes.size(), 2)))
+            remember(c);
+        m_written += bytes.size();
+        mark(needed);
+    }
+    void spaces(std::int64_t count, std::size_t needed) {
+        if (count > 0) {
+            remember('\x81');
+            remember('\x40');
+        }
+        m_written += 2 * static_cast<std::size_t>(count);
+        mark(needed);
+    }
+    bool endsWith(unsigned char first, unsigned char second) const {
+        return m_written >= 2 && m_last[0] == first && m_last[1] == second;
+    }
+    std::size_t written() const { return m_written; }
+    std::size_t lead() const { return m_lead; }
+
+  private:
+    void remember(char c) {
+        m_last[0] = m_last[1];
+        m_last[1] = static_cast<unsigned char>(c);
+    }
+    void mark(std::size_t needed) {
+        if (m_written > needed)
+            m_lead = std::max(m_lead, m_written - needed);
+    }
+
+    std::size_t m_written = 0;
+    std::size_t m_lead = 0;
+    unsigned char m_last[2] = {0, 0};
+};
+
+class WritingSink {
+  public:
+    explicit WritingSink(char* data) : m_data(data) {}
+
+    // The bytes may be the input itself, further up the same buffer.
+    void copy(std::string_view bytes, std::size_t) {
+        std::memmove(m_data + m_written, bytes.data(), bytes.size());
+        m_written += bytes.size();
+    }
+    void spaces(std::int64_t count, std::size_t) {
+        for (std::int64_t i = 0; i < count; ++i) {
+            m_data[m_written++] = kFullWidthSpace[0];
+            m_data[m_written++] = kFullWidthSpace[1];
+        }
+    }
+    bool endsWith(unsigned char first, unsigned char second) const {
+        return m_written >= 2 && static_cast<unsigned char>(m_data[m_written - 2]) == first &&
+               static_cast<unsigned char>(m_data[m_written - 1]) == second;
+    }
+
+  private:
+    char* m_data;
+    std::size_t m_written = 0;
+};
+
 // How many full-width spaces replace the line break; `next` is the index of the next line's first
-// byte in the input, `out` the text so far (the line just ended at its end), r the cells already
-// used in the current column.
-std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next,
-                            const std::string& out, std::int64_t r, std::int64_t n) {
+// byte in the input, `out` the output so far (the line just ended at its end), r the cells
+// already used in the current column.
+template <typename Sink>
+std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next, const Sink& out,
+                            std::int64_t r, std::int64_t n) {
     const bool nextLineEmpty = next < in.size() && lineBreakLengthAt(in, next) > 0;
     if (nextLineEmpty)
         return r == 0 ? n : 2 * n - r;
@@ -47,31 +112,9 @@ std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next,
     if (pairAt(in, next, 0x81, 0x75)) // opens with 「
         return n - r;
     // Closes with 」: the two bytes in front of the break, whatever character they belong to.
-    if (endsWithPair(out, 0x81, 0x76))
+    if (out.endsWith(0x81, 0x76))
         return n - r;
     return 0;
-}
-
-// Room for the output: each line break gives way to at most 2N - 1 full-width spaces. Reserving
-// it keeps a whole book from being copied when the output outgrows a guess; the pages beyond what
-// is written are never touched, so they cost address space, not memory. Capped for texts of
-// little else but line breaks, which simply grow as they go.
-std::size_t outputBound(std::string_view in, std::int64_t n, EventPump& pump) {
-    std::size_t breaks = 0;
-    for (std::size_t from = 0; from < in.size(); from += kEventPumpBlock) {
-        pump.ProcessPendingEvents();
-        const std::string_view block = in.substr(from, kEventPumpBlock);
-        // Text as read holds no CR: LF alone counts the breaks (a lone CR elsewhere only means
-        // the output may still have to grow).
-        breaks += static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
-    }
-    const std::size_t perBreak = static_cast<std::size_t>(4 * n - 4);
-    return in.size() + std::min(breaks * perBreak, 2 * in.size() + (1u << 20));
-}
-
-void appendSpaces(std::string& out, std::int64_t count) {
-    for (std::int64_t i = 0; i < count; ++i)
-        out.append(kFullWidthSpace, 2);
 }
 
 // Cells of the line that starts at `p`, up to its line break.
@@ -95,7 +138,8 @@ class LineMarks {
 
     // At the start of the line at input offset p: spaces that put it where its layout asks, added
     // to `out` and counted in t. Returns the indent its further columns take.
-    std::int64_t beginLine(std::string_view in, std::size_t p, std::int64_t n, std::string& out,
+    template <typename Sink>
+    std::int64_t beginLine(std::string_view in, std::size_t p, std::int64_t n, Sink& out,
                            std::int64_t& t) {
         m_endColumnAfterLine = false;
         while (m_next < m_lines.size() && m_lines[m_next].lineStart < p)
@@ -104,7 +148,7 @@ class LineMarks {
             return 0;
         const LineLayout& layout = m_lines[m_next++];
         const auto pad = [&](std::int64_t spaces) {
-            appendSpaces(out, spaces);
+            out.spaces(spaces, p);
             t += spaces;
         };
         const auto toColumnTop = [&] {
@@ -141,14 +185,11 @@ class LineMarks {
     bool m_endColumnAfterLine = false;
 };
 
-// The scan both passes share. The output is built in one pass; the cell counter t counts every
-// cell written, inserted spaces included, so columns end where the layout will end them.
-std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
-                       LineMarks& marks) {
-    const std::string_view in = text;
-    const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo below needs a column
-    std::string out;
-    out.reserve(outputBound(in, n, pump));
+// The scan both passes share. The cell counter t counts every cell written, inserted spaces
+// included, so columns end where the layout will end them.
+template <typename Sink>
+std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, LineMarks marks,
+                  EventPump& pump) {
     std::int64_t t = 0;
     std::size_t nextPump = 0;
     std::size_t p = 0;
@@ -179,33 +220,45 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
             --cellsLeft;
         }
         p = std::min(p, in.size());
-        out.append(in.substr(runStart, p - runStart));
+        out.copy(in.substr(runStart, p - runStart), p);
         const std::size_t lineBreak = p < in.size() ? lineBreakLengthAt(in, p) : 0;
         if (lineBreak > 0) {
             p += lineBreak;
             std::int64_t k = spacesForBreak(mode, in, p, out, t % n, n);
             if (marks.endColumnAfterLine() && t % n != 0)
                 k = std::max(k, n - t % n);
-            appendSpaces(out, k);
+            out.spaces(k, p);
             t += k;
             lineStart = true;
             indent = 0;
         } else if (indent > 0 && t % n == 0 && p + 1 < in.size()) {
             // The next column of an indented line starts as far down as its first (the end byte
             // alone, last in the text, starts none).
-            appendSpaces(out, indent);
+            out.spaces(indent, p);
             t += indent;
         }
     }
-    text = std::move(out);
     return t;
 }
 
 std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
                        const LineLayouts& lines, bool packedPages) {
+    const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo in the scan needs a column
     const std::int64_t columns = packedPages ? PackedColumns(geometry) : geometry.columnSlots / 2;
-    LineMarks marks(lines, columns * LaidOutRows(geometry));
-    return normalize(mode, geometry, text, pump, marks);
+    const LineMarks marks(lines, columns * n);
+    CountingSink count;
+    scan(mode, n, text, count, marks, pump);
+    // The input moves up by the writing's largest lead; the output is written from the start.
+    const std::size_t inputLength = text.size();
+    const std::size_t lead = count.lead();
+    text.resize(std::max(count.written(), inputLength + lead));
+    char* const data = text.data();
+    std::memmove(data + lead, data, inputLength);
+    WritingSink write(data);
+    const std::int64_t cells =
+        scan(mode, n, std::string_view(data + lead, inputLength), write, marks, pump);
+    text.resize(count.written());
+    return cells;
 }
 
 } // namespace

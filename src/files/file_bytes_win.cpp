@@ -118,9 +118,9 @@ FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
         result.outcome = FileBytes::Outcome::TooLarge;
         return result;
     }
-    // A regular file is read straight into its place, with room for the one byte a text as read
-    // is followed by; anything else (or a file that grows meanwhile) is appended block by block.
-    result.bytes.reserve(expected + 1);
+    // A regular file is read straight into its place, with room to grow in (see
+    // RoomToGrowIn); anything else (or a file that grows meanwhile) is appended block by block.
+    result.bytes.reserve(RoomToGrowIn(expected));
     result.bytes.resize(expected);
     std::size_t filled = 0;
     std::string block(kBlock, '\0');
