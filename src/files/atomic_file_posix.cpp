@@ -148,10 +148,14 @@ bool AtomicFile::finish(FileError& error) {
         return true;
     const int fd = m_handle->fd;
     m_handle.reset();
-    // On the disk before the rename, so that a power cut leaves the old file or the whole new
-    // one; a full disk often shows only here. (The data and the size: the rest of the file's
-    // metadata need not wait.)
-    if (::fdatasync(fd) != 0) {
+    // A file that will replace another reaches the disk before the rename, so that a power cut
+    // leaves the old file or the whole new one (its data and size; the rest of its metadata need
+    // not wait). Where nothing stands yet there is nothing to lose, and a batch of new files need
+    // not wait for the disk once a file.
+    struct stat existing {};
+    const bool replaces =
+        m_existing == Existing::Replace && ::lstat(m_finalPath.c_str(), &existing) == 0;
+    if (replaces && ::fdatasync(fd) != 0) {
         error = systemError(errno);
         ::close(fd);
         return false;

@@ -180,9 +180,11 @@ bool AtomicFile::finish(FileError& error) {
         return true;
     const HANDLE file = m_handle->file;
     m_handle.reset();
-    // On the disk before the rename, so that a power cut leaves the old file or the whole new
-    // one; a full disk often shows only here.
-    if (!FlushFileBuffers(file)) {
+    // A file that will replace another reaches the disk before the rename, so that a power cut
+    // leaves the old file or the whole new one. Where nothing stands yet there is nothing to lose.
+    const bool replaces = m_existing == Existing::Replace &&
+                          GetFileAttributesW(wide(m_finalPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (replaces && !FlushFileBuffers(file)) {
         error = systemError(GetLastError());
         CloseHandle(file);
         return false;

@@ -228,9 +228,10 @@ else
   rm -f huge.txt large.txt
 fi
 
-# --- outputs reach the disk before they are renamed into place
+# --- an output that replaces a file reaches the disk before it is renamed into place
 if command -v strace >/dev/null; then
-  strace -f -o fsync.trace -e trace=fsync,fdatasync,rename,renameat,renameat2 "$convert" -o synced.txt sample.txt 2>/dev/null
+  cp keep.orig synced.txt
+  strace -f -o fsync.trace -e trace=fsync,fdatasync,rename,renameat,renameat2 "$convert" -f -o synced.txt sample.txt 2>/dev/null
   first_sync=$(grep -n 'fsync\|fdatasync' fsync.trace | head -n 1 | cut -d: -f1)
   first_rename=$(grep -n 'rename' fsync.trace | head -n 1 | cut -d: -f1)
   if [ -n "$first_sync" ] && [ -n "$first_rename" ] && [ "$first_sync" -lt "$first_rename" ]; then
