@@ -3,9 +3,10 @@
 #include "engine/column_layout.h"
 #include "engine/conversion_run.h"
 #include "engine/page_writer.h"
-#include "engine/text_normalization.h"
+#include "engine/prepared_text.h"
 #include "engine/text_stream.h"
 #include "files/source_files.h"
+#include "input/source_text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,9 +79,8 @@ std::string makeBook(std::size_t size) {
 std::string loadBook() {
     if (const char* path = std::getenv("PAGELUME_BENCH_FILE")) {
         std::ifstream in(path, std::ios::binary);
-        std::string raw((std::istreambuf_iterator<char>(in)), {});
-        std::string book;
-        engine::AppendAsTextStreamRead(book, raw);
+        std::string book((std::istreambuf_iterator<char>(in)), {});
+        engine::MakeTextAsRead(book);
         return book;
     }
     return makeBook(10 * 1024 * 1024);
@@ -89,22 +90,21 @@ void runEngine(benchmark::State& state, int spaceline, bool verse) {
     static const std::string book = loadBook();
     engine::NoEventPump pump;
     std::string out;
+    engine::Settings live;
+    live.spaceline = spaceline;
+    live.usereturn = verse;
+    const engine::PageGeometry geometry = engine::MakePageGeometry(0, 0, spaceline);
     for (auto _ : state) {
-        std::string text = book;
-        text += '\xff';
-        engine::PageGeometry geometry = engine::MakePageGeometry(0, 0, spaceline);
-        if (verse)
-            engine::NormalizeVerse(geometry, text, pump);
-        else
-            engine::NormalizeProse(geometry, text, pump);
-        geometry.textLength = static_cast<std::int32_t>(text.size());
+        const std::optional<engine::PreparedText> prepared =
+            engine::PrepareText({book, {}, 0}, nullptr, geometry, live, pump);
         engine::LayoutState layout;
         engine::PageRows rows;
         out.clear();
         bool exhausted = false;
         while (!exhausted) {
-            exhausted = engine::LayoutPage(spaceline, geometry, text, rows, layout);
-            engine::WritePage(geometry, out, rows);
+            exhausted =
+                engine::LayoutPage(spaceline, prepared->geometry, prepared->text, rows, layout);
+            engine::WritePage(prepared->geometry, out, rows);
         }
         benchmark::DoNotOptimize(out.data());
     }
@@ -185,7 +185,7 @@ void BM_WholeRunEventGap(benchmark::State& state) {
             withCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
         std::ofstream(list.file, std::ios::binary) << withCrLf;
     }
-    settings::Settings live;
+    engine::Settings live;
     live.useheader = true;
     live.usedivision = true;
     live.divisionsize = 100;
@@ -194,8 +194,9 @@ void BM_WholeRunEventGap(benchmark::State& state) {
         GapMeasuringUi ui;
         ui.outputPath = "book.txt";
         files::FileSystemSources sources;
+        input::SourceInput input;
         Discard discard;
-        engine::Converter(sources, discard).RunConversion(list, "", live, ui);
+        engine::Converter(sources, input, discard).RunConversion(list, "", live, ui);
         longest = std::max(longest, ui.longestGapMs);
     }
     std::filesystem::remove(list.file);

@@ -1,13 +1,13 @@
 // The whole engine from source bytes to output bytes. The first two bytes choose the settings.
 #include "engine/column_layout.h"
-#include "engine/header_block.h"
 #include "engine/header_recognition.h"
 #include "engine/page_writer.h"
-#include "engine/text_normalization.h"
+#include "engine/prepared_text.h"
 #include "engine/text_stream.h"
 #include "fuzz_check.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,25 +20,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool header = data[1] & 0x20;
     const std::string_view file(reinterpret_cast<const char*>(data + 2), size - 2);
 
-    engine::PageGeometry geometry = engine::MakePageGeometry(gyokan, charsize, spaceline);
+    const engine::PageGeometry geometry = engine::MakePageGeometry(gyokan, charsize, spaceline);
     FUZZ_CHECK(geometry.rowCount >= 7 && geometry.rowCount <= 23);
 
-    std::string text;
-    engine::AppendAsTextStreamRead(text, file);
-    const std::size_t contentRead = text.size();
-    text += engine::kEndByte;
+    engine::Settings live;
+    live.gyokan = gyokan;
+    live.charsize = charsize;
+    live.spaceline = spaceline;
+    live.usereturn = verse;
+    std::string read(file);
+    engine::MakeTextAsRead(read);
+    std::optional<engine::TitlePage> titlePage;
     if (header) {
         engine::HeaderInfo info;
-        const std::int32_t headLength = engine::RecognizeHeader(text.substr(0, contentRead), info);
-        FUZZ_CHECK(headLength >= 0 && static_cast<std::size_t>(headLength) <= contentRead);
-        engine::SpliceHeaderBlock(
-            text, headLength, engine::BuildHeaderBlock(info.title, info.author, geometry.rowCount));
+        const std::int32_t headLength = engine::RecognizeHeader(read, info);
+        FUZZ_CHECK(headLength >= 0 && static_cast<std::size_t>(headLength) <= read.size());
+        titlePage = engine::MakeTitlePage(info, headLength, geometry);
     }
     engine::NoEventPump pump;
-    if (verse)
-        engine::NormalizeVerse(geometry, text, pump);
-    else
-        engine::NormalizeProse(geometry, text, pump);
+    std::optional<engine::PreparedText> prepared = engine::PrepareText(
+        {std::move(read), {}, 0}, titlePage ? &*titlePage : nullptr, geometry, live, pump);
+    FUZZ_CHECK(prepared.has_value());
+    const std::string& text = prepared->text;
     FUZZ_CHECK(!text.empty() && text.back() == engine::kEndByte);
 
     // A stray LF can only survive as the second byte of a double-byte character.
@@ -53,19 +56,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    geometry.textLength = static_cast<std::int32_t>(text.size());
-    const bool packed = engine::UsesPackedLayout(spaceline);
-    const std::int64_t expectedPages = engine::CountPages(geometry, packed, text);
+    const engine::PageGeometry& laidOut = prepared->geometry;
+    FUZZ_CHECK(laidOut.textLength == static_cast<std::int32_t>(text.size()));
+    const std::int64_t expectedPages = prepared->pageCount;
     engine::LayoutState state;
     engine::PageRows rows;
     std::string out;
     std::int64_t pages = 0;
     for (bool exhausted = false; !exhausted; ++pages) {
         FUZZ_CHECK(pages < expectedPages); // paging ends where it was counted to end
-        exhausted = engine::LayoutPage(spaceline, geometry, text, rows, state);
-        for (int r = 0; r < geometry.rowCount; ++r)
+        exhausted = engine::LayoutPage(spaceline, laidOut, text, rows, state);
+        for (int r = 0; r < laidOut.rowCount; ++r)
             FUZZ_CHECK(rows.row(r).size() <= 40);
-        engine::WritePage(geometry, out, rows);
+        engine::WritePage(laidOut, out, rows);
     }
     FUZZ_CHECK(pages == expectedPages);
     out += "\r\n";

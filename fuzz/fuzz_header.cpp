@@ -37,8 +37,8 @@ bool holdsReplacedCharacter(std::string_view s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    std::string read;
-    engine::AppendAsTextStreamRead(read, file);
+    std::string read(file);
+    engine::MakeTextAsRead(read);
 
     engine::HeaderInfo info;
     const std::int32_t headLength = engine::RecognizeHeader(read, info);

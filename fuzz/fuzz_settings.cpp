@@ -9,12 +9,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const settings::Settings s = settings::SettingsFromIniBytes(bytes);
+    const engine::Settings s = settings::SettingsFromIniBytes(bytes);
     FUZZ_CHECK(s.gyokan >= -1 && s.gyokan <= 4);
     FUZZ_CHECK(s.charsize >= -1 && s.charsize <= 1);
     FUZZ_CHECK(s.spaceline >= -1 && s.spaceline <= 2);
     FUZZ_CHECK(s.divisionsize >= 1 && s.divisionsize <= 5000);
-    FUZZ_CHECK(s.savepath.size() <= settings::kMaxSavePathBytes);
+    FUZZ_CHECK(s.savepath.size() <= engine::kMaxSavePathBytes);
 
     // Writing the nine keys into the same document and reading them back.
     settings::IniDocument document(bytes);
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!document.setValue(settings::kSettingsSection, key, value).ok)
             return 0; // a value the file format cannot hold (a line break) is refused, not written
     }
-    const settings::Settings again = settings::SettingsFromIniBytes(document.toBytes());
+    const engine::Settings again = settings::SettingsFromIniBytes(document.toBytes());
     FUZZ_CHECK(again.gyokan == s.gyokan && again.charsize == s.charsize &&
                again.spaceline == s.spaceline);
     FUZZ_CHECK(again.usereturn == s.usereturn && again.useheader == s.useheader);

@@ -1,6 +1,6 @@
 // Page counts, pages per file and a chosen path -> the names of a split output: as many files as
 // the pages need, each name its own, in the chosen folder, numbered from 1 and ending in ".txt".
-#include "engine/conversion_run.h"
+#include "engine/output_name.h"
 #include "fuzz_check.h"
 
 #include <cstdint>

@@ -110,14 +110,6 @@ void CliConversionUi::ReportFailure(const engine::Failure& failure) {
         // The refusal comes from CliOutputFiles, which names the file concerned.
         message = "not converting " + m_sourceLabel + ": " + reason;
         break;
-    case Action::ReadSettings:
-        message =
-            "cannot read settings file '" + m_workingFolder.display(failure.path) + "': " + reason;
-        break;
-    case Action::WriteSettings:
-        message =
-            "cannot write settings file '" + m_workingFolder.display(failure.path) + "': " + reason;
-        break;
     }
     reportSourceFailure(message);
 }

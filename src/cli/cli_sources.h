@@ -3,7 +3,6 @@
 #include "files/source_files.h"
 
 #include <istream>
-#include <optional>
 #include <string>
 
 namespace cli {
@@ -16,8 +15,7 @@ class CliSources final : public engine::SourceFiles {
 
     explicit CliSources(std::istream& standardInput) : m_standardInput(standardInput) {}
 
-    engine::SourceText read(const std::string& path, const settings::Settings& live,
-                            engine::EventPump& pump) override;
+    engine::SourceBytes read(const std::string& path, engine::EventPump& pump) override;
 
   private:
     std::istream& m_standardInput;

@@ -1,8 +1,9 @@
 #include "command_line.h"
 
-#include "settings/settings.h"
+#include "engine/settings.h"
 
 #include <charconv>
+#include <iterator>
 #include <string_view>
 
 namespace cli {
@@ -78,6 +79,18 @@ std::string displayName(const KnownOption& known) {
 }
 
 // A whole decimal number within [low, high]; nothing else (no spaces, no trailing letters).
+// "auto, sjis, utf-8 or euc-jp": the encodings one may choose.
+std::string encodingNames() {
+    std::string names;
+    const std::size_t count = std::size(engine::kEncodingChoices);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            names += i + 1 == count ? " or " : ", ";
+        names += engine::kEncodingChoices[i].name;
+    }
+    return names;
+}
+
 std::optional<int> numberInRange(std::string_view text, int low, int high) {
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
@@ -92,12 +105,13 @@ std::optional<int> numberInRange(std::string_view text, int low, int high) {
 
 // Stores one option; returns a usage error or an empty string.
 std::string apply(const KnownOption& known, const std::string& value, ConvertOptions& options) {
-    auto number = [&](std::optional<int>& field, int low, int high) -> std::string {
-        field = numberInRange(value, low, high);
+    auto number = [&](std::optional<int>& field, engine::SettingRange range) -> std::string {
+        field = numberInRange(value, range.low, range.high);
         if (field)
             return {};
-        return "--" + std::string(known.longName) + " takes a number from " + std::to_string(low) +
-               " to " + std::to_string(high) + ", not '" + value + "'";
+        return "--" + std::string(known.longName) + " takes a number from " +
+               std::to_string(range.low) + " to " + std::to_string(range.high) + ", not '" + value +
+               "'";
     };
     auto path = [&](std::optional<std::string>& field) -> std::string {
         if (value.empty())
@@ -107,20 +121,20 @@ std::string apply(const KnownOption& known, const std::string& value, ConvertOpt
     };
     switch (known.id) {
     case OptionId::LineSpacing:
-        return number(options.lineSpacing, 0, 4);
+        return number(options.lineSpacing, engine::kGyokanRange);
     case OptionId::CharSize:
-        return number(options.charSize, 0, 1);
+        return number(options.charSize, engine::kCharsizeRange);
     case OptionId::BlankColumn:
-        return number(options.blankColumn, 0, 2);
+        return number(options.blankColumn, engine::kSpacelineRange);
     case OptionId::Split:
-        return number(options.split, 1, settings::kMaxDivisionSize);
+        return number(options.split, engine::kDivisionSizeRange);
     case OptionId::Verse:
         options.verse = true;
         return {};
     case OptionId::Encoding:
-        if (value != "auto" && value != "sjis" && value != "utf-8" && value != "euc-jp")
-            return "--encoding takes auto, sjis, utf-8 or euc-jp, not '" + value + "'";
-        options.encoding = value;
+        options.encoding = engine::EncodingFromName(value);
+        if (!options.encoding)
+            return "--encoding takes " + encodingNames() + ", not '" + value + "'";
         return {};
     case OptionId::Aozora:
         options.aozora = true;

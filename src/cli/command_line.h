@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/settings.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,11 +13,11 @@ struct ConvertOptions {
     enum class Action { Convert, Help, Version };
     Action action = Action::Convert;
 
-    std::optional<int> lineSpacing;      // gyokan
-    std::optional<int> charSize;         // charsize
-    std::optional<int> blankColumn;      // spaceline
-    std::optional<int> split;            // usedivision on, divisionsize
-    std::optional<std::string> encoding; // "auto", "sjis", "utf-8" or "euc-jp"
+    std::optional<int> lineSpacing; // gyokan
+    std::optional<int> charSize;    // charsize
+    std::optional<int> blankColumn; // spaceline
+    std::optional<int> split;       // usedivision on, divisionsize
+    std::optional<engine::Encoding> encoding;
     bool aozora = false;
     std::optional<std::string> ruby; // "drop" or "paren"
     bool verse = false;

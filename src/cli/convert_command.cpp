@@ -5,6 +5,7 @@
 #include "cli_sources.h"
 #include "command_line.h"
 #include "engine/conversion_run.h"
+#include "input/source_text.h"
 #include "settings/settings_store.h"
 #include "working_folder.h"
 
@@ -35,7 +36,7 @@ class SingleSource final : public engine::FileList {
 };
 
 // The options override what the settings file (or the defaults) gave.
-void applyOptions(const ConvertOptions& options, settings::Settings& settings) {
+void applyOptions(const ConvertOptions& options, engine::Settings& settings) {
     if (options.lineSpacing)
         settings.gyokan = *options.lineSpacing;
     if (options.charSize)
@@ -78,12 +79,12 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     }
 
     const WorkingFolder folder(workingFolder);
-    settings::Settings settings;
+    engine::Settings settings;
     if (options.settingsFile) {
         // Unlike the window, which starts from the defaults, a script that names a settings file
         // must not get a conversion it did not ask for.
         const settings::SettingsFileLoad load =
-            settings::LoadSettingsFile(folder.resolve(*options.settingsFile));
+            settings::LoadSettings(folder.resolve(*options.settingsFile));
         using Outcome = settings::SettingsFileLoad::Outcome;
         if (load.outcome != Outcome::Read) {
             const std::string reason = load.outcome == Outcome::Missing
@@ -109,8 +110,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
         choice.folder = folder.resolve(*options.outputDir);
     CliOutputFiles outputs(folder, out, options.force, choice.folder);
     CliSources sources(in);
+    input::SourceInput input;
     CliConversionUi ui(folder, err, choice, settings.useheadertofile);
-    engine::Converter converter(sources, outputs);
+    engine::Converter converter(sources, input, outputs);
 
     int failed = 0;
     for (const std::string& source : options.sources) {

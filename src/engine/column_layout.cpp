@@ -153,21 +153,4 @@ bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view te
                                        : LayoutSpacedPage(geometry, text, rows, state);
 }
 
-std::int64_t CountPages(const PageGeometry& geometry, bool packed, std::string_view text,
-                        EventPump* pump) {
-    const std::size_t contentLength = geometry.textLength > 0 ? geometry.textLength - 1 : 0;
-    const std::string_view content = text.substr(0, std::min(contentLength, text.size()));
-    std::int64_t cells = 0;
-    std::size_t nextPump = 0;
-    for (std::size_t i = 0; i < content.size(); ++cells) {
-        if (pump && i >= nextPump) {
-            pump->ProcessPendingEvents();
-            nextPump = i + kEventPumpBlock;
-        }
-        i += static_cast<std::size_t>(cellAt(content, i).step);
-    }
-    const std::int64_t textColumns = packed ? PackedColumns(geometry) : geometry.columnSlots / 2;
-    return cells / (textColumns * LaidOutRows(geometry)) + 1;
-}
-
 } // namespace engine

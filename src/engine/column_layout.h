@@ -1,6 +1,5 @@
 #pragma once
 
-#include "event_pump.h"
 #include "page_geometry.h"
 
 #include <cstdint>
@@ -27,11 +26,5 @@ bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageR
 // The layout chosen by spaceline: packed for 2, spaced otherwise.
 bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text, PageRows& rows,
                 LayoutState& state);
-
-// How many pages the layout will produce for the whole text from the start, without laying them
-// out: each page holds a fixed number of cells, and the end is found on the page after the last
-// full one. With a pump, pending events are served every block of text.
-std::int64_t CountPages(const PageGeometry& geometry, bool packed, std::string_view text,
-                        EventPump* pump = nullptr);
 
 } // namespace engine

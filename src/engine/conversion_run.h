@@ -1,14 +1,13 @@
 #pragma once
 
 #include "conversion_ui.h"
+#include "input_stage.h"
 #include "output_files.h"
-#include "settings/settings.h"
+#include "settings.h"
 #include "source_files.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace engine {
 
@@ -28,15 +27,12 @@ enum class RunResult {
     InvalidSettings, // refused: a setting outside its range (see SettingsAreValid)
 };
 
-// Whether every setting lies within its range: the choices from -1 (no choice) to their last, and
-// divisionsize from 1 to kMaxDivisionSize. The settings file and the dialog keep them there.
-bool SettingsAreValid(const settings::Settings& settings);
-
-// Runs conversions, one at a time, reading sources from `sources` and writing through `outputs`.
+// Runs conversions, one at a time: sources read from `sources` and taken through `input`, pages
+// written through `outputs`.
 class Converter {
   public:
-    Converter(SourceFiles& sources, OutputFiles& outputs)
-        : m_sources(sources), m_outputs(outputs) {}
+    Converter(SourceFiles& sources, InputStage& input, OutputFiles& outputs)
+        : m_sources(sources), m_input(input), m_outputs(outputs) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -46,23 +42,15 @@ class Converter {
     // anything when this converter is already running (the window serves events during a run, so
     // a second convert command could otherwise start one inside it) or a setting is out of range.
     RunResult RunConversion(const FileList& files, const std::string& infoCarryHome,
-                            const settings::Settings& live, ConversionUi& ui);
+                            const Settings& live, ConversionUi& ui);
 
     bool running() const { return m_running; }
 
   private:
     SourceFiles& m_sources;
+    InputStage& m_input;
     OutputFiles& m_outputs;
     bool m_running = false;
 };
-
-// The name of file `fileNumber` of a split output: the chosen path without its extension (from its
-// last "." in the file name on), "_", the number, ".txt".
-std::string NumberedOutputName(const std::string& chosenPath, std::int64_t fileNumber);
-
-// The paths a split output of `pages` pages goes to: numbered names when the size test
-// (`bySize`) or the pages say one file will not do, else the chosen path alone.
-std::vector<std::string> SplitOutputNames(const std::string& chosenPath, std::int64_t pages,
-                                          std::int64_t pagesPerFile, bool bySize);
 
 } // namespace engine

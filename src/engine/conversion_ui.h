@@ -19,9 +19,7 @@ struct Failure {
         ReadSource,
         Convert, // the source was read; converting it failed (memory, a text too long)
         WriteOutput,
-        OutputExists,
-        ReadSettings,
-        WriteSettings,
+        OutputExists, // the output files refused the paths (the command-line tool's rules)
     };
     Action action;
     std::string path; // as the file system names it

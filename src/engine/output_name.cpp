@@ -2,8 +2,19 @@
 
 #include "sjis.h"
 
+#include <algorithm>
+#include <filesystem>
+
 namespace engine {
 namespace {
+
+// Where the file name starts in a path: after the last folder separator, which is "/" here and
+// also "\\" on systems that use that one.
+std::size_t fileNameStart(const std::string& path) {
+    constexpr bool backslashSeparates = std::filesystem::path::preferred_separator == '\\';
+    const std::size_t slash = path.find_last_of(backslashSeparates ? "/\\" : "/");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
 
 constexpr std::string_view kEllipsis = "\x81\x63"; // …
 
@@ -79,6 +90,33 @@ std::string ProposeOutputName(std::string_view titleAsRecognised,
         name.append(CutToBytes(author, 14)).append(kEllipsis).append("]");
     }
     return name;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(fileNameStart(path));
+}
+
+std::string NumberedOutputName(const std::string& chosenPath, std::int64_t fileNumber) {
+    const std::size_t dot = chosenPath.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot >= fileNameStart(chosenPath);
+    const std::string stem = hasExtension ? chosenPath.substr(0, dot) : chosenPath;
+    return stem + "_" + std::to_string(fileNumber) + ".txt";
+}
+
+std::vector<std::string> SplitOutputNames(const std::string& chosenPath, std::int64_t pages,
+                                          std::int64_t pagesPerFile, bool bySize) {
+    if (pagesPerFile < 1)
+        pagesPerFile = 1;
+    // Numbered names when the size estimate says the text will not fit one file, and also when the
+    // pages, counted beforehand, will not: otherwise later files would replace earlier ones.
+    if (!bySize && pages <= pagesPerFile)
+        return {chosenPath};
+    std::vector<std::string> names;
+    const std::int64_t files = std::max<std::int64_t>(1, (pages + pagesPerFile - 1) / pagesPerFile);
+    names.reserve(static_cast<std::size_t>(files));
+    for (std::int64_t n = 1; n <= files; ++n)
+        names.push_back(NumberedOutputName(chosenPath, n));
+    return names;
 }
 
 } // namespace engine

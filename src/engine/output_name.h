@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine {
 
@@ -18,5 +20,18 @@ inline constexpr std::size_t kMaxProposedNameBytes = 36;
 // author or both cut short and marked by "…" where the whole would exceed 36 bytes. No folder and
 // no extension. Characters holding a control byte (below 0x20, or 0x7F) are left out first.
 std::string ProposeOutputName(std::string_view title, std::string_view author);
+
+// The file name of `path`: what follows its last folder separator ("/", and also "\\" on systems
+// that use that one).
+std::string FileNameOf(const std::string& path);
+
+// The name of file `fileNumber` of a split output: the chosen path without its extension (from its
+// last "." in the file name on), "_", the number, ".txt".
+std::string NumberedOutputName(const std::string& chosenPath, std::int64_t fileNumber);
+
+// The paths a split output of `pages` pages goes to: numbered names when the size test
+// (`bySize`) or the pages say one file will not do, else the chosen path alone.
+std::vector<std::string> SplitOutputNames(const std::string& chosenPath, std::int64_t pages,
+                                          std::int64_t pagesPerFile, bool bySize);
 
 } // namespace engine

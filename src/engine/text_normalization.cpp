@@ -1,6 +1,7 @@
 #include "text_normalization.h"
 
 #include "sjis.h"
+#include "text_stream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -212,9 +213,13 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             const unsigned char b = byteAt(in, p);
             if (b == '\r' || b == '\n')
                 break;
-            if (isLeadByte(b))
+            if (isLeadByte(b)) {
+                // A lead byte cut off by the end of the text pairs with the end byte here; the
+                // layout takes it as a cell of its own before the end, so both are counted.
+                if (p + 2 == in.size() && byteAt(in, p + 1) == static_cast<unsigned char>(kEndByte))
+                    ++t;
                 p += 2;
-            else
+            } else
                 p += cellLengthAt(in, p);
             ++t;
             --cellsLeft;

@@ -1,23 +1,8 @@
 #include "text_stream.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace engine {
-
-bool AppendAsTextStreamRead(std::string& text, std::string_view bytes, std::size_t limit) {
-    const std::size_t stop = bytes.find('\x1A');
-    std::string_view kept = bytes.substr(0, stop);
-    while (!kept.empty() && text.size() < limit) {
-        const std::size_t cr = kept.find('\r');
-        const std::size_t run = std::min({cr, kept.size(), limit - text.size()});
-        text.append(kept.substr(0, run));
-        kept.remove_prefix(run);
-        if (!kept.empty() && kept.front() == '\r')
-            kept.remove_prefix(1);
-    }
-    return stop == std::string_view::npos && text.size() < limit;
-}
 
 void MakeTextAsRead(std::string& bytes, EventPump& pump) {
     const std::size_t stop = bytes.find('\x1A');

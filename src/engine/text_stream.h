@@ -15,12 +15,7 @@ namespace engine {
 // The byte that follows every text read for conversion; the layout stops on it and never places it.
 inline constexpr char kEndByte = '\xFF';
 
-// Appends `bytes` to `text` as a text stream delivers them, stopping once `text` holds `limit`
-// bytes. Returns false once nothing more is wanted: the 0x1A was met or the limit reached.
-bool AppendAsTextStreamRead(std::string& text, std::string_view bytes,
-                            std::size_t limit = std::string::npos);
-
-// The same rule applied to a whole file's bytes in place, serving `pump` every block of them.
+// The rule applied to a whole file's bytes in place, serving `pump` every block of them.
 void MakeTextAsRead(std::string& bytes, EventPump& pump);
 inline void MakeTextAsRead(std::string& bytes) {
     NoEventPump none;

@@ -6,12 +6,10 @@
 
 namespace files {
 
-// Sources read from the file system, each whole and once, and made what the engine takes by the
-// input stage.
+// Sources read from the file system, each whole and once.
 class FileSystemSources final : public engine::SourceFiles {
   public:
-    engine::SourceText read(const std::string& path, const settings::Settings& live,
-                            engine::EventPump& pump) override;
+    engine::SourceBytes read(const std::string& path, engine::EventPump& pump) override;
 };
 
 } // namespace files

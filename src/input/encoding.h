@@ -3,6 +3,8 @@
 // 932 bytes, so that the engine sees what it always has. A text that is plain ASCII or code page
 // 932 goes through untouched.
 
+#include "engine/settings.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,20 +12,7 @@
 
 namespace input {
 
-enum class Encoding {
-    Auto,     // as a choice only: find out from the bytes
-    ShiftJis, // code page 932
-    Utf8,
-    Utf16Le,
-    Utf16Be,
-    EucJp,
-    Iso2022Jp,
-};
-
-// The names of the setting "encoding" and of the option --encoding: "auto", "sjis", "utf-8",
-// "euc-jp". The other encodings are found out, never chosen.
-std::optional<Encoding> EncodingFromName(std::string_view name);
-std::string_view EncodingName(Encoding encoding);
+using engine::Encoding;
 
 // A source's bytes as code page 932.
 struct Decoded {

@@ -6,14 +6,12 @@
 
 namespace input {
 
-engine::SourceText SourceFromBytes(std::string bytes, const settings::Settings& live,
+engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& live,
                                    engine::EventPump& pump) {
     engine::SourceText source;
-    source.ok = true;
     // Code page 932 bytes stay where they are; only another encoding is converted. Conversion
     // comes first: in UTF-16 a CR or 0x1A byte can be half of another character.
-    Decoded decoded =
-        ToCodePage932(bytes, EncodingFromName(live.encoding).value_or(Encoding::Auto));
+    Decoded decoded = ToCodePage932(bytes, live.encoding);
     if (decoded.converted) {
         bytes = std::move(decoded.bytes);
         source.replaced = decoded.replaced;

@@ -18,27 +18,26 @@ int IntOrDefault(const IniDocument& document, std::string_view key, int defaultV
     return ProfileIntFromValue(*value);
 }
 
-int ChoiceInRange(int value, int choiceCount) {
-    if (value < 0)
-        return -1;
-    return value >= choiceCount ? choiceCount - 1 : value;
+// A stored choice below its range is no choice; one above it, the last choice.
+int ChoiceInRange(int value, engine::SettingRange range) {
+    return value < range.low ? engine::kNoChoice : range.clamp(value);
 }
 
 // The count was always kept in a 16-bit signed field, so a stored 70000 is 4464 and a stored
 // 65536 is 0 before the limits apply.
 int DivisionSizeInRange(int value) {
-    const int asInt16 = static_cast<std::int16_t>(value);
-    if (asInt16 < 1)
-        return 1;
-    return asInt16 > kMaxDivisionSize ? kMaxDivisionSize : asInt16;
+    return engine::kDivisionSizeRange.clamp(static_cast<std::int16_t>(value));
 }
 
 Settings SettingsFromDocument(const IniDocument& document) {
     const Settings defaults;
     Settings s;
-    s.gyokan = ChoiceInRange(IntOrDefault(document, "gyokan", defaults.gyokan), 5);
-    s.charsize = ChoiceInRange(IntOrDefault(document, "charsize", defaults.charsize), 2);
-    s.spaceline = ChoiceInRange(IntOrDefault(document, "spaceline", defaults.spaceline), 3);
+    s.gyokan =
+        ChoiceInRange(IntOrDefault(document, "gyokan", defaults.gyokan), engine::kGyokanRange);
+    s.charsize = ChoiceInRange(IntOrDefault(document, "charsize", defaults.charsize),
+                               engine::kCharsizeRange);
+    s.spaceline = ChoiceInRange(IntOrDefault(document, "spaceline", defaults.spaceline),
+                                engine::kSpacelineRange);
     s.usereturn = IntOrDefault(document, "usereturn", 0) != 0;
     s.useheader = IntOrDefault(document, "useheader", 0) != 0;
     s.useheadertofile = IntOrDefault(document, "useheadertofile", 0) != 0;
@@ -46,11 +45,10 @@ Settings SettingsFromDocument(const IniDocument& document) {
     s.divisionsize =
         DivisionSizeInRange(IntOrDefault(document, "divisionsize", defaults.divisionsize));
     const auto savepath = document.value(kSettingsSection, "savepath");
-    s.savepath = std::string(Utf8PrefixWithin(savepath.value_or(""), kMaxSavePathBytes));
+    s.savepath = std::string(Utf8PrefixWithin(savepath.value_or(""), engine::kMaxSavePathBytes));
 
-    const std::string_view encoding = document.value(kPagelumeSection, "encoding").value_or("");
-    if (encoding == "sjis" || encoding == "utf-8" || encoding == "euc-jp")
-        s.encoding = std::string(encoding);
+    s.encoding = engine::EncodingFromName(document.value(kPagelumeSection, "encoding").value_or(""))
+                     .value_or(engine::Encoding::Auto);
     const auto aozora = document.value(kPagelumeSection, "aozora");
     s.aozora = aozora && !aozora->empty() && ProfileIntFromValue(*aozora) != 0;
     s.rubyInParentheses = document.value(kPagelumeSection, "ruby").value_or("") == "paren";
@@ -63,7 +61,7 @@ Settings SettingsFromIniBytes(std::string_view bytes) {
     return SettingsFromDocument(IniDocument(bytes));
 }
 
-SettingsFileLoad LoadSettingsFile(const std::string& path) {
+SettingsFileLoad LoadSettings(const std::string& path) {
     SettingsFileLoad load;
     files::FileBytes file = files::ReadWholeFile(path);
     switch (file.outcome) {
@@ -83,45 +81,66 @@ SettingsFileLoad LoadSettingsFile(const std::string& path) {
     return load;
 }
 
-Settings LoadSettings(const std::string& path) {
-    return LoadSettingsFile(path).settings;
-}
+namespace {
 
-WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Sets `entries` in their sections of the file as it stands on disk and replaces the file with
+// the result, every other key kept. All the keys go into one new file, so a failure leaves the
+// old file whole rather than some keys old and some new.
+WriteStatus UpdateFile(const std::string& path,
+                       const std::vector<std::pair<const char*, Entries>>& sections) {
     // Never replace a file whose other sections could not be read: they would be lost.
     const files::FileBytes file = files::ReadWholeFile(path);
     if (file.outcome == files::FileBytes::Outcome::Unreadable)
         return WriteStatus::Failure(file.reason);
     IniDocument document(file.bytes);
-
-    const auto flag = [](bool on) { return on ? "1" : "0"; };
-    const std::pair<const char*, std::string> entries[] = {
-        {"gyokan", std::to_string(settings.gyokan)},
-        {"charsize", std::to_string(settings.charsize)},
-        {"spaceline", std::to_string(settings.spaceline)},
-        {"usereturn", flag(settings.usereturn)},
-        {"useheader", flag(settings.useheader)},
-        {"useheadertofile", flag(settings.useheadertofile)},
-        {"usedivision", flag(settings.usedivision)},
-        {"divisionsize", std::to_string(settings.divisionsize)},
-        {"savepath", settings.savepath},
-    };
-    // All nine keys go into one new file, so a failure leaves the old file whole rather than
-    // some keys old and some new.
-    for (const auto& [key, value] : entries) {
-        if (WriteStatus status = document.setValue(kSettingsSection, key, value); !status.ok)
-            return status;
-    }
-    const std::pair<const char*, std::string> ours[] = {
-        {"encoding", settings.encoding},
-        {"aozora", flag(settings.aozora)},
-        {"ruby", settings.rubyInParentheses ? "paren" : "drop"},
-    };
-    for (const auto& [key, value] : ours) {
-        if (WriteStatus status = document.setValue(kPagelumeSection, key, value); !status.ok)
-            return status;
+    for (const auto& [section, entries] : sections) {
+        for (const auto& [key, value] : entries) {
+            if (WriteStatus status = document.setValue(section, key, value); !status.ok)
+                return status;
+        }
     }
     return files::ReplaceFileContents(path, document.toBytes());
+}
+
+} // namespace
+
+PagelumeKeys LoadPagelumeKeys(const std::string& path, const std::vector<std::string>& keys) {
+    const files::FileBytes file = files::ReadWholeFile(path);
+    const IniDocument document(file.outcome == files::FileBytes::Outcome::Read ? file.bytes
+                                                                               : std::string());
+    PagelumeKeys values;
+    for (const std::string& key : keys)
+        values.emplace_back(key, document.value(kPagelumeSection, key).value_or(""));
+    return values;
+}
+
+WriteStatus SavePagelumeKeys(const PagelumeKeys& keys, const std::string& path) {
+    return UpdateFile(path, {{kPagelumeSection, keys}});
+}
+
+WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
+    const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+    return UpdateFile(
+        path, {{kSettingsSection,
+                {
+                    {"gyokan", std::to_string(settings.gyokan)},
+                    {"charsize", std::to_string(settings.charsize)},
+                    {"spaceline", std::to_string(settings.spaceline)},
+                    {"usereturn", flag(settings.usereturn)},
+                    {"useheader", flag(settings.useheader)},
+                    {"useheadertofile", flag(settings.useheadertofile)},
+                    {"usedivision", flag(settings.usedivision)},
+                    {"divisionsize", std::to_string(settings.divisionsize)},
+                    {"savepath", settings.savepath},
+                }},
+               {kPagelumeSection,
+                {
+                    {"encoding", std::string(engine::EncodingChoiceName(settings.encoding))},
+                    {"aozora", flag(settings.aozora)},
+                    {"ruby", settings.rubyInParentheses ? "paren" : "drop"},
+                }}});
 }
 
 } // namespace settings

@@ -2,23 +2,25 @@
 // The settings file "pglm201.cfg": loading the nine keys of its section "setting" into a Settings
 // record, and saving them.
 
+#include "engine/settings.h"
 #include "files/atomic_file.h"
 #include "platform/paths.h"
-#include "settings.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace settings {
 
+using engine::Settings;
 using files::WriteStatus;
 
-// The settings file's name, section and the limit of savepath.
+// The settings file's name and sections.
 inline constexpr const char* kSettingsFileName = platform::kSettingsFileName;
 inline constexpr const char* kSettingsSection = "setting";
 inline constexpr const char* kPagelumeSection = "pagelume";
-inline constexpr std::size_t kMaxSavePathBytes = 259;
 
 // What loading a settings file found. Missing file, section or keys give the defaults.
 struct SettingsFileLoad {
@@ -33,10 +35,7 @@ struct SettingsFileLoad {
 // divisionsize is cut to 16 bits as a signed number, then held within 1 to 5000; a boolean is on
 // for any non-zero value; savepath is cut to kMaxSavePathBytes without splitting a UTF-8
 // character.
-SettingsFileLoad LoadSettingsFile(const std::string& path);
-
-// The same, with the defaults for a file that is missing or cannot be read.
-Settings LoadSettings(const std::string& path);
+SettingsFileLoad LoadSettings(const std::string& path);
 
 // The settings a file of these bytes holds, brought into range as loading does.
 Settings SettingsFromIniBytes(std::string_view bytes);
@@ -45,8 +44,19 @@ Settings SettingsFromIniBytes(std::string_view bytes);
 // as auto), "aozora" (0 or 1) and "ruby" (drop or paren).
 
 // Writes the nine keys into section "setting" and the others into section "pagelume", keeping
-// every other section and key. The file is
-// replaced as a whole or not at all; a failure says why.
+// every other section and key. The file is replaced as a whole or not at all; a failure says why.
 WriteStatus SaveSettings(const Settings& settings, const std::string& path);
+
+// Keys the program keeps for itself in section "pagelume" beside the settings (the window's place,
+// the open dialog's folder), as key and value bytes.
+using PagelumeKeys = std::vector<std::pair<std::string, std::string>>;
+
+// The values of `keys` in section "pagelume", in that order; a key missing from the file, or a
+// file that cannot be read, gives an empty value.
+PagelumeKeys LoadPagelumeKeys(const std::string& path, const std::vector<std::string>& keys);
+
+// Writes these keys into section "pagelume" and nothing else: every other key, the settings
+// among them, stays as it stands on disk. All or nothing, as SaveSettings.
+WriteStatus SavePagelumeKeys(const PagelumeKeys& keys, const std::string& path);
 
 } // namespace settings

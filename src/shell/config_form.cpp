@@ -27,8 +27,29 @@
 namespace shell {
 namespace {
 
-constexpr int kDivideMinimum = 1;
-constexpr int kDivideMaximum = settings::kMaxDivisionSize;
+// The encodings as the dialog names them.
+QString EncodingLabel(engine::Encoding encoding) {
+    switch (encoding) {
+    case engine::Encoding::Auto:
+        return QStringLiteral("自動判別");
+    case engine::Encoding::ShiftJis:
+        return QStringLiteral("シフトJIS");
+    case engine::Encoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case engine::Encoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case engine::Encoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    case engine::Encoding::EucJp:
+        return QStringLiteral("EUC-JP");
+    case engine::Encoding::Iso2022Jp:
+        return QStringLiteral("ISO-2022-JP");
+    }
+    return {};
+}
+
+constexpr int kDivideMinimum = engine::kDivisionSizeRange.low;
+constexpr int kDivideMaximum = engine::kDivisionSizeRange.high;
 constexpr int kDivideIncrement = 30;
 // What an over-large count is replaced by; not the maximum.
 const QString kOverLimitReplacement = QStringLiteral("1900");
@@ -215,10 +236,8 @@ void TConfigForm::buildControls() {
     m_lblEncoding->setObjectName(QStringLiteral("lblEncoding"));
     m_cmbEncoding = new QComboBox(this);
     m_cmbEncoding->setObjectName(QStringLiteral("cmbEncoding"));
-    m_cmbEncoding->addItem(QStringLiteral("自動判別"), QStringLiteral("auto"));
-    m_cmbEncoding->addItem(QStringLiteral("シフトJIS"), QStringLiteral("sjis"));
-    m_cmbEncoding->addItem(QStringLiteral("UTF-8"), QStringLiteral("utf-8"));
-    m_cmbEncoding->addItem(QStringLiteral("EUC-JP"), QStringLiteral("euc-jp"));
+    for (const engine::EncodingChoice& choice : engine::kEncodingChoices)
+        m_cmbEncoding->addItem(EncodingLabel(choice.encoding), static_cast<int>(choice.encoding));
     m_lblEncoding->setBuddy(m_cmbEncoding);
     m_chkAozora = checkBox(this, "chkAozora", QStringLiteral("青空文庫の注記を取り除く"));
     m_chkRubyParen = checkBox(this, "chkRubyParen", QStringLiteral("ルビを（）で残す"));
@@ -329,7 +348,7 @@ void TConfigForm::connectControls() {
         chkUseHeaderClick();
     });
     connect(m_cmbEncoding, &QComboBox::currentIndexChanged, this, [this] {
-        m_settings.encoding = m_cmbEncoding->currentData().toString().toStdString();
+        m_settings.encoding = static_cast<engine::Encoding>(m_cmbEncoding->currentData().toInt());
         emit settingsChanged();
     });
     connect(m_chkAozora, &QCheckBox::toggled, this, [this](bool on) {
@@ -361,13 +380,12 @@ void TConfigForm::connectControls() {
 }
 
 void TConfigForm::loadSettings() {
-    const settings::SettingsFileLoad load = settings::LoadSettingsFile(m_settingsPath);
+    const settings::SettingsFileLoad load = settings::LoadSettings(m_settingsPath);
     if (load.outcome == settings::SettingsFileLoad::Outcome::Unreadable) {
         m_dialogs.showError(this,
-                            FailureText({engine::Failure::Action::ReadSettings, m_settingsPath,
-                                         engine::FileError::System(load.reason)}));
+                            SettingsFailureText(SettingsAccess::Read, m_settingsPath, load.reason));
     }
-    const settings::Settings& stored = load.settings;
+    const engine::Settings& stored = load.settings;
 
     // In the order of the file. A value that differs from the control's runs the control's
     // handler, so a stored newspaper mode greys the size group before the size is loaded.
@@ -387,7 +405,7 @@ void TConfigForm::loadSettings() {
     UpdatePageSizeLabel();
     m_editSavePath->setText(PathFromBytes(stored.savepath));
     m_cmbEncoding->setCurrentIndex(
-        std::max(0, m_cmbEncoding->findData(QString::fromStdString(stored.encoding))));
+        std::max(0, m_cmbEncoding->findData(static_cast<int>(stored.encoding))));
     m_settings.encoding = stored.encoding;
     m_chkAozora->setChecked(stored.aozora);
     m_chkRubyParen->setChecked(stored.rubyInParentheses);
@@ -483,9 +501,8 @@ void TConfigForm::btnExitClick() {
     const settings::WriteStatus status = settings::SaveSettings(m_settings, m_settingsPath);
     if (!status.ok) {
         // The edits stay in force for this run of the program; only the file is behind.
-        m_dialogs.showError(this,
-                            FailureText({engine::Failure::Action::WriteSettings, m_settingsPath,
-                                         engine::FileError::System(status.reason)}));
+        m_dialogs.showError(
+            this, SettingsFailureText(SettingsAccess::Write, m_settingsPath, status.reason));
     }
     accept();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/settings.h"
+#include "engine/settings.h"
 
 #include <QDialog>
 #include <QWidget>
@@ -63,7 +63,7 @@ class TConfigForm final : public QDialog {
     TConfigForm(DialogService& dialogs, std::string settingsPath, QWidget* parent = nullptr);
 
     // The live settings, read by the conversion run while it goes on.
-    const settings::Settings& liveSettings() const { return m_settings; }
+    const engine::Settings& liveSettings() const { return m_settings; }
     const std::string& settingsPath() const { return m_settingsPath; }
 
   signals:
@@ -97,7 +97,7 @@ class TConfigForm final : public QDialog {
 
     DialogService& m_dialogs;
     const std::string m_settingsPath;
-    settings::Settings m_settings;
+    engine::Settings m_settings;
     bool m_placed = false;
 
     QPushButton* m_btnExit = nullptr;

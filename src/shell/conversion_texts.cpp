@@ -52,6 +52,14 @@ QString HeaderQuestionCaption() {
     return QStringLiteral("ヘッダ認識結果");
 }
 
+namespace {
+
+QString withReason(const QString& what, const QString& reason) {
+    return reason.isEmpty() ? what : what + QStringLiteral("\n理由：") + reason;
+}
+
+} // namespace
+
 QString FailureText(const engine::Failure& failure) {
     using Action = engine::Failure::Action;
     QString what;
@@ -63,23 +71,19 @@ QString FailureText(const engine::Failure& failure) {
         what = QStringLiteral("変換するファイル「%1」を変換できませんでした。");
         break;
     case Action::WriteOutput:
+    case Action::OutputExists: // the window's outputs refuse nothing the save dialog approved
         what = QStringLiteral("保存ファイル「%1」に書き込めませんでした。");
         break;
-    case Action::OutputExists:
-        what = QStringLiteral("保存ファイル「%1」は既にあるため、書き込みませんでした。");
-        break;
-    case Action::ReadSettings:
-        what = QStringLiteral("設定ファイル「%1」を読み込めませんでした。");
-        break;
-    case Action::WriteSettings:
-        what = QStringLiteral("設定ファイル「%1」に書き込めませんでした。");
-        break;
     }
-    QString text = what.arg(PathFromBytes(failure.path));
-    const QString reason = ReasonText(failure.error);
-    if (!reason.isEmpty())
-        text += QStringLiteral("\n理由：") + reason;
-    return text;
+    return withReason(what.arg(PathFromBytes(failure.path)), ReasonText(failure.error));
+}
+
+QString SettingsFailureText(SettingsAccess access, const std::string& path,
+                            const std::string& reason) {
+    const QString what = access == SettingsAccess::Read
+                             ? QStringLiteral("設定ファイル「%1」を読み込めませんでした。")
+                             : QStringLiteral("設定ファイル「%1」に書き込めませんでした。");
+    return withReason(what.arg(PathFromBytes(path)), ReasonText(engine::FileError::System(reason)));
 }
 
 QString ReasonText(const engine::FileError& error) {
@@ -95,8 +99,8 @@ QString ReasonText(const engine::FileError& error) {
             .arg(engine::kMaxTextBytes);
     case Cause::OutOfMemory:
         return QStringLiteral("メモリが足りません");
-    case Cause::AlreadyExists:
-        return QStringLiteral("書き込みの間に同じ名前のファイルができたため、そちらを残しました");
+    case Cause::AlreadyExists: // met only where nothing is to be replaced; the window replaces
+        break;
     }
     return {};
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace shell {
 
@@ -27,6 +28,11 @@ QString HeaderQuestionCaption();
 
 // The message box text for a failure: what could not be done, with which file, and why.
 QString FailureText(const engine::Failure& failure);
+
+// The message box text for a settings file that could not be read or written.
+enum class SettingsAccess { Read, Write };
+QString SettingsFailureText(SettingsAccess access, const std::string& path,
+                            const std::string& reason);
 
 // Why, in the window's words; empty when there is nothing to say.
 QString ReasonText(const engine::FileError& error);

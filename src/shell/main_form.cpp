@@ -99,7 +99,7 @@ QString withUnixLineEnds(QString text) {
 
 TMainForm::TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_setup(std::move(setup)),
-      m_converter(m_sources, m_outputs) {
+      m_converter(m_sources, m_input, m_outputs) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Pagelume for infoCarry  Version ") + kVersion);
     setFont(ProportionalGothic());
@@ -377,8 +377,8 @@ bool TMainForm::loadReadme() {
 
 void TMainForm::updateConvertButton() {
     // There is something to convert exactly while entries are selected.
-    m_convertWanted = !m_lstFilename->selectedItems().isEmpty();
-    m_tbtnReset->setEnabled(m_convertWanted && !m_running);
+    const bool convertWanted = !m_lstFilename->selectedItems().isEmpty();
+    m_tbtnReset->setEnabled(convertWanted && !m_running);
 }
 
 void TMainForm::ShowStatus(const QString& text, bool revert) {
@@ -548,8 +548,9 @@ void TMainForm::lstFilenameClick() {
 
 void TMainForm::showPreviewOf(const QListWidgetItem* item) {
     const std::string path = PathToBytes(item->text());
-    // Bytes enough for the preview's text after the CRs of CR LF line ends are dropped.
-    const std::size_t readLimit = 2 * kPreviewBytes + 4;
+    // Bytes enough for the preview's text after the CRs of CR LF line ends are dropped, and for
+    // as much text in an encoding of up to four bytes a character.
+    const std::size_t readLimit = 4 * kPreviewBytes + 4;
     const files::FileBytes head = files::ReadFileStart(path, readLimit);
     if (head.outcome != files::FileBytes::Outcome::Read) {
         m_memoContents->clear();
@@ -563,10 +564,15 @@ void TMainForm::showPreviewOf(const QListWidgetItem* item) {
         STextTimerTimer();
         return;
     }
-    const std::string encoding = m_configForm ? m_configForm->liveSettings().encoding : "auto";
+    const engine::Encoding encoding =
+        m_configForm ? m_configForm->liveSettings().encoding : engine::Encoding::Auto;
     const Preview preview =
         PreviewText(head.bytes, head.bytes.size() == readLimit, encoding, kPreviewBytes);
     m_memoContents->setPlainText(preview.text);
+    m_lblPreviewCut->setText(
+        preview.characters > 0
+            ? QStringLiteral("ファイルの先頭 %1 文字だけを表示しています").arg(preview.characters)
+            : QStringLiteral("ファイルの先頭 %1 バイトだけを表示しています").arg(kPreviewBytes));
     m_lblPreviewCut->setVisible(preview.cut);
     refreshPagePreview();
     ShowStatus(QStringLiteral("選択したファイルの読み込みを完了しました"), true);
@@ -626,9 +632,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     // A run in progress finishes the entry in hand and then finds the list empty.
     m_closing = true;
-    if (!m_setup.settingsPath.empty())
-        SaveWindowState(m_setup.settingsPath,
-                        {m_openFolder, normalGeometry(), m_Splitter->sizes()});
+    if (!m_setup.settingsPath.empty()) {
+        const settings::WriteStatus status = SaveWindowState(
+            m_setup.settingsPath, {m_openFolder, normalGeometry(), m_Splitter->sizes()});
+        if (!status.ok)
+            m_dialogs.showError(this, SettingsFailureText(SettingsAccess::Write,
+                                                          m_setup.settingsPath, status.reason));
+    }
     QMainWindow::closeEvent(event);
 }
 

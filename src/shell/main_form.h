@@ -3,6 +3,7 @@
 #include "engine/conversion_run.h"
 #include "files/output_files.h"
 #include "files/source_files.h"
+#include "input/source_text.h"
 #include "platform/infocarry_home.h"
 
 #include <QMainWindow>
@@ -98,12 +99,12 @@ class TMainForm final : public QMainWindow {
     TConfigForm* m_configForm = nullptr;
     std::string m_infoCarryHome; // file-system bytes, possibly empty
     files::FileSystemSources m_sources;
+    input::SourceInput m_input;
     files::FileSystemOutputFiles m_outputs;
     engine::Converter m_converter;
 
-    // The convert button is wanted after a click on an entry or select-all, until a removal;
-    // it is held off while a run is under way so that no run starts inside another.
-    bool m_convertWanted = false;
+    // The convert button is held off while a run is under way, so that no run starts inside
+    // another.
     bool m_running = false;
     bool m_closing = false;
     bool m_selectingByProgram = false;

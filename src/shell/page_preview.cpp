@@ -1,10 +1,10 @@
 #include "shell/page_preview.h"
 
+#include "engine/header_recognition.h"
 #include "engine/page_writer.h"
-#include "engine/text_normalization.h"
-#include "engine/text_stream.h"
-#include "files/file_bytes.h"
+#include "files/source_files.h"
 #include "input/source_text.h"
+#include "shell/conversion_texts.h"
 #include "shell/fonts.h"
 #include "shell/text_codec.h"
 
@@ -16,63 +16,54 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <cerrno>
-#include <system_error>
+#include <optional>
 
 namespace shell {
 
 std::shared_ptr<PagedText> PaginateSource(const std::string& path,
-                                          const settings::Settings& settings) {
+                                          const engine::Settings& settings) {
     auto paged = std::make_shared<PagedText>();
-    paged->geometry =
-        engine::MakePageGeometry(settings.gyokan, settings.charsize, settings.spaceline);
     paged->spaceline = settings.spaceline;
-    const bool packed = engine::UsesPackedLayout(settings.spaceline);
-    files::FileBytes file = files::ReadWholeFile(path, engine::kMaxTextBytes);
-    switch (file.outcome) {
-    case files::FileBytes::Outcome::Read:
-        break;
-    case files::FileBytes::Outcome::Missing:
-        paged->failure = QString::fromStdString(std::generic_category().message(ENOENT));
-        return paged;
-    case files::FileBytes::Outcome::Unreadable:
-        paged->failure = QString::fromLocal8Bit(file.reason.data(), qsizetype(file.reason.size()));
-        return paged;
-    case files::FileBytes::Outcome::TooLarge:
-        paged->failure = QStringLiteral("テキストが長すぎます");
-        return paged;
-    }
+    const engine::PageGeometry geometry =
+        engine::MakePageGeometry(settings.gyokan, settings.charsize, settings.spaceline);
     engine::NoEventPump pump;
-    engine::SourceText source = input::SourceFromBytes(std::move(file.bytes), settings, pump);
-    paged->text = std::move(source.text);
-    paged->text += engine::kEndByte;
-    if (settings.usereturn)
-        engine::NormalizeVerse(paged->geometry, paged->text, pump, source.lines, packed);
-    else
-        engine::NormalizeProse(paged->geometry, paged->text, pump, source.lines, packed);
-    if (paged->text.size() > static_cast<std::size_t>(engine::kMaxTextBytes) + 1) {
-        paged->failure = QStringLiteral("テキストが長すぎます");
+    engine::SourceBytes file = files::FileSystemSources().read(path, pump);
+    if (!file.ok) {
+        paged->failure = ReasonText(file.error);
         return paged;
     }
-    paged->geometry.textLength = static_cast<std::int32_t>(paged->text.size());
-    paged->pageCount = engine::CountPages(paged->geometry, packed, paged->text);
+    engine::SourceText source = input::SourceFromBytes(std::move(file.bytes), settings, pump);
+    std::optional<engine::TitlePage> titlePage;
+    if (settings.useheader) {
+        engine::HeaderInfo info;
+        const std::int32_t headLength = engine::RecognizeHeader(source.text, info);
+        titlePage = engine::MakeTitlePage(info, headLength, geometry);
+    }
+    std::optional<engine::PreparedText> prepared = engine::PrepareText(
+        std::move(source), titlePage ? &*titlePage : nullptr, geometry, settings, pump);
+    if (!prepared) {
+        paged->failure = ReasonText(engine::FileError::Of(engine::FileError::Cause::TooLarge));
+        return paged;
+    }
+    paged->prepared = std::move(*prepared);
     paged->pageStarts.push_back(engine::LayoutState{});
     return paged;
 }
 
 QStringList PageLines(PagedText& paged, std::int64_t index) {
-    index = std::clamp<std::int64_t>(index, 0, paged.pageCount - 1);
+    const engine::PreparedText& prepared = paged.prepared;
+    index = std::clamp<std::int64_t>(index, 0, prepared.pageCount - 1);
     engine::PageRows rows;
     // Pages are laid out from the nearest start known, each start kept for later.
     while (static_cast<std::int64_t>(paged.pageStarts.size()) <= index) {
         engine::LayoutState state = paged.pageStarts.back();
-        engine::LayoutPage(paged.spaceline, paged.geometry, paged.text, rows, state);
+        engine::LayoutPage(paged.spaceline, prepared.geometry, prepared.text, rows, state);
         paged.pageStarts.push_back(state);
     }
     engine::LayoutState state = paged.pageStarts[static_cast<std::size_t>(index)];
-    engine::LayoutPage(paged.spaceline, paged.geometry, paged.text, rows, state);
+    engine::LayoutPage(paged.spaceline, prepared.geometry, prepared.text, rows, state);
     std::string page;
-    engine::WritePage(paged.geometry, page, rows);
+    engine::WritePage(prepared.geometry, page, rows);
     QStringList lines;
     // The page as written: CR LF, then rows of 40 bytes each ended by CR LF.
     for (std::size_t at = 2; at + 40 <= page.size(); at += 42)
@@ -136,7 +127,7 @@ PagePreview::~PagePreview() {
     m_watcher.waitForFinished();
 }
 
-void PagePreview::show(const std::string& path, const settings::Settings& settings) {
+void PagePreview::show(const std::string& path, const engine::Settings& settings) {
     ++m_generation;
     m_paged.reset();
     m_page->clear();
@@ -175,7 +166,7 @@ void PagePreview::layoutDone() {
 void PagePreview::showPage(std::int64_t index) {
     if (!m_paged)
         return;
-    m_current = std::clamp<std::int64_t>(index, 0, m_paged->pageCount - 1);
+    m_current = std::clamp<std::int64_t>(index, 0, pageCount() - 1);
     m_page->setPlainText(PageLines(*m_paged, m_current).join(QLatin1Char('\n')));
     updateNavigation();
 }
@@ -187,8 +178,7 @@ void PagePreview::updateNavigation() {
     m_next->setEnabled(any && m_current + 1 < pageCount());
     m_last->setEnabled(any && m_current + 1 < pageCount());
     if (any)
-        m_pageLabel->setText(
-            QStringLiteral("%1 / %2 ページ").arg(m_current + 1).arg(m_paged->pageCount));
+        m_pageLabel->setText(QStringLiteral("%1 / %2 ページ").arg(m_current + 1).arg(pageCount()));
     else if (m_generation == 0 || m_watcher.isFinished())
         m_pageLabel->setText(QString());
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "engine/column_layout.h"
-#include "settings/settings.h"
+#include "engine/prepared_text.h"
+#include "engine/settings.h"
 
 #include <QFutureWatcher>
 #include <QWidget>
@@ -19,18 +20,17 @@ namespace shell {
 // A source laid out as the converter would: its normalised text and where each page starts.
 // Pages are laid out when they are shown, never written anywhere.
 struct PagedText {
-    std::string text; // normalised, end byte last
-    engine::PageGeometry geometry;
+    engine::PreparedText prepared;
     int spaceline = 1;
-    std::int64_t pageCount = 1;
     std::vector<engine::LayoutState> pageStarts; // known so far; the first is the text's start
     QString failure;                             // when the source could not be read
 };
 
-// Reads and normalises the source at `path` (file-system bytes) with `settings`; run on a worker
-// thread. The title page of a recognised head is not shown: it waits on the user's answer.
+// Reads and prepares the source at `path` (file-system bytes) with `settings` as the conversion
+// does; run on a worker thread. A recognised title and author get their title page, as if the
+// user confirmed them: the preview cannot ask.
 std::shared_ptr<PagedText> PaginateSource(const std::string& path,
-                                          const settings::Settings& settings);
+                                          const engine::Settings& settings);
 
 // The 40-byte rows of page `index` (0-based) as text, one line each, the page's blank first line
 // left out. Extends `paged.pageStarts` as far as it needs.
@@ -44,9 +44,9 @@ class PagePreview final : public QWidget {
     ~PagePreview() override;
 
     // Lays out `path` anew (empty: nothing to show) with the settings given.
-    void show(const std::string& path, const settings::Settings& settings);
+    void show(const std::string& path, const engine::Settings& settings);
     std::int64_t currentPage() const { return m_current; }
-    std::int64_t pageCount() const { return m_paged ? m_paged->pageCount : 0; }
+    std::int64_t pageCount() const { return m_paged ? m_paged->prepared.pageCount : 0; }
     // Finishes the layout in hand at once (for tests).
     void waitForLayout();
 

@@ -1,8 +1,11 @@
 #include "shell/text_codec.h"
 
-#include "engine/text_stream.h"
+#include "engine/sjis.h"
 #include "files/file_names.h"
 #include "input/encoding.h"
+#include "input/source_text.h"
+
+#include <utility>
 
 #include <QFile>
 #include <QStringDecoder>
@@ -19,62 +22,61 @@ QString FromShiftJis(std::string_view sjis) {
 
 namespace {
 
-input::Encoding previewEncoding(std::string_view head, bool cut, const std::string& setting) {
-    const input::Encoding chosen = input::EncodingFromName(setting).value_or(input::Encoding::Auto);
-    if (chosen != input::Encoding::Auto)
-        return chosen;
-    // A character cut off at the end of the head would make the whole head look invalid.
+// What the head of a file is in: as chosen, or found out as the conversion would. A character cut
+// off at the end of the head would make the whole head look invalid, so up to three bytes are
+// left out of the test. Returns the encoding and how much of the head to decode.
+std::pair<engine::Encoding, std::size_t> headEncoding(std::string_view head, bool cut,
+                                                      engine::Encoding chosen) {
+    if (chosen != engine::Encoding::Auto)
+        return {chosen, head.size()};
     for (std::size_t drop = 0; drop <= (cut ? 3u : 0u) && drop < head.size(); ++drop) {
-        const input::Encoding found = input::DetectEncoding(head.substr(0, head.size() - drop));
-        if (found != input::Encoding::ShiftJis)
-            return found;
+        const std::size_t keep = head.size() - drop;
+        const engine::Encoding found = input::DetectEncoding(head.substr(0, keep));
+        if (found != engine::Encoding::ShiftJis)
+            return {found, keep};
     }
-    return input::Encoding::ShiftJis;
+    return {engine::Encoding::ShiftJis, head.size()};
 }
 
-const char* qtEncodingName(input::Encoding encoding) {
-    switch (encoding) {
-    case input::Encoding::Utf8:
-        return "UTF-8";
-    case input::Encoding::Utf16Le:
-        return "UTF-16LE";
-    case input::Encoding::Utf16Be:
-        return "UTF-16BE";
-    case input::Encoding::EucJp:
-        return "EUC-JP";
-    case input::Encoding::Iso2022Jp:
-        return "ISO-2022-JP";
-    case input::Encoding::Auto:
-    case input::Encoding::ShiftJis:
-        break;
+// The start of code page 932 `text` that ends on a whole character within `limit` bytes.
+std::size_t wholeCharactersWithin(std::string_view text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + engine::charLengthAt(text, end);
+        if (next > limit)
+            break;
+        end = next;
     }
-    return "windows-31j";
+    return end;
 }
 
 } // namespace
 
-Preview PreviewText(std::string_view head, bool cut, const std::string& encodingSetting,
-                    std::size_t limit) {
-    const input::Encoding encoding = previewEncoding(head, cut, encodingSetting);
-    if (encoding == input::Encoding::ShiftJis) {
-        std::string text;
-        engine::AppendAsTextStreamRead(text, head);
-        const bool more = cut || text.size() > limit;
-        text.resize(std::min(text.size(), limit));
-        return {FromShiftJis(text), more};
+Preview PreviewText(std::string_view head, bool cut, engine::Encoding encoding, std::size_t limit) {
+    const auto [found, keep] = headEncoding(head, cut, encoding);
+    // Read as the conversion reads it, notation and all: the tab shows the file, the pages what
+    // becomes of it.
+    engine::Settings reading;
+    reading.encoding = found;
+    engine::NoEventPump pump;
+    const std::string text =
+        input::SourceFromBytes(std::string(head.substr(0, keep)), reading, pump).text;
+    Preview preview;
+    if (found == engine::Encoding::ShiftJis) {
+        // The file's own bytes: a character across the limit gives its first byte.
+        preview.cut = cut || text.size() > limit;
+        preview.text = FromShiftJis(std::string_view(text).substr(0, limit));
+        return preview;
     }
-    QStringDecoder decoder(qtEncodingName(encoding), QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(QByteArrayView(head.data(), qsizetype(head.size())));
-    // The text-stream rule, on characters rather than bytes: in UTF-16 a 0x0D or 0x1A byte can be
-    // half of another character. A byte-order mark is no character of the text.
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    if (const qsizetype end = text.indexOf(QChar(0x1A)); end >= 0)
-        text.truncate(end);
-    text.remove(QLatin1Char('\r'));
-    const bool more = cut || static_cast<std::size_t>(text.size()) > limit;
-    text.truncate(static_cast<qsizetype>(std::min<std::size_t>(limit, text.size())));
-    return {text, more};
+    // Another encoding is cut at a whole character. When the head itself was cut, its last
+    // character may be incomplete and is left out.
+    std::size_t shown = wholeCharactersWithin(text, limit);
+    if (cut && shown == text.size() && shown > 0)
+        shown = wholeCharactersWithin(text, shown - 1);
+    preview.cut = cut || shown < text.size();
+    preview.text = FromShiftJis(std::string_view(text).substr(0, shown));
+    preview.characters = static_cast<std::size_t>(preview.text.size());
+    return preview;
 }
 
 QString PathFromBytes(const std::string& bytes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/settings.h"
+
 #include <QString>
 
 #include <string>
@@ -11,17 +13,17 @@ namespace shell {
 // end of the bytes shows nothing.
 QString FromShiftJis(std::string_view sjis);
 
-// The text of a source's first bytes, for the preview: in the encoding `encodingSetting` names
-// ("auto" finds it out as the conversion would), CRs dropped and cut at a 0x1A, as the conversion
-// reads it, at most `limit` bytes of it (a Shift_JIS character may be cut after its first byte)
-// or `limit` characters of another encoding. `cut`: the file goes on after these bytes, so the
-// last character may be incomplete.
+// The text of a source's first bytes, for the preview, read as the conversion reads it: in
+// `encoding` (Auto finds it out), CRs dropped and cut at a 0x1A. A Shift_JIS source shows at most
+// `limit` bytes of it (a character across the limit gives its first byte); another encoding, the
+// whole characters that take at most `limit` bytes of Shift_JIS. `cut`: the file goes on after
+// these bytes, so the last character may be incomplete.
 struct Preview {
     QString text;
-    bool cut = false; // more text follows what is shown
+    bool cut = false;           // more text follows what is shown
+    std::size_t characters = 0; // shown, when the source is not Shift_JIS; else 0
 };
-Preview PreviewText(std::string_view head, bool cut, const std::string& encodingSetting,
-                    std::size_t limit);
+Preview PreviewText(std::string_view head, bool cut, engine::Encoding encoding, std::size_t limit);
 
 // Paths cross between Qt and the engine as the file system's own bytes.
 QString PathFromBytes(const std::string& bytes);

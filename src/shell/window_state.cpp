@@ -1,8 +1,5 @@
 #include "shell/window_state.h"
 
-#include "files/atomic_file.h"
-#include "files/file_bytes.h"
-#include "settings/ini_file.h"
 #include "settings/settings_store.h"
 #include "shell/text_codec.h"
 
@@ -35,35 +32,24 @@ std::string joined(const QList<int>& values) {
 
 WindowState LoadWindowState(const std::string& settingsPath) {
     WindowState state;
-    const files::FileBytes file = files::ReadWholeFile(settingsPath);
-    if (file.outcome != files::FileBytes::Outcome::Read)
-        return state;
-    const settings::IniDocument document(file.bytes);
-    const auto value = [&](const char* key) {
-        return document.value(settings::kPagelumeSection, key).value_or("");
-    };
-    const std::string_view folder = value("openfolder");
-    state.openFolder = PathFromBytes(std::string(folder));
-    const QList<int> geometry = numbers(value("window"));
+    const settings::PagelumeKeys keys =
+        settings::LoadPagelumeKeys(settingsPath, {"openfolder", "window", "splitter"});
+    state.openFolder = PathFromBytes(keys[0].second);
+    const QList<int> geometry = numbers(keys[1].second);
     if (geometry.size() == 4 && geometry[2] > 0 && geometry[3] > 0)
         state.geometry = QRect(geometry[0], geometry[1], geometry[2], geometry[3]);
-    const QList<int> splitter = numbers(value("splitter"));
+    const QList<int> splitter = numbers(keys[2].second);
     if (splitter.size() == 2 && splitter[0] >= 0 && splitter[1] >= 0)
         state.splitter = splitter;
     return state;
 }
 
-void SaveWindowState(const std::string& settingsPath, const WindowState& state) {
-    const files::FileBytes file = files::ReadWholeFile(settingsPath);
-    if (file.outcome == files::FileBytes::Outcome::Unreadable)
-        return; // never replace a file whose other sections could not be read
-    settings::IniDocument document(file.bytes);
+settings::WriteStatus SaveWindowState(const std::string& settingsPath, const WindowState& state) {
     const QRect& g = state.geometry;
-    document.setValue(settings::kPagelumeSection, "openfolder", PathToBytes(state.openFolder));
-    document.setValue(settings::kPagelumeSection, "window",
-                      joined({g.x(), g.y(), g.width(), g.height()}));
-    document.setValue(settings::kPagelumeSection, "splitter", joined(state.splitter));
-    files::ReplaceFileContents(settingsPath, document.toBytes());
+    return settings::SavePagelumeKeys({{"openfolder", PathToBytes(state.openFolder)},
+                                       {"window", joined({g.x(), g.y(), g.width(), g.height()})},
+                                       {"splitter", joined(state.splitter)}},
+                                      settingsPath);
 }
 
 } // namespace shell

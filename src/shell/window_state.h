@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settings_store.h"
+
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -19,8 +21,8 @@ struct WindowState {
 
 WindowState LoadWindowState(const std::string& settingsPath);
 
-// Keeps every other section and key of the file. A failure is not reported: the window's state
-// is a convenience, and the next start simply opens as a first one.
-void SaveWindowState(const std::string& settingsPath, const WindowState& state);
+// Writes the window's own keys and nothing else: every other key of the file, the settings among
+// them, stays as it stands on disk.
+settings::WriteStatus SaveWindowState(const std::string& settingsPath, const WindowState& state);
 
 } // namespace shell

@@ -1,6 +1,7 @@
 #include "engine/conversion_run.h"
 #include "engine/header_block.h"
-#include "engine/text_normalization.h"
+#include "engine/output_name.h"
+#include "input/source_text.h"
 #include "support/layout_driver.h"
 #include "support/reference_models.h"
 #include "support/scripted_ui.h"
@@ -32,15 +33,8 @@ const std::vector<std::string> kConvertedCalls = {kChoose,    "save",      "busy
                                                   kPreparing, kConverting, "busy:off", kDone};
 
 // What the run should write for `textAsRead` (LF line breaks, no end byte) with `s`.
-std::string expectedOutput(std::string textAsRead, const settings::Settings& s) {
-    PageGeometry g = MakePageGeometry(s.gyokan, s.charsize, s.spaceline);
-    std::string text = literalLineBreakStep(textAsRead + "\xFF");
-    NoEventPump pump;
-    if (s.usereturn)
-        NormalizeVerse(g, text, pump);
-    else
-        NormalizeProse(g, text, pump);
-    return layoutFile(g, s.spaceline, text);
+std::string expectedOutput(const std::string& textAsRead, const engine::Settings& s) {
+    return convertedFile(textAsRead, s);
 }
 
 std::size_t pageBytes(int rows) {
@@ -51,10 +45,11 @@ struct Fixture {
     TempDir dir;
     ScriptedUi ui;
     ListOfFiles list;
-    settings::Settings settings;
+    engine::Settings settings;
     files::FileSystemSources sources;
+    input::SourceInput input;
     files::FileSystemOutputFiles outputs;
-    Converter converter{sources, outputs};
+    Converter converter{sources, input, outputs};
 
     std::string addSource(const std::string& name, const std::string& bytes, bool selected = true) {
         const std::string path = dir.file(name);
@@ -66,7 +61,7 @@ struct Fixture {
     RunResult run(OutputFiles* other = nullptr) {
         if (!other)
             return converter.RunConversion(list, "/home/infocarry", settings, ui);
-        Converter throughOther(sources, *other);
+        Converter throughOther(sources, input, *other);
         return throughOther.RunConversion(list, "/home/infocarry", settings, ui);
     }
 };
@@ -457,7 +452,7 @@ TEST(ConversionRunState, SettingsAreReadLive) {
     f.ui.outputPaths.push_back(f.dir.file("out.txt"));
     f.ui.onEvents = [&] { f.settings.usereturn = true; };
     f.run();
-    settings::Settings verse;
+    engine::Settings verse;
     verse.usereturn = true;
     EXPECT_EQ(readFile(f.dir.file("out.txt")), expectedOutput(sj("あ\nい"), verse));
 }
@@ -705,13 +700,13 @@ TEST(ConversionRunFailures, OutputAppearingMeanwhileIsNotReplacedWhereNoneMayBe)
 }
 
 TEST(ConversionRunState, SettingsOutOfRangeAreRefused) {
-    for (const auto& change : std::vector<std::function<void(settings::Settings&)>>{
-             [](settings::Settings& s) { s.divisionsize = 0; },
-             [](settings::Settings& s) { s.divisionsize = -3; },
-             [](settings::Settings& s) { s.divisionsize = 5001; },
-             [](settings::Settings& s) { s.gyokan = 5; },
-             [](settings::Settings& s) { s.spaceline = -2; },
-             [](settings::Settings& s) { s.charsize = 2; }}) {
+    for (const auto& change : std::vector<std::function<void(engine::Settings&)>>{
+             [](engine::Settings& s) { s.divisionsize = 0; },
+             [](engine::Settings& s) { s.divisionsize = -3; },
+             [](engine::Settings& s) { s.divisionsize = 5001; },
+             [](engine::Settings& s) { s.gyokan = 5; },
+             [](engine::Settings& s) { s.spaceline = -2; },
+             [](engine::Settings& s) { s.charsize = 2; }}) {
         Fixture f;
         f.settings.usedivision = true;
         change(f.settings);

@@ -1,4 +1,4 @@
-// Sources read once, whole, as text streams: every CR dropped, the first 0x1A ends the text.
+// Sources read once, whole, as their bytes.
 #include "files/file_bytes.h"
 #include "files/source_files.h"
 #include "support/sjis_text.h"
@@ -16,57 +16,31 @@ std::string readThrough(const std::string& bytes) {
     const std::string path = dir.file("src.txt");
     writeFile(path, bytes);
     engine::NoEventPump pump;
-    const engine::SourceText source =
-        files::FileSystemSources().read(path, settings::Settings{}, pump);
-    return source.ok ? source.text : "<unreadable: " + source.error.reason + ">";
+    const engine::SourceBytes source = files::FileSystemSources().read(path, pump);
+    return source.ok ? source.bytes : "<unreadable: " + source.error.reason + ">";
 }
 
 } // namespace
-
-TEST(SourceReadingCases, CrDroppedEverywhereEvenInsideACharacter) {
-    EXPECT_EQ(hex(readThrough("a\rb\r\r\nc\x82\r\xa0\r")), hex("ab\nc\x82\xa0"));
-}
-
-TEST(SourceReadingCases, FirstEndOfFileMarkEndsTheTextEvenAsASecondByte) {
-    // The text stream knows nothing of double-byte characters: 0x82 0x1A ends the text after 0x82.
-    EXPECT_EQ(hex(readThrough("x\x82\x1a"
-                              "after\x1a")),
-              hex("x\x82"));
-}
-
-TEST(SourceReadingCases, MarksAtTheReadBlockBoundary) {
-    const std::size_t block = engine::kEventPumpBlock;
-    // A CR LF pair split by the block boundary.
-    std::string bytes(block - 1, 'a');
-    bytes += "\r\nb";
-    EXPECT_EQ(readThrough(bytes), std::string(block - 1, 'a') + "\nb");
-    // 0x1A as the first byte of the second block.
-    bytes = std::string(block, 'a') + "\x1a" + "rest";
-    EXPECT_EQ(readThrough(bytes), std::string(block, 'a'));
-    // A file of exactly one block.
-    bytes = std::string(block, 'z');
-    EXPECT_EQ(readThrough(bytes), bytes);
-}
-
-TEST(SourceReadingCases, EmptyFileIsAnEmptyText) {
-    EXPECT_EQ(readThrough(""), "");
-    EXPECT_EQ(readThrough("\r\r\x1a"
-                          "abc"),
-              "");
-}
 
 TEST(SourceReadingCases, MissingFileAndFolderGiveTheSystemsReason) {
     TempDir dir;
     engine::NoEventPump pump;
     files::FileSystemSources sources;
-    EXPECT_EQ(sources.read(dir.file("gone.txt"), settings::Settings{}, pump).error.reason,
-              "No such file or directory");
-    const engine::SourceText folder = sources.read(dir.path().string(), settings::Settings{}, pump);
+    EXPECT_EQ(sources.read(dir.file("gone.txt"), pump).error.reason, "No such file or directory");
+    const engine::SourceBytes folder = sources.read(dir.path().string(), pump);
     EXPECT_FALSE(folder.ok);
     EXPECT_EQ(folder.error.reason, "Is a directory");
 }
 
 // Paths are UTF-8 on every system; on Windows they reach the system as UTF-16.
+TEST(SourceReadingCases, BytesAsTheyStand) {
+    // Every byte, CRs and 0x1A among them: the text-stream rule is the input stage's.
+    const std::string bytes = "a\rb\r\nc\x82\r\x1a"
+                              "after";
+    EXPECT_EQ(hex(readThrough(bytes)), hex(bytes));
+    EXPECT_EQ(readThrough(""), "");
+}
+
 TEST(SourceReadingCases, JapaneseFileNameIsRead) {
     TempDir dir;
     writeFile(dir.file("吾輩は猫である.txt"), "neko");

@@ -210,7 +210,7 @@ TEST(EncodingDetection, RulesInOrder) {
     for (const auto& row : rows)
         EXPECT_EQ(DetectEncoding(row.bytes), row.expected)
             << row.label << ": " << hex(row.bytes) << " taken as "
-            << EncodingName(DetectEncoding(row.bytes));
+            << static_cast<int>(DetectEncoding(row.bytes));
 }
 
 TEST(CodePage932Conversion, RoundTripsATextInEveryEncoding) {

@@ -50,7 +50,7 @@ constexpr std::string_view kDefaultFile = "[setting]\r\n"
 Settings LoadFrom(const TempDir& folder, std::string_view bytes) {
     const std::string path = folder.file(kSettingsFileName);
     writeFile(path, bytes);
-    return LoadSettings(path);
+    return LoadSettings(path).settings;
 }
 
 } // namespace
@@ -58,10 +58,10 @@ Settings LoadFrom(const TempDir& folder, std::string_view bytes) {
 TEST(SettingsLoad, NoFileGivesDefaults) {
     TempDir folder;
     const std::string path = folder.file(kSettingsFileName);
-    const SettingsFileLoad load = LoadSettingsFile(path);
+    const SettingsFileLoad load = LoadSettings(path);
     EXPECT_EQ(load.outcome, SettingsFileLoad::Outcome::Missing);
     EXPECT_EQ(load.settings, Settings{});
-    EXPECT_EQ(LoadSettings(path), Settings{});
+    EXPECT_EQ(LoadSettings(path).settings, Settings{});
     EXPECT_EQ(folder.entryCount(), 0u); // loading never creates the file
 }
 
@@ -77,11 +77,11 @@ TEST(SettingsLoad, UnreadableFileToldApartFromMissing) {
     // A folder where the file should be cannot be read on any system, even by root.
     const std::string path = folder.file("as-folder.cfg");
     std::filesystem::create_directory(path);
-    const SettingsFileLoad load = LoadSettingsFile(path);
+    const SettingsFileLoad load = LoadSettings(path);
     EXPECT_EQ(load.outcome, SettingsFileLoad::Outcome::Unreadable);
     EXPECT_EQ(load.reason, std::strerror(EISDIR));
     EXPECT_EQ(load.settings, Settings{});
-    EXPECT_EQ(LoadSettings(path), Settings{});
+    EXPECT_EQ(LoadSettings(path).settings, Settings{});
 }
 
 TEST(SettingsLoad, ReadsEveryKey) {
@@ -250,7 +250,7 @@ TEST(SettingsSave, ValuesWrittenAsLoaded) {
     const std::string path = folder.file(kSettingsFileName);
     writeFile(path, "[setting]\r\nusereturn=2\r\nuseheader=0\r\nuseheadertofile=1\r\n"
                     "gyokan=-3\r\n");
-    const Settings loaded = LoadSettings(path);
+    const Settings loaded = LoadSettings(path).settings;
     EXPECT_TRUE(loaded.usereturn);
     EXPECT_FALSE(loaded.useheader);
     EXPECT_TRUE(loaded.useheadertofile); // kept while useheader is off
@@ -279,7 +279,7 @@ TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
     writeFile(path, "[window]\nleft=10\ntop=20\n\n"
                     "[setting]\ndivisionsize=9999\nnote=mine\ngyokan=2\n\n"
                     "[recent]\nfile1=/a.txt\n");
-    Settings s = LoadSettings(path);
+    Settings s = LoadSettings(path).settings;
     EXPECT_EQ(s.divisionsize, 5000);
     s.gyokan = 4;
     s.savepath = "/out";
@@ -307,7 +307,7 @@ TEST(SettingsLoad, OwnKeysComeFromTheirOwnSection) {
     EXPECT_EQ(LoadFrom(folder, "[setting]\nencoding=utf-8\naozora=1\nruby=paren\n"), Settings{});
     const Settings s =
         LoadFrom(folder, "[pagelume]\r\nencoding=euc-jp\r\naozora=2\r\nruby=paren\r\n");
-    EXPECT_EQ(s.encoding, "euc-jp");
+    EXPECT_EQ(s.encoding, engine::Encoding::EucJp);
     EXPECT_TRUE(s.aozora);
     EXPECT_TRUE(s.rubyInParentheses);
     EXPECT_EQ(LoadFrom(folder, "[pagelume]\nencoding=latin-1\naozora=no\nruby=x\n"), Settings{});
@@ -328,11 +328,12 @@ TEST(SettingsSave, RandomSettingsRoundTrip) {
         s.usedivision = random() % 2;
         s.divisionsize = static_cast<int>(random() % 5000) + 1;
         s.savepath = "/home/\xE3\x81\x82" + std::to_string(random());
-        s.encoding = std::vector<std::string>{"auto", "sjis", "utf-8", "euc-jp"}[random() % 4];
+        s.encoding =
+            engine::kEncodingChoices[random() % std::size(engine::kEncodingChoices)].encoding;
         s.aozora = random() % 2;
         s.rubyInParentheses = random() % 2;
         ASSERT_TRUE(SaveSettings(s, path).ok);
-        EXPECT_EQ(LoadSettings(path), s) << "round " << round;
+        EXPECT_EQ(LoadSettings(path).settings, s) << "round " << round;
     }
 }
 

@@ -94,7 +94,7 @@ class ConfigFormTest final : public QObject {
         QVERIFY(!child<QCheckBox>(*form, "chkUseHeaderToFile")->isEnabled());
         QVERIFY(!count(*form)->isEnabled());
         QVERIFY(!arrows(*form)->isEnabled());
-        QCOMPARE(form->liveSettings(), settings::Settings{});
+        QCOMPARE(form->liveSettings(), engine::Settings{});
         QVERIFY(!QFile::exists(settingsPath()));
         QVERIFY(m_dialogs.messages.isEmpty() && m_dialogs.errors.isEmpty());
     }
@@ -380,7 +380,7 @@ class ConfigFormTest final : public QObject {
         QCOMPARE(count(*form)->text(), QStringLiteral("5000"));
         QCOMPARE(label(*form), QStringLiteral("ページごと (2363KB)"));
         QCOMPARE(child<QLineEdit>(*form, "editSavePath")->text(), QStringLiteral("/tmp/out"));
-        const settings::Settings live = form->liveSettings();
+        const engine::Settings live = form->liveSettings();
         QCOMPARE(live.gyokan, 4);
         QCOMPARE(live.charsize, 1);
         QCOMPARE(live.divisionsize, 5000);
@@ -472,7 +472,7 @@ class ConfigFormTest final : public QObject {
         QCOMPARE(m_dialogs.errors.size(), 1);
         QVERIFY(m_dialogs.errors[0].startsWith(
             QStringLiteral("設定ファイル「%1」を読み込めませんでした。").arg(settingsPath())));
-        QCOMPARE(form->liveSettings(), settings::Settings{});
+        QCOMPARE(form->liveSettings(), engine::Settings{});
     }
 
     void folderChooserAndClear() {

@@ -94,24 +94,21 @@ class ConversionUiTest final : public QObject {
             {Action::ReadSource, "/src/\xE6\x9C\xAC.txt", FileError::System("Permission denied")});
         ui.ReportFailure(
             {Action::WriteOutput, "/out/a.txt", FileError::System("No space left on device")});
-        ui.ReportFailure({Action::OutputExists, "/out/b.txt", {}});
         ui.ReportFailure(
             {Action::WriteOutput, "/out/p.txt", FileError::Of(FileError::Cause::NotARegularFile)});
         ui.ReportFailure(
             {Action::Convert, "/src/big.txt", FileError::Of(FileError::Cause::OutOfMemory)});
         QCOMPARE(
             m_dialogs.errors,
-            (QStringList{
-                QStringLiteral("変換するファイル「/src/本.txt」を読み込めませんでした。\n"
-                               "理由：Permission denied"),
-                QStringLiteral("保存ファイル「/out/a.txt」に書き込めませんでした。\n"
-                               "理由：No space left on device"),
-                QStringLiteral("保存ファイル「/out/b.txt」は既にあるため、書き込みませんでした。"),
-                QStringLiteral(
-                    "保存ファイル「/out/p.txt」に書き込めませんでした。\n"
-                    "理由：通常のファイルではありません（デバイスや名前付きパイプなど）"),
-                QStringLiteral("変換するファイル「/src/big.txt」を変換できませんでした。\n"
-                               "理由：メモリが足りません")}));
+            (QStringList{QStringLiteral("変換するファイル「/src/本.txt」を読み込めませんでした。\n"
+                                        "理由：Permission denied"),
+                         QStringLiteral("保存ファイル「/out/a.txt」に書き込めませんでした。\n"
+                                        "理由：No space left on device"),
+                         QStringLiteral(
+                             "保存ファイル「/out/p.txt」に書き込めませんでした。\n"
+                             "理由：通常のファイルではありません（デバイスや名前付きパイプなど）"),
+                         QStringLiteral("変換するファイル「/src/big.txt」を変換できませんでした。\n"
+                                        "理由：メモリが足りません")}));
     }
 
     void busyCursorIsGivenBack() {

@@ -4,8 +4,10 @@
 
 #include "engine/column_layout.h"
 #include "engine/page_writer.h"
+#include "engine/prepared_text.h"
 #include "engine/text_normalization.h"
 
+#include <optional>
 #include <string>
 
 namespace testing_support {
@@ -37,6 +39,17 @@ inline std::string layoutFile(const engine::PageGeometry& base, int spaceline,
     }
     out += "\r\n";
     return out;
+}
+
+// The output file the run writes for `textAsRead` (code page 932, LF line breaks, no end byte)
+// with `settings`, unsplit and without a title page.
+inline std::string convertedFile(const std::string& textAsRead, const engine::Settings& settings) {
+    const engine::PageGeometry geometry =
+        engine::MakePageGeometry(settings.gyokan, settings.charsize, settings.spaceline);
+    engine::NoEventPump pump;
+    const std::optional<engine::PreparedText> prepared =
+        engine::PrepareText({textAsRead, {}, 0}, nullptr, geometry, settings, pump);
+    return layoutFile(prepared->geometry, settings.spaceline, prepared->text);
 }
 
 } // namespace testing_support

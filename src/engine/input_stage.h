@@ -1,0 +1,27 @@
+#pragma once
+
+#include "event_pump.h"
+#include "line_layout.h"
+#include "settings.h"
+
+#include <cstddef>
+#include <string>
+
+namespace engine {
+
+// A source as the conversion takes it.
+struct SourceText {
+    std::string text;         // code page 932, the text-stream rule applied
+    LineLayouts lines;        // what a marked-up source asks of its lines' layout
+    std::size_t replaced = 0; // characters of another encoding code page 932 cannot hold, as 〓
+};
+
+// Turns a source's bytes into the text the conversion takes: whatever their encoding, and with
+// whatever notation the settings say to take out. May throw std::bad_alloc.
+class InputStage {
+  public:
+    virtual ~InputStage() = default;
+    virtual SourceText prepare(std::string bytes, const Settings& live, EventPump& pump) = 0;
+};
+
+} // namespace engine

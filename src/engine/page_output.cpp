@@ -1,0 +1,135 @@
+#include "page_output.h"
+
+#include "column_layout.h"
+#include "output_name.h"
+#include "page_writer.h"
+
+#include <algorithm>
+
+namespace engine {
+namespace {
+
+// Output is handed to the file in pieces of about this size.
+constexpr std::size_t kWriteChunk = 1 << 20;
+
+// Pages per file of a split, read live: held within its range, whatever was set meanwhile.
+std::int64_t PagesPerFile(const Settings& live) {
+    return kDivisionSizeRange.clamp(live.divisionsize);
+}
+
+} // namespace
+
+// False when the user asked to stop: the files begun are dropped unplaced.
+bool PageOutput::pageWritten() {
+    ++m_pagesWritten;
+    m_ui.ShowProgress(m_pagesWritten, std::max(m_pagesWritten, m_prepared.pageCount));
+    if (m_ui.StopRequested())
+        m_stopped = true;
+    return !m_stopped;
+}
+
+bool PageOutput::open(const std::string& path) {
+    FileError error;
+    m_current = m_outputs.create(path, error);
+    m_currentPath = path;
+    if (!m_current)
+        return fail(Failure::Action::WriteOutput, path, error);
+    return true;
+}
+
+bool PageOutput::flush(bool all) {
+    if (m_buffer.empty() || (!all && m_buffer.size() < kWriteChunk))
+        return true;
+    FileError error;
+    if (!m_current->write(m_buffer, error))
+        return fail(Failure::Action::WriteOutput, m_currentPath, error);
+    m_buffer.clear();
+    return true;
+}
+
+bool PageOutput::closeFile() {
+    m_buffer += "\r\n"; // the line end after the last page
+    if (!flush(true))
+        return false;
+    // Closed now, so a split into thousands of files never holds thousands open.
+    FileError error;
+    if (!m_current->finish(error))
+        return fail(Failure::Action::WriteOutput, m_currentPath, error);
+    m_finished.emplace_back(m_currentPath, std::move(m_current));
+    return true;
+}
+
+// Puts every file in place, or none: when one cannot be placed, those placed before it are taken
+// back out and what they replaced is put back.
+bool PageOutput::placeAll() {
+    for (std::size_t i = 0; i < m_finished.size(); ++i) {
+        m_ui.ProcessPendingEvents();
+        FileError error;
+        if (!m_finished[i].second->place(error)) {
+            for (std::size_t j = i; j-- > 0;)
+                m_finished[j].second->undo();
+            return fail(Failure::Action::WriteOutput, m_finished[i].first, std::move(error));
+        }
+    }
+    std::vector<std::string> placed;
+    for (auto& [path, file] : m_finished) {
+        file->confirm();
+        placed.push_back(path);
+    }
+    m_finished.clear();
+    m_ui.ShowOutputsWritten(placed);
+    return true;
+}
+
+bool PageOutput::writeUnsplit(const std::string& path) {
+    if (auto refusal = m_outputs.approve({path}))
+        return fail(Failure::Action::OutputExists, path, FileError::System(*refusal));
+    if (!open(path))
+        return false;
+    const int spaceline = m_live.spaceline; // chosen once for an unsplit output
+    for (bool exhausted = false; !exhausted;) {
+        m_ui.ProcessPendingEvents();
+        exhausted = LayoutPage(spaceline, m_prepared.geometry, m_prepared.text, m_rows, m_state);
+        WritePage(m_prepared.geometry, m_buffer, m_rows);
+        if (!pageWritten() || !flush(false))
+            return false;
+    }
+    return closeFile() && placeAll();
+}
+
+bool PageOutput::writeSplit(const std::string& chosenPath) {
+    const std::int64_t pagesPerFile = PagesPerFile(m_live);
+    const PageGeometry& geometry = m_prepared.geometry;
+    // The rows of one full file against the length of the text: numbered names only when the
+    // text is longer.
+    const bool bySize = pagesPerFile * geometry.rowCount * 42 < geometry.textLength;
+    const std::vector<std::string> paths =
+        SplitOutputNames(chosenPath, m_prepared.pageCount, pagesPerFile, bySize);
+    const bool numbered = paths.size() > 1 || paths.front() != chosenPath;
+    if (auto refusal = m_outputs.approve(paths))
+        return fail(Failure::Action::OutputExists, paths.front(), FileError::System(*refusal));
+
+    bool exhausted = false;
+    for (int fileNumber = 1; !exhausted; ++fileNumber) {
+        // Settings changed while the run serves events could make more files than counted; they
+        // still get names of their own rather than replacing the first.
+        const bool useNumber = numbered || fileNumber > 1;
+        if (!open(useNumber ? NumberedOutputName(chosenPath, fileNumber) : chosenPath))
+            return false;
+        for (std::int64_t j = 0; j < PagesPerFile(m_live); ++j) {
+            m_ui.ProcessPendingEvents();
+            exhausted =
+                LayoutPage(m_live.spaceline, geometry, m_prepared.text, m_rows, m_state);
+            WritePage(geometry, m_buffer, m_rows);
+            if (!pageWritten() || !flush(false))
+                return false;
+            if (exhausted)
+                break;
+        }
+        if (!closeFile())
+            return false;
+    }
+    return placeAll();
+}
+
+} // namespace engine

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "conversion_ui.h"
+#include "output_files.h"
+#include "prepared_text.h"
+#include "settings.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+// The layout and writing of one entry's pages into one or more output files. Files are placed
+// only when every one of them is complete, so a failure midway replaces nothing.
+class PageOutput {
+  public:
+    PageOutput(const PreparedText& prepared, const Settings& live, ConversionUi& ui,
+               OutputFiles& outputs)
+        : m_prepared(prepared), m_live(live), m_ui(ui), m_outputs(outputs) {}
+
+    bool writeUnsplit(const std::string& path);
+    bool writeSplit(const std::string& chosenPath);
+
+    const Failure& failure() const { return m_failure; }
+    bool stopped() const { return m_stopped; }
+
+  private:
+    bool open(const std::string& path);
+    bool flush(bool all);
+    bool closeFile();
+    bool placeAll();
+    bool pageWritten();
+    bool fail(Failure::Action action, const std::string& path, FileError error) {
+        m_failure = {action, path, std::move(error)};
+        return false;
+    }
+
+    const PreparedText& m_prepared;
+    const Settings& m_live;
+    ConversionUi& m_ui;
+    OutputFiles& m_outputs;
+
+    LayoutState m_state;
+    PageRows m_rows;
+    std::int64_t m_pagesWritten = 0;
+    bool m_stopped = false;
+    std::string m_buffer;
+    std::string m_currentPath;
+    std::unique_ptr<OutputFile> m_current;
+    std::vector<std::pair<std::string, std::unique_ptr<OutputFile>>> m_finished;
+    Failure m_failure{Failure::Action::WriteOutput, {}, {}};
+};
+
+} // namespace engine
