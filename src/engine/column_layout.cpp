@@ -9,7 +9,6 @@ namespace engine {
 namespace {
 
 constexpr std::string_view kVerticalBar = "\x81\x62"; // ｜
-constexpr std::string_view kGeta = "\x81\xac";        // 〓
 
 // The cell for the character at 0-based index i of the text's content (the text without its end
 // byte), and how far the cursor moves past it.

@@ -36,7 +36,10 @@ constexpr UINT kKsc5601CodePage = 949;
 constexpr UINT kLatin1CodePage = 28591;
 constexpr UINT kGreekCodePage = 28597;
 
-constexpr char kGeta[] = "\x81\xAC"; // 〓, for every character code page 932 lacks
+using engine::kGeta;
+// The default character Windows writes for one it has no code for, a C string: the literal behind
+// kGeta ends in a NUL.
+const char* const kGetaDefault = kGeta.data();
 constexpr wchar_t kReplacement = 0xFFFD;
 
 constexpr bool inRange(unsigned char b, unsigned char low, unsigned char high) {
@@ -189,9 +192,9 @@ class CodePage932Writer {
         const std::size_t start = m_out.size();
         m_out.resize(start + run.size() * 2);
         BOOL usedDefault = FALSE;
-        const int size = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, run.data(),
-                                             static_cast<int>(run.size()), m_out.data() + start,
-                                             static_cast<int>(run.size() * 2), kGeta, &usedDefault);
+        const int size = WideCharToMultiByte(
+            kCodePage932, WC_NO_BEST_FIT_CHARS, run.data(), static_cast<int>(run.size()),
+            m_out.data() + start, static_cast<int>(run.size() * 2), kGetaDefault, &usedDefault);
         m_out.resize(start + static_cast<std::size_t>(std::max(size, 0)));
         if (size > 0 && !usedDefault)
             return;
@@ -201,7 +204,7 @@ class CodePage932Writer {
             char bytes[2];
             BOOL used = FALSE;
             const int length = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, &c, 1, bytes,
-                                                   2, kGeta, &used);
+                                                   2, kGetaDefault, &used);
             if (length <= 0 || used)
                 geta();
             else
