@@ -9,7 +9,28 @@ namespace engine {
 namespace {
 
 constexpr std::string_view kVerticalBar = "\x81\x62"; // ｜
-constexpr std::string_view kGeta = "\x81\xac";        // 〓
+
+// The cell a two-byte character turns into in a column, empty for one that stands as it is: 。 and
+// 、 become small marks at the cell's right, ー and ― the vertical bar.
+constexpr std::string_view turnedInColumn(unsigned char lead, unsigned char second) {
+    if (lead != 0x81)
+        return {};
+    switch (second) {
+    case 0x42:
+        return " \xdf"; // 。
+    case 0x41:
+        return " `"; // 、
+    case 0x5B:       // ー
+    case 0x5C:       // ―
+        return kVerticalBar;
+    default:
+        return {};
+    }
+}
+
+constexpr bool isTurnedInColumn(unsigned char lead, unsigned char second) {
+    return !turnedInColumn(lead, second).empty();
+}
 
 // The cell for the character at 0-based index i of the text's content (the text without its end
 // byte), and how far the cursor moves past it.
@@ -25,21 +46,8 @@ Cell cellAt(std::string_view content, std::size_t i) {
         // cursor past it; it stands as the geta mark, one cell, so the end is still found.
         if (i + 1 >= content.size())
             return {kGeta, 1};
-        const unsigned char second = byteAt(content, i + 1);
-        if (b == 0x81) {
-            switch (second) {
-            case 0x42:
-                return {" \xdf", 2}; // 。 becomes a small mark at the cell's right
-            case 0x41:
-                return {" `", 2}; // 、 likewise
-            case 0x5B:            // ー
-            case 0x5C:
-                return {kVerticalBar, 2}; // ―
-            default:
-                break;
-            }
-        }
-        return {content.substr(i, 2), 2};
+        const std::string_view turned = turnedInColumn(b, byteAt(content, i + 1));
+        return {turned.empty() ? content.substr(i, 2) : turned, 2};
     }
     if (b == 0x2D)
         return {kVerticalBar, 1};
@@ -88,9 +96,7 @@ bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& 
         // Most cells of a Japanese text are plain two-byte characters: copy them straight.
         if (isLeadByte(b) && i + 1 < content.size()) {
             const unsigned char second = byteAt(content, i + 1);
-            const bool turned =
-                b == 0x81 && (second == 0x41 || second == 0x42 || second == 0x5B || second == 0x5C);
-            if (!turned) {
+            if (!isTurnedInColumn(b, second)) {
                 rows.prepend(r, static_cast<char>(b), static_cast<char>(second));
                 cursor += 2;
                 continue;

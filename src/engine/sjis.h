@@ -24,6 +24,10 @@ constexpr bool isHalfWidthMark(unsigned char b) {
     return b == 0xDE || b == 0xDF;
 }
 
+// 〓, the geta mark: the cell of a character that cannot stand as it is, and the code of every
+// character code page 932 lacks.
+inline constexpr std::string_view kGeta = "\x81\xAC";
+
 constexpr unsigned char byteAt(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);
 }

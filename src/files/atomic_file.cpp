@@ -1,6 +1,56 @@
 #include "files/atomic_file.h"
 
+#include "files/atomic_file_system.h"
+
+#include <atomic>
+#include <cerrno>
+#include <system_error>
+
 namespace files {
+
+std::string BesideName(const std::string& path, const char* suffix) {
+    static std::atomic<unsigned> counter{0};
+    return path + ".pagelume-" + std::to_string(CurrentProcessId()) + "-" +
+           std::to_string(counter.fetch_add(1)) + suffix;
+}
+
+std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath, FileError& error,
+                                               Existing existing) {
+    FinalTarget target;
+    if (!InspectFinalPath(requestedPath, target, error))
+        return nullptr;
+    if (target.folder) {
+        // In the same words on every system.
+        error = FileError::System(std::generic_category().message(EISDIR));
+        return nullptr;
+    }
+    // A FIFO or a device is never opened: writing to it could wait for ever.
+    if (!target.regular) {
+        error = FileError::Of(FileError::Cause::NotARegularFile);
+        return nullptr;
+    }
+    if (target.exists && existing == Existing::Keep) {
+        error = FileError::Of(FileError::Cause::AlreadyExists);
+        return nullptr;
+    }
+    // Renaming would replace even a file the user made read-only; refuse as a direct write would.
+    if (target.exists && !MayReplace(target, error))
+        return nullptr;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporary = BesideName(target.path, ".tmp");
+        std::intptr_t handle = 0;
+        switch (OpenTemporary(temporary, target, handle, error)) {
+        case TemporaryOpening::Opened:
+            return std::unique_ptr<AtomicFile>(
+                new AtomicFile(std::move(target.path), std::move(temporary), existing, handle));
+        case TemporaryOpening::NameTaken:
+            break;
+        case TemporaryOpening::Failed:
+            return nullptr;
+        }
+    }
+    return nullptr; // every name tried was taken, as `error` says
+}
 
 bool AtomicFile::commit(FileError& error) {
     if (!place(error))

@@ -2,6 +2,7 @@
 
 #include "engine/file_error.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,8 +60,9 @@ class AtomicFile {
   private:
     struct Handle;
     void syncFolder() const;
+    // Takes over the system's handle of the open temporary file.
     AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
-               std::unique_ptr<Handle> handle);
+               std::intptr_t systemHandle);
 
     std::string m_finalPath;
     std::string m_temporaryPath;

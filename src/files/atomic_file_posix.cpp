@@ -1,11 +1,12 @@
 #include "files/atomic_file.h"
 
+#include "files/atomic_file_system.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -45,13 +46,6 @@ std::string followLinks(const std::string& path) {
     return path;
 }
 
-// A name of our own beside `path`, so that renames stay within one file system.
-std::string besideName(const std::string& path, const char* suffix) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".pagelume-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + suffix;
-}
-
 // Renames `from` to `to` unless `to` exists, in one step: renameat2 where the file system knows
 // it, else a hard link (which refuses an existing name) and the removal of the old name.
 int renameWithoutReplacing(const std::string& from, const std::string& to) {
@@ -74,50 +68,48 @@ struct AtomicFile::Handle {
 };
 
 AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
-                       std::unique_ptr<Handle> handle)
+                       std::intptr_t systemHandle)
     : m_finalPath(std::move(finalPath)), m_temporaryPath(std::move(temporaryPath)),
-      m_existing(existing), m_handle(std::move(handle)) {}
+      m_existing(existing),
+      m_handle(std::make_unique<Handle>(Handle{static_cast<int>(systemHandle)})) {}
 
-std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath, FileError& error,
-                                               Existing existing) {
-    const std::string path = followLinks(requestedPath);
+bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError&) {
+    target.path = followLinks(requestedPath);
     struct stat info {};
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode)) {
-        error = systemError(EISDIR);
-        return nullptr;
+    target.exists = ::stat(target.path.c_str(), &info) == 0;
+    if (target.exists) {
+        target.folder = S_ISDIR(info.st_mode);
+        target.regular = S_ISREG(info.st_mode);
+        target.state = info.st_mode & 07777;
     }
-    // A FIFO or a device is never opened: writing to it could wait for ever.
-    if (exists && !S_ISREG(info.st_mode)) {
-        error = FileError::Of(FileError::Cause::NotARegularFile);
-        return nullptr;
-    }
-    if (exists && existing == Existing::Keep) {
-        error = FileError::Of(FileError::Cause::AlreadyExists);
-        return nullptr;
-    }
-    // Renaming would replace even a file the user made read-only; refuse as a direct write would.
-    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    return true;
+}
+
+bool MayReplace(const FinalTarget& target, FileError& error) {
+    if (::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0) {
         error = systemError(errno);
-        return nullptr;
+        return false;
     }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temporary = besideName(path, ".tmp");
-        // O_EXCL never takes over a file that happens to have that name.
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            if (exists)
-                (void)::fchmod(fd, info.st_mode & 07777);
-            return std::unique_ptr<AtomicFile>(new AtomicFile(
-                path, std::move(temporary), existing, std::make_unique<Handle>(Handle{fd})));
-        }
-        if (errno != EEXIST) {
-            error = systemError(errno);
-            return nullptr;
-        }
+    return true;
+}
+
+TemporaryOpening OpenTemporary(const std::string& path, const FinalTarget& target,
+                               std::intptr_t& handle, FileError& error) {
+    // O_EXCL never takes over a file that happens to have that name.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        if (target.exists)
+            (void)::fchmod(fd, target.state);
+        handle = fd;
+        return TemporaryOpening::Opened;
     }
-    error = systemError(EEXIST);
-    return nullptr;
+    const int reason = errno;
+    error = systemError(reason);
+    return reason == EEXIST ? TemporaryOpening::NameTaken : TemporaryOpening::Failed;
+}
+
+unsigned long long CurrentProcessId() {
+    return static_cast<unsigned long long>(::getpid());
 }
 
 AtomicFile::~AtomicFile() {
@@ -182,7 +174,7 @@ bool AtomicFile::place(FileError& error) {
         struct stat info {};
         bool linked = false;
         if (::lstat(m_finalPath.c_str(), &info) == 0) {
-            std::string aside = besideName(m_finalPath, ".old");
+            std::string aside = BesideName(m_finalPath, ".old");
             linked = ::link(m_finalPath.c_str(), aside.c_str()) == 0;
             if (linked || ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
                 m_asidePath = std::move(aside);

@@ -1,10 +1,10 @@
 #include "files/atomic_file.h"
 
+#include "files/atomic_file_system.h"
+
 #include "files/system_text_win.h"
 
-#include <atomic>
-#include <cerrno>
-#include <system_error>
+#include <algorithm>
 
 namespace files {
 namespace {
@@ -59,13 +59,6 @@ std::string followLinks(const std::string& path, const std::wstring& widePath) {
     return path;
 }
 
-// A name of our own beside `path`, so that renames stay within one volume.
-std::string besideName(const std::string& path, const char* suffix) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".pagelume-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(counter.fetch_add(1)) + suffix;
-}
-
 // The attributes a new file takes over from the one it replaces; read-only is refused earlier,
 // and the rest (compression, sparseness and the like) belong to the file's data, not its name.
 constexpr DWORD kInheritedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -78,79 +71,78 @@ struct AtomicFile::Handle {
 };
 
 AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
-                       std::unique_ptr<Handle> handle)
+                       std::intptr_t systemHandle)
     : m_finalPath(std::move(finalPath)), m_temporaryPath(std::move(temporaryPath)),
-      m_existing(existing), m_handle(std::move(handle)) {}
+      m_existing(existing),
+      m_handle(std::make_unique<Handle>(Handle{reinterpret_cast<HANDLE>(systemHandle)})) {}
 
-std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath, FileError& error,
-                                               Existing existing) {
+bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError& error) {
     const std::optional<std::wstring> requested = WideFromUtf8(requestedPath);
     if (!requested) {
         error = systemError(ERROR_NO_UNICODE_TRANSLATION);
-        return nullptr;
+        return false;
     }
-    const std::string path = followLinks(requestedPath, *requested);
-    const std::wstring widePath = wide(path);
-
+    target.path = followLinks(requestedPath, *requested);
+    const std::wstring widePath = wide(target.path);
     WIN32_FILE_ATTRIBUTE_DATA info{};
-    const bool exists = GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &info) != 0;
-    if (exists && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        // In the words the other systems use for it.
-        error = FileError::System(std::generic_category().message(EISDIR));
-        return nullptr;
+    target.exists = GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &info) != 0;
+    if (target.exists) {
+        target.state = info.dwFileAttributes;
+        target.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (target.folder)
+            return true;
     }
     // A device ("NUL", "COM1") or a pipe is never written: writing to it could wait for ever,
     // and it cannot be renamed over. Some of them answer no attribute query at all, so ask the
     // object itself, without any access to its data.
-    {
-        const Closer probe{CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr)};
-        if (probe.handle != INVALID_HANDLE_VALUE && GetFileType(probe.handle) != FILE_TYPE_DISK) {
-            error = FileError::Of(FileError::Cause::NotARegularFile);
-            return nullptr;
-        }
+    const Closer probe{CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr)};
+    target.regular =
+        probe.handle == INVALID_HANDLE_VALUE || GetFileType(probe.handle) == FILE_TYPE_DISK;
+    return true;
+}
+
+// Opening the file for writing also asks its access rights and whether another program holds it
+// open without letting others replace it.
+bool MayReplace(const FinalTarget& target, FileError& error) {
+    if (target.state & FILE_ATTRIBUTE_READONLY) {
+        error = systemError(ERROR_ACCESS_DENIED);
+        return false;
     }
-    if (exists && existing == Existing::Keep) {
-        error = FileError::Of(FileError::Cause::AlreadyExists);
-        return nullptr;
+    const Closer probe{CreateFileW(wide(target.path).c_str(), GENERIC_WRITE | DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr)};
+    if (probe.handle == INVALID_HANDLE_VALUE) {
+        error = systemError(GetLastError());
+        return false;
     }
-    if (exists) {
-        // Renaming would replace even a read-only file; refuse as a direct write would. Opening
-        // the file for writing also asks its access rights and whether another program holds it
-        // open without letting others replace it.
-        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-            error = systemError(ERROR_ACCESS_DENIED);
-            return nullptr;
-        }
-        const Closer probe{CreateFileW(widePath.c_str(), GENERIC_WRITE | DELETE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr)};
-        if (probe.handle == INVALID_HANDLE_VALUE) {
-            error = systemError(GetLastError());
-            return nullptr;
-        }
-    }
-    const DWORD inherited = exists ? info.dwFileAttributes & kInheritedAttributes : 0;
+    return true;
+}
+
+TemporaryOpening OpenTemporary(const std::string& path, const FinalTarget& target,
+                               std::intptr_t& handle, FileError& error) {
+    const DWORD inherited = target.exists ? target.state & kInheritedAttributes : 0;
     const DWORD attributes = inherited ? inherited : FILE_ATTRIBUTE_NORMAL; // NORMAL only alone
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temporary = besideName(path, ".tmp");
-        // CREATE_NEW never takes over a file that happens to have that name.
-        const HANDLE file =
-            CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                        nullptr, CREATE_NEW, attributes, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            return std::unique_ptr<AtomicFile>(new AtomicFile(
-                path, std::move(temporary), existing, std::make_unique<Handle>(Handle{file})));
-        }
-        const DWORD reason = GetLastError();
-        if (reason != ERROR_FILE_EXISTS && reason != ERROR_ALREADY_EXISTS) {
-            error = systemError(reason);
-            return nullptr;
-        }
+    // CREATE_NEW never takes over a file that happens to have that name.
+    const HANDLE file =
+        CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    CREATE_NEW, attributes, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        handle = reinterpret_cast<std::intptr_t>(file);
+        return TemporaryOpening::Opened;
     }
-    error = systemError(ERROR_FILE_EXISTS);
-    return nullptr;
+    const DWORD reason = GetLastError();
+    if (reason == ERROR_FILE_EXISTS || reason == ERROR_ALREADY_EXISTS) {
+        error = systemError(ERROR_FILE_EXISTS);
+        return TemporaryOpening::NameTaken;
+    }
+    error = systemError(reason);
+    return TemporaryOpening::Failed;
+}
+
+unsigned long long CurrentProcessId() {
+    return GetCurrentProcessId();
 }
 
 AtomicFile::~AtomicFile() {
@@ -216,7 +208,7 @@ bool AtomicFile::place(FileError& error) {
         // moved aside.
         bool asideIsLink = false;
         if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            std::string aside = besideName(m_finalPath, ".old");
+            std::string aside = BesideName(m_finalPath, ".old");
             const std::wstring wideAside = wide(aside);
             asideIsLink = CreateHardLinkW(wideAside.c_str(), target.c_str(), nullptr) != 0;
             if (asideIsLink ||

@@ -33,7 +33,9 @@ constexpr std::string_view kKaigyoTentsuki =
     "\x89\xFC\x8D\x73\x93\x56\x95\x74\x82\xAB";          // 改行天付き
 constexpr std::string_view kDai = "\x91\xE6";            // 第
 constexpr std::string_view kSuijun = "\x90\x85\x8F\x80"; // 水準
-constexpr std::uint16_t kGeta = 0x81AC;                  // 〓
+// 〓 as lead << 8 | trail, the form a gaiji note's character takes.
+constexpr std::uint16_t kGetaCode =
+    static_cast<std::uint16_t>(byteAt(engine::kGeta, 0) << 8 | byteAt(engine::kGeta, 1));
 
 constexpr std::array<std::string_view, 5> kPageBreaks = {
     "\x89\xFC\x83\x79\x81\x5B\x83\x57", // 改ページ
@@ -345,7 +347,7 @@ std::uint16_t gaijiCharacter(std::string_view body) {
         else if (code.kind == Code::CodePoint)
             found = cp932FromCodePoint(code.codePoint);
     });
-    return found != 0 ? found : kGeta;
+    return found != 0 ? found : kGetaCode;
 }
 
 } // namespace input::aozora

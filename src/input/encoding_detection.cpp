@@ -5,6 +5,7 @@
 #include "input/encoding_shared.h"
 
 #include "engine/sjis.h"
+#include "engine/utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -53,42 +54,17 @@ bool hasIso2022JpDesignation(std::string_view text) {
     return false;
 }
 
-// Well-formed UTF-8: the lead byte fixes the length, and the second byte's range excludes overlong
-// forms (after E0, F0), surrogates (after ED) and code points beyond U+10FFFF (after F4); C0, C1
-// and F5-FF never occur. A sequence cut off by the end of the text fails too.
+// Well-formed UTF-8 throughout; a sequence cut off by the end of the text fails too.
 bool isStrictUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const unsigned char b = byteAt(text, i);
-        if (b < 0x80) {
+        if (byteAt(text, i) < 0x80) {
             ++i;
             continue;
         }
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (inRange(b, 0xC2, 0xDF)) {
-            length = 2;
-        } else if (inRange(b, 0xE0, 0xEF)) {
-            length = 3;
-            if (b == 0xE0)
-                low = 0xA0;
-            else if (b == 0xED)
-                high = 0x9F;
-        } else if (inRange(b, 0xF0, 0xF4)) {
-            length = 4;
-            if (b == 0xF0)
-                low = 0x90;
-            else if (b == 0xF4)
-                high = 0x8F;
-        } else {
+        const std::size_t length = engine::utf8SequenceLength(text, i);
+        if (length == 0)
             return false;
-        }
-        if (text.size() - i < length || !inRange(byteAt(text, i + 1), low, high))
-            return false;
-        for (std::size_t k = 2; k < length; ++k)
-            if (!inRange(byteAt(text, i + k), 0x80, 0xBF))
-                return false;
         i += length;
     }
     return true;

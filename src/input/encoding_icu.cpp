@@ -6,6 +6,8 @@
 #include "input/encoding.h"
 #include "input/encoding_shared.h"
 
+#include "engine/sjis.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucsdet.h>
@@ -21,7 +23,7 @@ namespace input {
 
 namespace {
 
-constexpr std::string_view kGeta = "\x81\xAC"; // 〓, for every character code page 932 lacks
+using engine::kGeta;
 
 // An ICU failure here is no property of the text: memory ran out (which the run confines to its
 // entry) or the installed ICU lacks a converter.

@@ -10,6 +10,7 @@
 #include "input/encoding_shared.h"
 
 #include "engine/sjis.h"
+#include "engine/utf8.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -35,7 +36,10 @@ constexpr UINT kKsc5601CodePage = 949;
 constexpr UINT kLatin1CodePage = 28591;
 constexpr UINT kGreekCodePage = 28597;
 
-constexpr char kGeta[] = "\x81\xAC"; // 〓, for every character code page 932 lacks
+using engine::kGeta;
+// The default character Windows writes for one it has no code for, a C string: the literal behind
+// kGeta ends in a NUL.
+const char* const kGetaDefault = kGeta.data();
 constexpr wchar_t kReplacement = 0xFFFD;
 
 constexpr bool inRange(unsigned char b, unsigned char low, unsigned char high) {
@@ -188,9 +192,9 @@ class CodePage932Writer {
         const std::size_t start = m_out.size();
         m_out.resize(start + run.size() * 2);
         BOOL usedDefault = FALSE;
-        const int size = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, run.data(),
-                                             static_cast<int>(run.size()), m_out.data() + start,
-                                             static_cast<int>(run.size() * 2), kGeta, &usedDefault);
+        const int size = WideCharToMultiByte(
+            kCodePage932, WC_NO_BEST_FIT_CHARS, run.data(), static_cast<int>(run.size()),
+            m_out.data() + start, static_cast<int>(run.size() * 2), kGetaDefault, &usedDefault);
         m_out.resize(start + static_cast<std::size_t>(std::max(size, 0)));
         if (size > 0 && !usedDefault)
             return;
@@ -200,7 +204,7 @@ class CodePage932Writer {
             char bytes[2];
             BOOL used = FALSE;
             const int length = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, &c, 1, bytes,
-                                                   2, kGeta, &used);
+                                                   2, kGetaDefault, &used);
             if (length <= 0 || used)
                 geta();
             else
@@ -231,44 +235,18 @@ void decodeUtf8(std::string_view text, CodePage932Writer& writer) {
             ++i;
             continue;
         }
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        char32_t c = 0;
-        if (inRange(b, 0xC2, 0xDF)) {
-            length = 2;
-            c = b & 0x1F;
-        } else if (inRange(b, 0xE0, 0xEF)) {
-            length = 3;
-            c = b & 0x0F;
-            if (b == 0xE0)
-                low = 0xA0;
-            else if (b == 0xED)
-                high = 0x9F;
-        } else if (inRange(b, 0xF0, 0xF4)) {
-            length = 4;
-            c = b & 0x07;
-            if (b == 0xF0)
-                low = 0x90;
-            else if (b == 0xF4)
-                high = 0x8F;
-        } else {
+        const engine::Utf8Fit fit = engine::utf8FitAt(text, i);
+        if (fit.fitting < fit.length || fit.length == 0) {
             writer.add(kReplacement);
-            ++i;
+            i += std::max<std::size_t>(fit.fitting, 1);
             continue;
         }
-        std::size_t taken = 1;
-        for (; taken < length && i + taken < text.size(); ++taken) {
-            const unsigned char trail = byteAt(text, i + taken);
-            if (!(taken == 1 ? inRange(trail, low, high) : inRange(trail, 0x80, 0xBF)))
-                break;
-            c = (c << 6) | (trail & 0x3F);
-        }
-        if (taken < length)
-            writer.add(kReplacement);
-        else
-            writer.addCodePoint(c);
-        i += taken;
+        // The lead byte keeps 5, 4 or 3 bits by the length, each trail byte 6.
+        char32_t c = b & (0x7F >> fit.length);
+        for (std::size_t k = 1; k < fit.length; ++k)
+            c = (c << 6) | (byteAt(text, i + k) & 0x3F);
+        writer.addCodePoint(c);
+        i += fit.length;
     }
 }
 

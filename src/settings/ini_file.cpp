@@ -1,5 +1,7 @@
 #include "ini_file.h"
 
+#include "platform/ascii.h"
+
 #include <cstdint>
 
 namespace settings {
@@ -17,20 +19,6 @@ std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // "[name]" with blanks allowed around the brackets and the name; the name ends at the first ']'.
@@ -75,7 +63,7 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         if (const auto name = SectionNameOf(line)) {
-            inMatch = EqualIgnoringAsciiCase(*name, section);
+            inMatch = platform::equalsIgnoringAsciiCase(*name, section);
             inFirstMatch = inMatch && !found.sectionEnd;
             if (inFirstMatch)
                 found.sectionEnd = i + 1;
@@ -83,7 +71,8 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
         }
         if (!inMatch)
             continue;
-        if (const auto entry = KeyLineOf(line); entry && EqualIgnoringAsciiCase(entry->key, key)) {
+        if (const auto entry = KeyLineOf(line);
+            entry && platform::equalsIgnoringAsciiCase(entry->key, key)) {
             found.keyLine = i;
             return found;
         }

@@ -1,0 +1,108 @@
+// Reading files, over the system's few calls in file_bytes_system.h.
+
+#include "files/file_bytes.h"
+
+#include "files/file_bytes_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <system_error>
+
+namespace files {
+namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;
+
+FileBytes unreadable(std::string reason) {
+    FileBytes result;
+    result.outcome = FileBytes::Outcome::Unreadable;
+    result.reason = std::move(reason);
+    return result;
+}
+
+} // namespace
+
+FileBytes ReadFileBlocks(const std::string& path,
+                         const std::function<bool(std::string_view block)>& take) {
+    FileBytes result;
+    ReadingFile file(path, result);
+    if (!file.isOpen())
+        return result;
+    const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
+    for (;;) {
+        std::string reason;
+        const long long got = file.read(block.get(), kBlock, reason);
+        if (got < 0)
+            return unreadable(std::move(reason));
+        if (got == 0 || !take(std::string_view(block.get(), static_cast<std::size_t>(got))))
+            break;
+    }
+    result.outcome = FileBytes::Outcome::Read;
+    return result;
+}
+
+FileBytes ReadFileStart(const std::string& path, std::size_t maxBytes) {
+    std::string start;
+    FileBytes result = ReadFileBlocks(path, [&](std::string_view block) {
+        start.append(block.substr(0, maxBytes - start.size()));
+        return start.size() < maxBytes;
+    });
+    if (result.outcome == FileBytes::Outcome::Read)
+        result.bytes = std::move(start);
+    return result;
+}
+
+FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
+                        const std::function<void()>& betweenBlocks) {
+    FileBytes result;
+    ReadingFile file(path, result);
+    if (!file.isOpen())
+        return result;
+
+    const ReadingFile::Kind kind = file.kind();
+    if (kind.folder)
+        return unreadable(std::generic_category().message(EISDIR));
+    const std::size_t expected = kind.size;
+    const auto tooLarge = [&](std::size_t size) {
+        return maxBytes != kNoSizeLimit && size > static_cast<std::size_t>(maxBytes);
+    };
+    if (tooLarge(expected)) {
+        result.outcome = FileBytes::Outcome::TooLarge;
+        return result;
+    }
+    // A regular file is read straight into its place, with room to grow in (see
+    // RoomToGrowIn); anything else (or a file that grows meanwhile) is appended block by block.
+    result.bytes.reserve(RoomToGrowIn(expected));
+    result.bytes.resize(expected);
+    std::size_t filled = 0;
+    const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
+    for (;;) {
+        if (betweenBlocks)
+            betweenBlocks();
+        const bool inPlace = filled < expected;
+        char* target = inPlace ? result.bytes.data() + filled : block.get();
+        const std::size_t room = inPlace ? std::min(kBlock, expected - filled) : kBlock;
+        std::string reason;
+        const long long got = file.read(target, room, reason);
+        if (got < 0)
+            return unreadable(std::move(reason));
+        if (got == 0)
+            break;
+        if (!inPlace)
+            result.bytes.append(block.get(), static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
+        if (tooLarge(filled)) { // a pipe, or a file that grows while it is read
+            result.bytes = std::string();
+            result.outcome = FileBytes::Outcome::TooLarge;
+            return result;
+        }
+    }
+    // A file that shrank meanwhile.
+    if (filled < expected)
+        result.bytes.resize(filled);
+    result.outcome = FileBytes::Outcome::Read;
+    return result;
+}
+
+} // namespace files
