@@ -118,8 +118,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
             return false;
         for (std::int64_t j = 0; j < PagesPerFile(m_live); ++j) {
             m_ui.ProcessPendingEvents();
-            exhausted =
-                LayoutPage(m_live.spaceline, geometry, m_prepared.text, m_rows, m_state);
+            exhausted = LayoutPage(m_live.spaceline, geometry, m_prepared.text, m_rows, m_state);
             WritePage(geometry, m_buffer, m_rows);
             if (!pageWritten() || !flush(false))
                 return false;

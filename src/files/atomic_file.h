@@ -55,8 +55,6 @@ class AtomicFile {
     // place() and confirm(), and the rename made durable.
     bool commit(FileError& error);
 
-    const std::string& finalPath() const { return m_finalPath; }
-
   private:
     struct Handle;
     void syncFolder() const;

@@ -16,9 +16,8 @@ using engine::Encoding;
 
 // A source's bytes as code page 932.
 struct Decoded {
-    Encoding encoding = Encoding::ShiftJis; // what the bytes were taken to be, never Auto
-    bool converted = false;                 // false: the bytes are used as they are
-    std::string bytes;                      // when converted: the code page 932 bytes
+    bool converted = false;   // false: the bytes are used as they are
+    std::string bytes;        // when converted: the code page 932 bytes
     std::size_t replaced = 0; // characters code page 932 cannot hold, each written as 〓
 };
 

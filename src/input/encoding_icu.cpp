@@ -183,16 +183,14 @@ bool eucJpOutweighsShiftJis(std::string_view sample) {
 
 Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     Decoded result;
-    result.encoding = choice == Encoding::Auto ? DetectEncoding(bytes) : choice;
-    const char* sourceName = icuNameOf(result.encoding);
-    if (!sourceName) {
-        result.encoding = Encoding::ShiftJis;
+    const Encoding encoding = choice == Encoding::Auto ? DetectEncoding(bytes) : choice;
+    const char* sourceName = icuNameOf(encoding);
+    if (!sourceName)
         return result; // code page 932 already: the caller keeps its bytes
-    }
 
-    std::string_view text = bytes.substr(byteOrderMarkLength(bytes, result.encoding));
+    std::string_view text = bytes.substr(byteOrderMarkLength(bytes, encoding));
     std::optional<std::string> rewritten;
-    if (result.encoding == Encoding::Iso2022Jp) {
+    if (encoding == Encoding::Iso2022Jp) {
         rewritten = jisX0213AsJisX0208(text);
         if (rewritten)
             text = *rewritten;
@@ -201,7 +199,7 @@ Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     const Converter decoder = openConverter(sourceName);
     const Converter encoder = openConverter("windows-31j");
     UErrorCode error = U_ZERO_ERROR;
-    const DecodeContext decodeContext{result.encoding == Encoding::EucJp};
+    const DecodeContext decodeContext{encoding == Encoding::EucJp};
     ucnv_setToUCallBack(decoder.get(), decodeAsReplacement, &decodeContext, nullptr, nullptr,
                         &error);
     ucnv_setFromUCallBack(encoder.get(), substituteGeta, &result.replaced, nullptr, nullptr,

@@ -565,23 +565,21 @@ bool eucJpOutweighsShiftJis(std::string_view sample) {
 
 Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     Decoded result;
-    result.encoding = choice == Encoding::Auto ? DetectEncoding(bytes) : choice;
-    if (result.encoding == Encoding::ShiftJis || result.encoding == Encoding::Auto) {
-        result.encoding = Encoding::ShiftJis;
+    const Encoding encoding = choice == Encoding::Auto ? DetectEncoding(bytes) : choice;
+    if (encoding == Encoding::ShiftJis || encoding == Encoding::Auto)
         return result; // code page 932 already: the caller keeps its bytes
-    }
 
-    std::string_view text = bytes.substr(byteOrderMarkLength(bytes, result.encoding));
+    std::string_view text = bytes.substr(byteOrderMarkLength(bytes, encoding));
     // Japanese UTF-8 shrinks by a third and UTF-16 and EUC-JP stay about the same.
     result.bytes.reserve(text.size());
     CodePage932Writer writer(result.bytes, result.replaced);
-    switch (result.encoding) {
+    switch (encoding) {
     case Encoding::Utf8:
         decodeUtf8(text, writer);
         break;
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-        decodeUtf16(text, result.encoding == Encoding::Utf16Be, writer);
+        decodeUtf16(text, encoding == Encoding::Utf16Be, writer);
         break;
     case Encoding::EucJp:
         decodeEucJp(text, writer);

@@ -22,7 +22,7 @@ TEST(TextStreamRule, CrDroppedEverywhereEvenInsideACharacter) {
 TEST(TextStreamRule, FirstEndOfFileMarkEndsTheTextEvenAsASecondByte) {
     // The text stream knows nothing of double-byte characters: 0x82 0x1A ends the text after 0x82.
     EXPECT_EQ(hex(asRead("x\x82\x1a"
-                              "after\x1a")),
+                         "after\x1a")),
               hex("x\x82"));
 }
 
@@ -43,6 +43,6 @@ TEST(TextStreamRule, MarksAtTheReadBlockBoundary) {
 TEST(TextStreamRule, EmptyFileIsAnEmptyText) {
     EXPECT_EQ(asRead(""), "");
     EXPECT_EQ(asRead("\r\r\x1a"
-                          "abc"),
+                     "abc"),
               "");
 }
