@@ -29,6 +29,13 @@ std::string FileNameOf(const std::string& path);
 // last "." in the file name on), "_", the number, ".txt".
 std::string NumberedOutputName(const std::string& chosenPath, std::int64_t fileNumber);
 
+// The size test of a split: numbered names when the rows of one full file (42 bytes each on disk)
+// come to less than the text's length in bytes, end byte included.
+constexpr bool SplitBySize(std::int64_t pagesPerFile, std::int32_t rowCount,
+                           std::int64_t textLength) {
+    return pagesPerFile * rowCount * 42 < textLength;
+}
+
 // The paths a split output of `pages` pages goes to: numbered names when the size test
 // (`bySize`) or the pages say one file will not do, else the chosen path alone.
 std::vector<std::string> SplitOutputNames(const std::string& chosenPath, std::int64_t pages,

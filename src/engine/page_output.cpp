@@ -100,9 +100,7 @@ bool PageOutput::writeUnsplit(const std::string& path) {
 bool PageOutput::writeSplit(const std::string& chosenPath) {
     const std::int64_t pagesPerFile = PagesPerFile(m_live);
     const PageGeometry& geometry = m_prepared.geometry;
-    // The rows of one full file against the length of the text: numbered names only when the
-    // text is longer.
-    const bool bySize = pagesPerFile * geometry.rowCount * 42 < geometry.textLength;
+    const bool bySize = SplitBySize(pagesPerFile, geometry.rowCount, geometry.textLength);
     const std::vector<std::string> paths =
         SplitOutputNames(chosenPath, m_prepared.pageCount, pagesPerFile, bySize);
     const bool numbered = paths.size() > 1 || paths.front() != chosenPath;

@@ -128,3 +128,12 @@ TEST(ProposeOutputName, ControlBytesAreLeftOut) {
     EXPECT_EQ(ProposeOutputName(std::string(10, '\t') + repeated(34, 't'), ""),
               repeated(34, 't') + "[]");
 }
+
+TEST(SplitBySize, NumberedOnlyWhenTheTextIsLongerThanAFullFilesRows) {
+    // 3 pages of 23 rows take 3 * 23 * 42 = 2898 bytes on disk.
+    EXPECT_FALSE(engine::SplitBySize(3, 23, 2897));
+    EXPECT_FALSE(engine::SplitBySize(3, 23, 2898));
+    EXPECT_TRUE(engine::SplitBySize(3, 23, 2899));
+    // The largest split of the largest text does not overflow.
+    EXPECT_FALSE(engine::SplitBySize(5000, 23, 5000LL * 23 * 42));
+}

@@ -663,6 +663,42 @@ class MainFormTest final : public QObject {
         QCOMPARE(pageText().split(QLatin1Char('\n'))[0], QStringLiteral("あ").repeated(20));
     }
 
+    // With title and author recognised, the preview shows the title page the conversion writes
+    // (as if the question were answered Yes), and counts the pages the written file has.
+    void pagePreviewCountsTheTitlePage() {
+        start();
+        QByteArray text = "\x8E\x52\r\n\x90\x6C\r\n"; // 山, 人
+        for (int i = 0; i < 590; ++i)
+            text += "\x82\xA0";
+        addFiles({makeFile(QStringLiteral("titled.txt"), text)});
+        m_config->findChild<QCheckBox*>(QStringLiteral("chkUseHeader"))->click();
+        clickEntry(0);
+        auto* pages = child<shell::PagePreview>("PagePreview");
+        child<QTabWidget>("PreviewTabs")->setCurrentWidget(pages);
+        pages->waitForLayout();
+        const QString out = path(QStringLiteral("titled-out.txt"));
+        m_dialogs.yesNoAnswers << true;
+        m_dialogs.saveAnswers << out;
+        child<QToolButton>("tbtnReset")->click();
+        const qsizetype pageBytes = 2 + 42 * 23;
+        QCOMPARE(readAll(out).size(), pages->pageCount() * pageBytes + 2);
+        QCOMPARE(pages->pageCount(), 3); // without the title page the text fills two
+    }
+
+    // A source in another encoding is cut at a whole character, and the mark says how many
+    // characters are shown.
+    void previewOfAnotherEncodingIsCutAtAWholeCharacter() {
+        start();
+        QByteArray text;
+        for (int i = 0; i < 6000; ++i)
+            text += "\xE6\x9C\xAC"; // 本 in UTF-8
+        addFiles({makeFile(QStringLiteral("utf8.txt"), text)});
+        clickEntry(0);
+        QCOMPARE(memo(), QStringLiteral("本").repeated(5000));
+        QCOMPARE(child<QLabel>("lblPreviewCut")->text(),
+                 QStringLiteral("ファイルの先頭 5000 文字だけを表示しています"));
+    }
+
     void stopLeavesTheEntryInHandUnwritten() {
         start();
         QByteArray text;
