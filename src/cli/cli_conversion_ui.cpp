@@ -79,6 +79,9 @@ std::string reasonOf(const engine::FileError& error) {
         return "not enough memory";
     case Cause::AlreadyExists:
         return "a file of that name appeared meanwhile and is kept (use --force to replace it)";
+    case Cause::SourceItself:
+        return "'" + error.reason + "' is one of the sources being converted, which are never " +
+               "written over";
     }
     return error.reason;
 }

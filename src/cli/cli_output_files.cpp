@@ -106,30 +106,40 @@ CliOutputFiles::CliOutputFiles(const WorkingFolder& workingFolder, std::ostream&
       m_fileSystem(force ? files::AtomicFile::Existing::Replace
                          : files::AtomicFile::Existing::Keep) {}
 
-std::optional<std::string> CliOutputFiles::approve(const std::vector<std::string>& paths) {
+std::optional<engine::FileError> CliOutputFiles::approve(const std::vector<std::string>& paths) {
     if (paths.size() == 1 && paths.front() == kStandardOutput)
         return std::nullopt;
+    const auto refuse = [](std::string sentence) {
+        return engine::FileError::System(std::move(sentence));
+    };
+    // Never over a source, not even with --force: the book would be lost to its own pages.
+    for (const std::string& path : paths) {
+        if (m_fileSystem.sources().sourceAt(path))
+            return engine::FileError{engine::FileError::Cause::SourceItself,
+                                     m_workingFolder.display(path)};
+    }
     if (m_outputFolder) {
         std::error_code ec;
         const fs::file_status status = fs::status(pathFromUtf8(*m_outputFolder), ec);
         const std::string folder = m_workingFolder.display(*m_outputFolder);
         if (status.type() == fs::file_type::not_found)
-            return "the output folder '" + folder + "' does not exist";
+            return refuse("the output folder '" + folder + "' does not exist");
         if (status.type() != fs::file_type::directory)
-            return "'" + folder + "' is not a folder";
+            return refuse("'" + folder + "' is not a folder");
     }
     for (const std::string& path : paths) {
         const std::string name = m_workingFolder.display(path);
         std::error_code ec;
         const fs::file_status status = fs::status(pathFromUtf8(path), ec);
         if (fs::is_directory(status))
-            return "'" + name + "' is a folder";
+            return refuse("'" + name + "' is a folder");
         if (fs::exists(status) && !fs::is_regular_file(status))
-            return "'" + name + "' is not a regular file";
+            return refuse("'" + name + "' is not a regular file");
         if (m_written.contains(fileIdentity(path)))
-            return "'" + name + "' was already written by an earlier source and is not replaced";
+            return refuse("'" + name +
+                          "' was already written by an earlier source and is not replaced");
         if (!m_force && pathExists(path))
-            return "'" + name + "' already exists (use --force to replace it)";
+            return refuse("'" + name + "' already exists (use --force to replace it)");
     }
     return std::nullopt;
 }

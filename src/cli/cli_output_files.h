@@ -26,8 +26,12 @@ class CliOutputFiles final : public engine::OutputFiles {
                    std::optional<std::string> outputFolder);
 
     std::string fileNameFromShiftJis(std::string_view sjis) const override;
-    // Refusals are whole sentences naming the file, shown as they are.
-    std::optional<std::string> approve(const std::vector<std::string>& paths) override;
+    // The files this invocation reads, standard input among them.
+    void setSources(files::RunSources sources) { m_fileSystem.setSources(std::move(sources)); }
+
+    // Refusals are whole sentences naming the file, shown as they are, or SourceItself with the
+    // output's name as the user gave it.
+    std::optional<engine::FileError> approve(const std::vector<std::string>& paths) override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
                                                engine::FileError& error) override;
 

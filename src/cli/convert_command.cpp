@@ -109,6 +109,15 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     if (options.outputDir)
         choice.folder = folder.resolve(*options.outputDir);
     CliOutputFiles outputs(folder, out, options.force, choice.folder);
+    std::vector<std::string> sourcePaths;
+    bool readsStandardInput = false;
+    for (const std::string& source : options.sources) {
+        if (source == "-")
+            readsStandardInput = true;
+        else
+            sourcePaths.push_back(folder.resolve(source));
+    }
+    outputs.setSources(files::RunSources(sourcePaths, readsStandardInput));
     CliSources sources(in);
     input::SourceInput input;
     CliConversionUi ui(folder, err, choice, settings.useheadertofile);

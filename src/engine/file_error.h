@@ -18,6 +18,7 @@ struct FileError {
         TooLarge,        // more than kMaxTextBytes
         OutOfMemory,
         AlreadyExists, // a file appeared where none was to be replaced
+        SourceItself,  // the output is a file the run reads; `reason` holds the output's path
     };
     Cause cause = Cause::System;
     std::string reason;

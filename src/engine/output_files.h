@@ -37,7 +37,7 @@ class OutputFiles {
 
     // Called once per source with every path it is about to write, before any is created.
     // Returning a reason refuses the source: nothing of it is written.
-    virtual std::optional<std::string> approve(const std::vector<std::string>& paths) {
+    virtual std::optional<FileError> approve(const std::vector<std::string>& paths) {
         (void)paths;
         return std::nullopt;
     }

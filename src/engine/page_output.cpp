@@ -83,7 +83,7 @@ bool PageOutput::placeAll() {
 
 bool PageOutput::writeUnsplit(const std::string& path) {
     if (auto refusal = m_outputs.approve({path}))
-        return fail(Failure::Action::OutputExists, path, FileError::System(*refusal));
+        return fail(Failure::Action::OutputExists, path, std::move(*refusal));
     if (!open(path))
         return false;
     const int spaceline = m_live.spaceline; // chosen once for an unsplit output
@@ -105,7 +105,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
         SplitOutputNames(chosenPath, m_prepared.pageCount, pagesPerFile, bySize);
     const bool numbered = paths.size() > 1 || paths.front() != chosenPath;
     if (auto refusal = m_outputs.approve(paths))
-        return fail(Failure::Action::OutputExists, paths.front(), FileError::System(*refusal));
+        return fail(Failure::Action::OutputExists, paths.front(), std::move(*refusal));
 
     bool exhausted = false;
     for (int fileNumber = 1; !exhausted; ++fileNumber) {

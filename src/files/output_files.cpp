@@ -27,6 +27,15 @@ std::string FileSystemOutputFiles::fileNameFromShiftJis(std::string_view sjis) c
     return FileNameFromShiftJis(sjis);
 }
 
+std::optional<engine::FileError>
+FileSystemOutputFiles::approve(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (m_sources.sourceAt(path))
+            return engine::FileError{engine::FileError::Cause::SourceItself, path};
+    }
+    return std::nullopt;
+}
+
 std::unique_ptr<engine::OutputFile> FileSystemOutputFiles::create(const std::string& path,
                                                                   FileError& error) {
     std::unique_ptr<AtomicFile> file = AtomicFile::create(path, error, m_existing);

@@ -2,6 +2,7 @@
 
 #include "engine/output_files.h"
 #include "files/atomic_file.h"
+#include "files/file_identity.h"
 
 namespace files {
 
@@ -13,12 +14,18 @@ class FileSystemOutputFiles : public engine::OutputFiles {
     explicit FileSystemOutputFiles(AtomicFile::Existing existing = AtomicFile::Existing::Replace)
         : m_existing(existing) {}
 
+    // The files the run reads: an output that would write over one of them refuses its source.
+    void setSources(RunSources sources) { m_sources = std::move(sources); }
+    const RunSources& sources() const { return m_sources; }
+
     std::string fileNameFromShiftJis(std::string_view sjis) const override;
+    std::optional<engine::FileError> approve(const std::vector<std::string>& paths) override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
                                                engine::FileError& error) override;
 
   private:
     AtomicFile::Existing m_existing;
+    RunSources m_sources;
 };
 
 } // namespace files

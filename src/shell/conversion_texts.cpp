@@ -101,6 +101,8 @@ QString ReasonText(const engine::FileError& error) {
         return QStringLiteral("メモリが足りません");
     case Cause::AlreadyExists: // met only where nothing is to be replaced; the window replaces
         break;
+    case Cause::SourceItself:
+        return QStringLiteral("変換するファイルそのものです（変換するファイルには書き込みません）");
     }
     return {};
 }

@@ -463,6 +463,12 @@ void TMainForm::tbtnResetClick() {
                       [this](const QString& text, bool revert) { ShowStatus(text, revert); });
     m_stopRequested = false;
     ui.stopWhen(&m_stopRequested);
+    // Every selected entry, as the run starts: no output may be written over one of them.
+    std::vector<std::string> selected;
+    for (const QListWidgetItem* item : m_lstFilename->selectedItems())
+        selected.push_back(PathToBytes(item->text()));
+    m_outputs.setSources(files::RunSources(selected, false));
+    ui.keepSources(&m_outputs.sources());
     ui.trackRun(static_cast<int>(m_lstFilename->selectedItems().size()), [this](double fraction) {
         m_progress->setValue(static_cast<int>(fraction * 1000));
     });

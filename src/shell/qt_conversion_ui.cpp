@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 
 #include <utility>
 
@@ -41,10 +42,28 @@ std::optional<std::string> QtConversionUi::AskOutputPath(const std::string& prop
     request.fileName = PathFromBytes(proposedName);
     request.filters = {QStringLiteral("テキストファイル(*.txt)")};
     request.defaultSuffix = QStringLiteral("txt");
-    const QString chosen = m_dialogs.getSaveFileName(m_parent, request);
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return PathToBytes(QDir::toNativeSeparators(chosen));
+    const auto isSource = [this](const QString& path) {
+        return m_sources && m_sources->sourceAt(PathToBytes(path)).has_value();
+    };
+    // With no folder given the dialog opens in the working folder, which may be the book's own.
+    const QString shownFolder = request.folder.isEmpty() ? QDir::currentPath() : request.folder;
+    if (isSource(QDir(shownFolder).filePath(request.fileName)))
+        request.fileName =
+            QFileInfo(request.fileName).completeBaseName() + QStringLiteral("_縦書き.txt");
+    for (;;) {
+        const QString chosen = m_dialogs.getSaveFileName(m_parent, request);
+        if (chosen.isEmpty())
+            return std::nullopt;
+        if (!isSource(chosen))
+            return PathToBytes(QDir::toNativeSeparators(chosen));
+        m_dialogs.showError(
+            m_parent,
+            QStringLiteral("「%1」は変換するファイルそのものなので、保存先にはできません。"
+                           "別の名前を選んでください。")
+                .arg(chosen));
+        request.folder = QFileInfo(chosen).absolutePath();
+        request.fileName = QFileInfo(chosen).completeBaseName() + QStringLiteral("_縦書き.txt");
+    }
 }
 
 void QtConversionUi::SetBusyCursor(bool on) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/conversion_ui.h"
+#include "files/file_identity.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -53,6 +54,9 @@ class QtConversionUi final : public engine::ConversionUi {
     }
     // The run stops after the page in hand once `*stop` is true.
     void stopWhen(const bool* stop) { m_stop = stop; }
+    // The files the run reads: the save question never proposes one of them, and refuses one
+    // that is chosen.
+    void keepSources(const files::RunSources* sources) { m_sources = sources; }
     // Every output file the run put in place.
     const std::vector<std::string>& written() const { return m_written; }
 
@@ -70,6 +74,7 @@ class QtConversionUi final : public engine::ConversionUi {
     int m_entries = 1;
     int m_entriesFinished = 0;
     std::function<void(double)> m_showFraction;
+    const files::RunSources* m_sources = nullptr;
     const bool* m_stop = nullptr;
     std::vector<std::string> m_written;
 };

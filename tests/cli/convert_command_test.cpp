@@ -355,19 +355,24 @@ TEST_F(ConvertCommandTest, OneExistingSplitFileRefusesTheWholeSource) {
     EXPECT_EQ(read("tale_3.txt").size(), outputSize(1, 23));
 }
 
-TEST_F(ConvertCommandTest, SourceIsItsOwnOutputOnlyWithForce) {
+// The book would be lost to its own pages: refused with or without --force, and the refusal
+// does not suggest --force.
+TEST_F(ConvertCommandTest, SourceIsNeverItsOwnOutput) {
     write("tale.txt", kA + kI + "\r\n" + kU);
-    const CommandResult refused = run({"tale.txt"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "pagelume-convert: not converting 'tale.txt': 'tale.txt' already exists "
-                           "(use --force to replace it)\n");
-    EXPECT_EQ(read("tale.txt"), kA + kI + "\r\n" + kU);
-
-    EXPECT_EQ(run({"-f", "tale.txt"}).status, 0);
-    const std::string output = read("tale.txt");
-    ASSERT_EQ(output.size(), outputSize(1, 23));
-    EXPECT_EQ(rowOf(output, 0, 2, 23), oneByteBlankRow({kU}));
-    EXPECT_EQ(listing(), (std::vector<std::string>{"tale.txt"}));
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"tale.txt"}, "tale.txt"},
+        {{"-f", "tale.txt"}, "tale.txt"},
+        {{"-f", "-o", "./tale.txt", "tale.txt"}, "./tale.txt"},
+    };
+    for (const auto& [args, shown] : cases) {
+        const CommandResult refused = run(args);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.err, "pagelume-convert: not converting 'tale.txt': '" + shown +
+                                   "' is one of the sources being converted, which are never "
+                                   "written over\n");
+        EXPECT_EQ(read("tale.txt"), kA + kI + "\r\n" + kU);
+        EXPECT_EQ(listing(), (std::vector<std::string>{"tale.txt"}));
+    }
 }
 
 TEST_F(ConvertCommandTest, AnOutputOfThisRunIsNotReplacedEvenWithForce) {

@@ -134,3 +134,32 @@ TEST(AtomicFile, FailedPlacingLeavesTheReplacedFileAlone) {
     EXPECT_EQ(readFile(dir.file("out.txt")), "old");
     EXPECT_EQ(dir.entryCount(), 1u);
 }
+
+// No output of a run may be written over a file the run reads, whatever the path's spelling and
+// whatever links lead there.
+TEST(RunSourcesCases, AnOutputThatIsASourceIsFoundByIdentity) {
+    TempDir dir;
+    writeFile(dir.file("book.txt"), "book");
+    writeFile(dir.file("other.txt"), "other");
+    const files::RunSources sources({dir.file("book.txt")}, false);
+    EXPECT_EQ(sources.sourceAt(dir.file("book.txt")), dir.file("book.txt"));
+    EXPECT_TRUE(sources.sourceAt(dir.path().string() + "/./book.txt").has_value());
+    EXPECT_FALSE(sources.sourceAt(dir.file("other.txt")).has_value());
+    EXPECT_FALSE(sources.sourceAt(dir.file("new.txt")).has_value());
+    std::error_code ec;
+    std::filesystem::create_symlink(dir.file("book.txt"), dir.file("link.txt"), ec);
+    if (!ec) {
+        EXPECT_TRUE(sources.sourceAt(dir.file("link.txt")).has_value());
+    }
+    std::filesystem::create_hard_link(dir.file("book.txt"), dir.file("hard.txt"), ec);
+    if (!ec) {
+        EXPECT_TRUE(sources.sourceAt(dir.file("hard.txt")).has_value());
+    }
+    // The file system's outputs refuse it before anything is written.
+    files::FileSystemOutputFiles outputs;
+    outputs.setSources(sources);
+    const auto refusal = outputs.approve({dir.file("new.txt"), dir.file("book.txt")});
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->cause, engine::FileError::Cause::SourceItself);
+    EXPECT_FALSE(outputs.approve({dir.file("new.txt")}).has_value());
+}

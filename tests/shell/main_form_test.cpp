@@ -481,8 +481,25 @@ class MainFormTest final : public QObject {
                  QStringLiteral(
                      "タイトル ： タイトル\n著者 ： 著者\n\nと認識しました。これで正しいですか？"));
         QCOMPARE(m_dialogs.saveRequests.front().folder, m_dir->path());
-        QCOMPARE(m_dialogs.saveRequests.front().fileName, QStringLiteral("poem.txt"));
+        // The source's own name in its own folder would be the book itself: another is proposed.
+        QCOMPARE(m_dialogs.saveRequests.front().fileName, QStringLiteral("poem_縦書き.txt"));
         QCOMPARE(readAll(path(QStringLiteral("poem-out.txt"))).size(), 2 + 23 * 42 + 2);
+    }
+
+    // The book itself chosen as the output is refused, and the question asked again.
+    void theSourceItselfIsNeverTheOutput() {
+        start();
+        const QByteArray book = "\x82\xa0\r\n";
+        const QString source = makeFile(QStringLiteral("book.txt"), book);
+        addFiles({source});
+        clickEntry(0);
+        m_dialogs.saveAnswers << source << path(QStringLiteral("book-out.txt"));
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(m_dialogs.saveRequests.size(), 2);
+        QCOMPARE(m_dialogs.errors.size(), 1);
+        QVERIFY(m_dialogs.errors[0].contains(source));
+        QCOMPARE(readAll(source), book);
+        QCOMPARE(readAll(path(QStringLiteral("book-out.txt"))).size(), 2 + 23 * 42 + 2);
     }
 
     void closingDuringRunStopsAfterTheEntryInHand() {

@@ -1,0 +1,29 @@
+#include "files/file_identity.h"
+
+namespace files {
+
+RunSources::RunSources(const std::vector<std::string>& paths, bool standardInput) {
+    for (const std::string& path : paths) {
+        if (const auto identity = IdentityOf(path))
+            m_sources.emplace_back(*identity, path);
+    }
+    if (standardInput) {
+        if (const auto identity = IdentityOfStandardInput())
+            m_sources.emplace_back(*identity, "-");
+    }
+}
+
+std::optional<std::string> RunSources::sourceAt(const std::string& outputPath) const {
+    if (m_sources.empty())
+        return std::nullopt;
+    const auto identity = IdentityOf(outputPath);
+    if (!identity)
+        return std::nullopt;
+    for (const auto& [source, path] : m_sources) {
+        if (source == *identity)
+            return path;
+    }
+    return std::nullopt;
+}
+
+} // namespace files
