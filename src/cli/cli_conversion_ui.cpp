@@ -95,6 +95,11 @@ void CliConversionUi::ShowReplacedCharacters(std::size_t count) {
           << " that Shift_JIS cannot hold written as \xE3\x80\x93\n"; // 〓
 }
 
+void CliConversionUi::ShowTextCut(std::size_t offset) {
+    m_err << kProgramName << ": " << m_sourceLabel << ": the text after byte " << offset
+          << " (an end-of-file mark) was not converted\n";
+}
+
 void CliConversionUi::ReportFailure(const engine::Failure& failure) {
     using Action = engine::Failure::Action;
     const std::string reason = reasonOf(failure.error);

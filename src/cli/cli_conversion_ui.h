@@ -37,6 +37,7 @@ class CliConversionUi final : public engine::ConversionUi {
     void SetBusyCursor(bool) override {}
     void ShowStage(engine::Stage) override {}
     void ShowReplacedCharacters(std::size_t count) override;
+    void ShowTextCut(std::size_t offset) override;
     void ReportFailure(const engine::Failure& failure) override;
 
   private:

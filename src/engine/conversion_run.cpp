@@ -65,6 +65,8 @@ bool EntryConversion::readSource() {
     m_source = m_input.prepare(std::move(file.bytes), m_live, m_ui);
     if (m_source->replaced > 0)
         m_ui.ShowReplacedCharacters(m_source->replaced);
+    if (m_source->endOfFileMark)
+        m_ui.ShowTextCut(*m_source->endOfFileMark);
     return true;
 }
 

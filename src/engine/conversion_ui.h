@@ -72,6 +72,10 @@ class ConversionUi : public EventPump {
     // conversion goes on.
     virtual void ShowReplacedCharacters(std::size_t count) { (void)count; }
 
+    // An end-of-file mark (0x1A) at byte `offset` of the source (counted from 0) ended its text:
+    // what follows it is not converted. The conversion goes on.
+    virtual void ShowTextCut(std::size_t offset) { (void)offset; }
+
     // The output files of the entry are in place, under these paths.
     virtual void ShowOutputsWritten(const std::vector<std::string>& paths) { (void)paths; }
 

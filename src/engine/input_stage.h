@@ -5,6 +5,7 @@
 #include "settings.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace engine {
@@ -14,6 +15,9 @@ struct SourceText {
     std::string text;         // code page 932, the text-stream rule applied
     LineLayouts lines;        // what a marked-up source asks of its lines' layout
     std::size_t replaced = 0; // characters of another encoding code page 932 cannot hold, as 〓
+    // The source's byte at which an end-of-file mark (0x1A) ended the text: nothing after it is
+    // converted.
+    std::optional<std::size_t> endOfFileMark;
 };
 
 // Turns a source's bytes into the text the conversion takes: whatever their encoding, and with

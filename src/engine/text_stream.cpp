@@ -4,7 +4,7 @@
 
 namespace engine {
 
-void MakeTextAsRead(std::string& bytes, EventPump& pump) {
+std::optional<std::size_t> MakeTextAsRead(std::string& bytes, EventPump& pump) {
     const std::size_t stop = bytes.find('\x1A');
     if (stop != std::string::npos)
         bytes.resize(stop);
@@ -29,6 +29,7 @@ void MakeTextAsRead(std::string& bytes, EventPump& pump) {
         from = end + 1;
     }
     bytes.resize(to);
+    return stop != std::string::npos ? std::optional<std::size_t>(stop) : std::nullopt;
 }
 
 } // namespace engine

@@ -7,6 +7,7 @@
 #include "event_pump.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,11 +16,12 @@ namespace engine {
 // The byte that follows every text read for conversion; the layout stops on it and never places it.
 inline constexpr char kEndByte = '\xFF';
 
-// The rule applied to a whole file's bytes in place, serving `pump` every block of them.
-void MakeTextAsRead(std::string& bytes, EventPump& pump);
-inline void MakeTextAsRead(std::string& bytes) {
+// The rule applied to a whole file's bytes in place, serving `pump` every block of them. Returns
+// where the 0x1A that ended the text stood in `bytes`, if one did.
+std::optional<std::size_t> MakeTextAsRead(std::string& bytes, EventPump& pump);
+inline std::optional<std::size_t> MakeTextAsRead(std::string& bytes) {
     NoEventPump none;
-    MakeTextAsRead(bytes, none);
+    return MakeTextAsRead(bytes, none);
 }
 
 } // namespace engine

@@ -35,7 +35,8 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 
 std::optional<FileIdentity> IdentityOfStandardInput() {
     const HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK)
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+        GetFileType(handle) != FILE_TYPE_DISK)
         return std::nullopt;
     return identityOf(handle);
 }

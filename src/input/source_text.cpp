@@ -3,8 +3,30 @@
 #include "engine/text_stream.h"
 #include "input/aozora_notation.h"
 #include "input/encoding.h"
+#include "input/encoding_shared.h"
+
+#include <utility>
 
 namespace input {
+namespace {
+
+// Where the end-of-file mark stood in the file itself, for a text converted from another
+// encoding: the character U+001A, which UTF-16 writes as a code unit and the others as the byte.
+std::size_t markInFile(std::string_view file, Encoding choice) {
+    const Encoding encoding = choice == Encoding::Auto ? DetectEncoding(file) : choice;
+    if (encoding != Encoding::Utf16Le && encoding != Encoding::Utf16Be)
+        return file.find('\x1A');
+    const bool bigEndian = encoding == Encoding::Utf16Be;
+    for (std::size_t i = byteOrderMarkLength(file, encoding); i + 1 < file.size(); i += 2) {
+        const char low = bigEndian ? file[i + 1] : file[i];
+        const char high = bigEndian ? file[i] : file[i + 1];
+        if (low == '\x1A' && high == '\0')
+            return i;
+    }
+    return file.size();
+}
+
+} // namespace
 
 engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& live,
                                    engine::EventPump& pump) {
@@ -13,11 +35,14 @@ engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& li
     // comes first: in UTF-16 a CR or 0x1A byte can be half of another character.
     Decoded decoded = ToCodePage932(bytes, live.encoding);
     if (decoded.converted) {
-        bytes = std::move(decoded.bytes);
+        std::swap(bytes, decoded.bytes); // the file's own bytes stay in `decoded.bytes`
         source.replaced = decoded.replaced;
     }
     pump.ProcessPendingEvents();
-    engine::MakeTextAsRead(bytes, pump);
+    source.endOfFileMark = engine::MakeTextAsRead(bytes, pump);
+    if (source.endOfFileMark && decoded.converted)
+        source.endOfFileMark = markInFile(decoded.bytes, live.encoding);
+    decoded.bytes = std::string();
     if (live.aozora) {
         AozoraText clean =
             RemoveAozoraNotation(bytes, live.rubyInParentheses ? Ruby::Parentheses : Ruby::Drop);

@@ -36,6 +36,12 @@ QString ReplacedCharactersText(std::size_t count) {
     return QStringLiteral("（シフトJISにない文字 %1 個を〓にしました）").arg(count);
 }
 
+QString TextCutText(std::size_t offset) {
+    return QStringLiteral(
+               "（%1 バイト目の後にあるファイル終端記号 (0x1A) から後は変換していません）")
+        .arg(offset);
+}
+
 QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t total) {
     const std::int64_t percent = total > 0 ? done * 100 / total : 100;
     return QStringLiteral("%1（%2%）").arg(stageText).arg(percent);

@@ -19,6 +19,10 @@ bool StageReverts(engine::Stage stage);
 // Said after the completion message of an entry with characters code page 932 cannot hold.
 QString ReplacedCharactersText(std::size_t count);
 
+// Said after the completion message of an entry whose text an end-of-file mark (0x1A) ended at
+// byte `offset` of the source.
+QString TextCutText(std::size_t offset);
+
 // The stage's message with the pages' progress after it.
 QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t total);
 

@@ -81,8 +81,11 @@ void QtConversionUi::ShowStage(engine::Stage stage) {
     m_percentShown = -1;
     if (stage == engine::Stage::Done && m_replaced > 0)
         m_stageText += ReplacedCharactersText(m_replaced);
+    if (stage == engine::Stage::Done && m_cutAt)
+        m_stageText += TextCutText(*m_cutAt);
     if (stage == engine::Stage::Done || stage == engine::Stage::Cancelled) {
         m_replaced = 0;
+        m_cutAt.reset();
         ++m_entriesFinished;
         entryProgress(0);
     }
@@ -100,6 +103,10 @@ void QtConversionUi::ShowOutputsWritten(const std::vector<std::string>& paths) {
 
 void QtConversionUi::ShowReplacedCharacters(std::size_t count) {
     m_replaced = count;
+}
+
+void QtConversionUi::ShowTextCut(std::size_t offset) {
+    m_cutAt = offset;
 }
 
 void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -40,6 +41,7 @@ class QtConversionUi final : public engine::ConversionUi {
     void ShowStage(engine::Stage stage) override;
     // Kept for the entry's completion message, which says how many there were.
     void ShowReplacedCharacters(std::size_t count) override;
+    void ShowTextCut(std::size_t offset) override;
     void ReportFailure(const engine::Failure& failure) override;
     // The pages' progress on the status line, after the message of the stage in hand.
     void ShowProgress(std::int64_t done, std::int64_t total) override;
@@ -71,6 +73,7 @@ class QtConversionUi final : public engine::ConversionUi {
     QString m_stageText;
     std::int64_t m_percentShown = -1;
     std::size_t m_replaced = 0;
+    std::optional<std::size_t> m_cutAt;
     int m_entries = 1;
     int m_entriesFinished = 0;
     std::function<void(double)> m_showFraction;

@@ -171,6 +171,16 @@ else
   skip "full disk (mounting a tmpfs is not allowed here)"
 fi
 
+# --- an end-of-file mark in mid-text ends it, and the user hears so: where it stood in the file
+printf 'before\r\n\x1aafter\r\n' >marked.txt
+printf '\xff\xfe\x2c\x67\x87\x65\x1a\x00\x42\x00' >marked16.txt # BOM, 本文, U+001A, B
+if run 0 "the text after byte 8 (an end-of-file mark) was not converted" "end-of-file mark" -- \
+  -o marked.out marked.txt && page_file_ok marked.out 23 &&
+  run 0 "the text after byte 6 (an end-of-file mark)" "end-of-file mark in UTF-16" -- \
+    -o marked16.out marked16.txt; then
+  ok "an end-of-file mark in mid-text is reported with its place in the file"
+fi
+
 # --- 0-byte file: one blank page
 : >empty.txt
 if run 0 "" "empty source" -- -o empty.out empty.txt && [ "$(stat -c %s empty.out)" -eq $((2 + 42 * 23 + 2)) ]; then
