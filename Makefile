@@ -1,6 +1,8 @@
 # The two commands of the README: `make run` builds and starts the program, `make test` builds and
 # runs every test. Both install the Debian packages they need first.
 JOBS ?= $(shell nproc)
+# Extra cache settings for every configure, e.g. CMAKE_FLAGS=-DPAGELUME_WARNINGS_AS_ERRORS=ON (CI).
+CMAKE_FLAGS ?=
 
 .PHONY: deps run test test-sanitize test-windows bench package clean
 
@@ -8,17 +10,17 @@ deps:
 	@bash tools/install-deps.sh
 
 run: deps
-	cmake --preset release
+	cmake --preset release $(CMAKE_FLAGS)
 	cmake --build --preset release -j $(JOBS)
 	./build/release/src/app/pagelume
 
 test: deps
-	cmake --preset release
+	cmake --preset release $(CMAKE_FLAGS)
 	cmake --build --preset release -j $(JOBS)
 	ctest --preset release
 
 test-sanitize: deps
-	cmake --preset sanitize
+	cmake --preset sanitize $(CMAKE_FLAGS)
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize
 
@@ -26,14 +28,14 @@ test-sanitize: deps
 # Wine in a throw-away prefix, and its converter must write what the Linux one writes.
 test-windows:
 	@bash tools/install-deps.sh --windows
-	cmake --preset windows-cross
+	cmake --preset windows-cross $(CMAKE_FLAGS)
 	cmake --build --preset windows-cross -j $(JOBS)
-	cmake --preset release
+	cmake --preset release $(CMAKE_FLAGS)
 	cmake --build --preset release -j $(JOBS) --target pagelume-convert
 	bash tests/windows/test-under-wine.sh
 
 bench: deps
-	cmake --preset release
+	cmake --preset release $(CMAKE_FLAGS)
 	cmake --build --preset release -j $(JOBS) --target engine_bench
 	./build/release/bench/engine_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 
@@ -41,7 +43,7 @@ bench: deps
 # (where the installed program finds its readme), so it stays in build/release's cache.
 package:
 	@bash tools/install-deps.sh --package-tools
-	cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --preset release $(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build --preset release -j $(JOBS)
 	cd build/release && cpack -G DEB
 

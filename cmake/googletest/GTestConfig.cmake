@@ -12,7 +12,12 @@ endif()
 if(NOT TARGET gtest)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  # Nor does it link the project's warning target (link_libraries in the top-level CMakeLists.txt):
+  # its sources are not written to those flags, and -Werror in CI would fail on them.
+  get_directory_property(pagelume_link_libraries LINK_LIBRARIES)
+  set_directory_properties(PROPERTIES LINK_LIBRARIES "")
   add_subdirectory(${pagelume_googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set_directory_properties(PROPERTIES LINK_LIBRARIES "${pagelume_link_libraries}")
   foreach(library gtest gtest_main gmock gmock_main)
     # GoogleTest's own sources are not held to the project's warning flags.
     set_property(TARGET ${library} PROPERTY COMPILE_OPTIONS -w)

@@ -5,9 +5,6 @@
 #include <fcntl.h>
 #include <io.h>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <shellapi.h>

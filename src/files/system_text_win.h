@@ -2,12 +2,6 @@
 // Windows only: paths are UTF-8 inside the program and UTF-16 for the system; errors come in the
 // system's words.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <optional>

@@ -1,6 +1,5 @@
 #include "platform/infocarry_home.h"
 
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <string_view>

@@ -363,7 +363,7 @@ TEST(PageGeometryChecks, LayoutRefusesAGeometryWhoseRowsWouldOverflow) {
     g.textLength = static_cast<std::int32_t>(text.size());
     LayoutState state;
     PageRows rows;
-    bool exhausted = false;
+    [[maybe_unused]] bool exhausted = false; // read only where NDEBUG is defined
     // Debug builds stop at the assertion; others lay out nothing and end the text.
     EXPECT_DEBUG_DEATH(exhausted = LayoutSpacedPage(g, text, rows, state), "geometry");
 #ifdef NDEBUG

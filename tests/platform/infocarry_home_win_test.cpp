@@ -2,12 +2,6 @@
 // infoCarry Manager's key of HKEY_CURRENT_USER and puts back what was there before.
 #include "platform/infocarry_home.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <gtest/gtest.h>

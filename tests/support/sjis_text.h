@@ -2,12 +2,6 @@
 // Test helpers: Shift_JIS literals written as readable UTF-8, and small byte-string builders.
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #else
 #include <iconv.h>
