@@ -9,14 +9,30 @@
 
 namespace files {
 
-ReadingFile::ReadingFile(const std::string& path, FileBytes& failure) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+ReadingFile::ReadingFile(const std::string& path, FileBytes& failure, Accept accept) {
+    const bool regularOnly = accept == Accept::RegularOnly;
+    // Opening a FIFO waits for its writer; without blocking, it is open at once and refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
             failure.outcome = FileBytes::Outcome::Unreadable;
             failure.reason = std::generic_category().message(errno);
         }
         return;
+    }
+    if (regularOnly) {
+        struct stat info {};
+        const bool statted = ::fstat(fd, &info) == 0;
+        const int error = errno;
+        if (!statted || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            failure.outcome = FileBytes::Outcome::Unreadable;
+            failure.reason = !statted                ? std::generic_category().message(error)
+                             : S_ISDIR(info.st_mode) ? std::generic_category().message(EISDIR)
+                                                     : std::string(kNotARegularFile);
+            return;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     m_handle = fd;
 }
