@@ -11,7 +11,11 @@ namespace platform {
 
 std::optional<std::string> ReadSmallRegularFile(const std::filesystem::path& path,
                                                 std::size_t maxBytes) {
-    // Opening a FIFO waits for its writer; without blocking it opens at once and is refused.
+    // A device is not even opened; the type is checked again once the file is open, in case
+    // another took its place. Opening a FIFO waits for its writer, so it opens without blocking.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
@@ -19,7 +23,6 @@ std::optional<std::string> ReadSmallRegularFile(const std::filesystem::path& pat
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<std::uintmax_t>(info.st_size) > maxBytes)
         return std::nullopt;
