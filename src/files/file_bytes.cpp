@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <new>
 #include <system_error>
 
 namespace files {
@@ -53,13 +54,11 @@ FileBytes ReadFileStart(const std::string& path, std::size_t maxBytes) {
     return result;
 }
 
-FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
-                        const std::function<void()>& betweenBlocks) {
-    FileBytes result;
-    ReadingFile file(path, result);
-    if (!file.isOpen())
-        return result;
+namespace {
 
+FileBytes readWhole(ReadingFile& file, std::int64_t maxBytes,
+                    const std::function<void()>& betweenBlocks) {
+    FileBytes result;
     const ReadingFile::Kind kind = file.kind();
     if (kind.folder)
         return unreadable(std::generic_category().message(EISDIR));
@@ -103,6 +102,29 @@ FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
         result.bytes.resize(filled);
     result.outcome = FileBytes::Outcome::Read;
     return result;
+}
+
+} // namespace
+
+FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes,
+                        const std::function<void()>& betweenBlocks) {
+    FileBytes result;
+    ReadingFile file(path, result);
+    if (!file.isOpen())
+        return result;
+    return readWhole(file, maxBytes, betweenBlocks);
+}
+
+FileBytes ReadWholeRegularFile(const std::string& path, std::int64_t maxBytes) {
+    FileBytes result;
+    ReadingFile file(path, result, ReadingFile::Accept::RegularOnly);
+    if (!file.isOpen())
+        return result;
+    try {
+        return readWhole(file, maxBytes, {});
+    } catch (const std::bad_alloc&) {
+        return unreadable(kNotEnoughMemory);
+    }
 }
 
 } // namespace files

@@ -14,8 +14,12 @@ struct FileBytes {
     enum class Outcome { Read, Missing, Unreadable, TooLarge };
     Outcome outcome = Outcome::Missing;
     std::string bytes;  // when Read, with room for one more byte
-    std::string reason; // when Unreadable: the system's words
+    std::string reason; // when Unreadable: the system's words, or one of those below
 };
+
+// The reasons ReadWholeRegularFile gives of its own.
+inline constexpr const char* kNotARegularFile = "not a regular file";
+inline constexpr const char* kNotEnoughMemory = "not enough memory";
 
 inline constexpr std::int64_t kNoSizeLimit = -1;
 
@@ -31,6 +35,11 @@ constexpr std::size_t RoomToGrowIn(std::size_t fileSize) {
 // given, runs before every block read, so a window can serve its events during a long read.
 FileBytes ReadWholeFile(const std::string& path, std::int64_t maxBytes = kNoSizeLimit,
                         const std::function<void()>& betweenBlocks = {});
+
+// ReadWholeFile for a file the program keeps for itself, which is only ever a regular file: a
+// folder, FIFO or device at `path` is Unreadable, never waited on nor read, and a lack of memory
+// for the bytes is Unreadable (kNotEnoughMemory) rather than an exception.
+FileBytes ReadWholeRegularFile(const std::string& path, std::int64_t maxBytes);
 
 // Reads the file at `path` from its start, handing each block read to `take` until it returns
 // false or the file ends. `bytes` of the result stays empty.

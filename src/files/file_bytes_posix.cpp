@@ -9,14 +9,48 @@
 
 namespace files {
 
-ReadingFile::ReadingFile(const std::string& path, FileBytes& failure) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+// Why a file that is not a regular one is not read.
+void setNotRegular(FileBytes& failure, mode_t mode) {
+    failure.outcome = FileBytes::Outcome::Unreadable;
+    failure.reason =
+        S_ISDIR(mode) ? std::generic_category().message(EISDIR) : std::string(kNotARegularFile);
+}
+
+} // namespace
+
+ReadingFile::ReadingFile(const std::string& path, FileBytes& failure, Accept accept) {
+    const bool regularOnly = accept == Accept::RegularOnly;
+    // A device is not even opened (opening some has effects); the type is checked again once the
+    // file is open, in case another file took its place meanwhile. Opening a FIFO waits for its
+    // writer, so it is opened without blocking.
+    struct stat info {};
+    if (regularOnly && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        setNotRegular(failure, info.st_mode);
+        return;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
             failure.outcome = FileBytes::Outcome::Unreadable;
             failure.reason = std::generic_category().message(errno);
         }
         return;
+    }
+    if (regularOnly) {
+        if (::fstat(fd, &info) != 0) {
+            failure.outcome = FileBytes::Outcome::Unreadable;
+            failure.reason = std::generic_category().message(errno);
+            ::close(fd);
+            return;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            setNotRegular(failure, info.st_mode);
+            ::close(fd);
+            return;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     m_handle = fd;
 }

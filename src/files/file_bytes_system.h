@@ -14,10 +14,13 @@ namespace files {
 // A file open for reading, closed when it goes.
 class ReadingFile {
   public:
+    enum class Accept { AnyKind, RegularOnly };
+
     // Opens `path` (file-system bytes). When it cannot be, isOpen() is false and `failure` is
     // Unreadable in the system's words, or stays as it was for a missing file or a missing folder
-    // on its path.
-    ReadingFile(const std::string& path, FileBytes& failure);
+    // on its path. With RegularOnly, a folder, FIFO, device or socket is Unreadable too, found
+    // out without waiting for a FIFO's writer.
+    ReadingFile(const std::string& path, FileBytes& failure, Accept accept = Accept::AnyKind);
     ~ReadingFile();
     ReadingFile(const ReadingFile&) = delete;
     ReadingFile& operator=(const ReadingFile&) = delete;

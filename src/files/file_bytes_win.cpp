@@ -19,7 +19,7 @@ void setUnreadable(FileBytes& failure, std::string reason) {
 
 } // namespace
 
-ReadingFile::ReadingFile(const std::string& path, FileBytes& failure) {
+ReadingFile::ReadingFile(const std::string& path, FileBytes& failure, Accept accept) {
     const std::optional<std::wstring> wide = WideFromUtf8(path);
     if (!wide) {
         setUnreadable(failure, SystemErrorText(ERROR_NO_UNICODE_TRANSLATION));
@@ -42,6 +42,12 @@ ReadingFile::ReadingFile(const std::string& path, FileBytes& failure) {
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
             error != ERROR_INVALID_DRIVE)
             setUnreadable(failure, SystemErrorText(error));
+        return;
+    }
+    // A pipe or a device ("CON", "NUL") is no file on a disk.
+    if (accept == Accept::RegularOnly && GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        setUnreadable(failure, kNotARegularFile);
         return;
     }
     m_handle = reinterpret_cast<std::intptr_t>(handle);

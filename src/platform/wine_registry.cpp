@@ -1,9 +1,9 @@
 #include "platform/wine_registry.h"
 
 #include "platform/ascii.h"
+#include "platform/small_file.h"
 
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -419,11 +419,16 @@ std::optional<std::filesystem::path> HostPathFromWinePath(const std::filesystem:
 }
 
 RegistryString ReadInfoCarryHomeFromWine(const std::filesystem::path& winePrefix) {
-    std::ifstream file(winePrefix / "user.reg", std::ios::binary);
-    if (!file)
-        return {};
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    RegistryString home = FindWineRegistryString(text, kInfoCarryManagerKey, kHomePathValueName);
+    RegistryString home;
+    try {
+        const std::optional<std::string> text =
+            ReadSmallRegularFile(winePrefix / "user.reg", kMaxUserRegBytes);
+        if (!text)
+            return {};
+        home = FindWineRegistryString(*text, kInfoCarryManagerKey, kHomePathValueName);
+    } catch (const std::bad_alloc&) {
+        return {}; // the home folder is a convenience, not worth failing the start for
+    }
     if (home.status != RegistryStringStatus::Found)
         return home;
     const std::optional<std::filesystem::path> host = HostPathFromWinePath(winePrefix, home.value);

@@ -3,6 +3,7 @@
 #include "platform/environment.h"
 #include "platform/infocarry_home.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -28,8 +29,13 @@ std::optional<std::filesystem::path> WinePrefixFromEnv(const EnvLookup& env);
 std::optional<std::filesystem::path> HostPathFromWinePath(const std::filesystem::path& winePrefix,
                                                           std::string_view windowsPath);
 
+// The largest user.reg read. A real one holds a few megabytes at most.
+inline constexpr std::size_t kMaxUserRegBytes = 64 * 1024 * 1024;
+
 // ReadInfoCarryHome for one Wine prefix: "HomePath" from <winePrefix>/user.reg, mapped with
-// HostPathFromWinePath. A missing file, key or value, or an unmapped drive, gives Absent.
+// HostPathFromWinePath. A missing file, key or value, or an unmapped drive, gives Absent; so do
+// a user.reg that is no regular file (never waited on), one larger than kMaxUserRegBytes and a
+// lack of memory.
 RegistryString ReadInfoCarryHomeFromWine(const std::filesystem::path& winePrefix);
 
 } // namespace platform

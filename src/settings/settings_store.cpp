@@ -6,6 +6,7 @@
 #include "utf8_prefix.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace settings {
@@ -55,6 +56,15 @@ Settings SettingsFromDocument(const IniDocument& document) {
     return s;
 }
 
+// The settings file as it stands, if it can be read whole: only a regular file, and at most
+// kMaxSettingsFileBytes of it. When it cannot be, `reason` says why, a file too large included.
+files::FileBytes ReadSettingsFile(const std::string& path) {
+    files::FileBytes file = files::ReadWholeRegularFile(path, kMaxSettingsFileBytes);
+    if (file.outcome == files::FileBytes::Outcome::TooLarge)
+        file.reason = "larger than " + std::to_string(kMaxSettingsFileBytes) + " bytes";
+    return file;
+}
+
 } // namespace
 
 Settings SettingsFromIniBytes(std::string_view bytes) {
@@ -63,7 +73,7 @@ Settings SettingsFromIniBytes(std::string_view bytes) {
 
 SettingsFileLoad LoadSettings(const std::string& path) {
     SettingsFileLoad load;
-    files::FileBytes file = files::ReadWholeFile(path);
+    const files::FileBytes file = ReadSettingsFile(path);
     switch (file.outcome) {
     case files::FileBytes::Outcome::Read:
         load.outcome = SettingsFileLoad::Outcome::Read;
@@ -73,9 +83,9 @@ SettingsFileLoad LoadSettings(const std::string& path) {
         load.outcome = SettingsFileLoad::Outcome::Missing;
         break;
     case files::FileBytes::Outcome::Unreadable:
-    case files::FileBytes::Outcome::TooLarge: // no limit is asked for
+    case files::FileBytes::Outcome::TooLarge:
         load.outcome = SettingsFileLoad::Outcome::Unreadable;
-        load.reason = std::move(file.reason);
+        load.reason = file.reason;
         break;
     }
     return load;
@@ -90,9 +100,11 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 // old file whole rather than some keys old and some new.
 WriteStatus UpdateFile(const std::string& path,
                        const std::vector<std::pair<const char*, Entries>>& sections) {
-    // Never replace a file whose other sections could not be read: they would be lost.
-    const files::FileBytes file = files::ReadWholeFile(path);
-    if (file.outcome == files::FileBytes::Outcome::Unreadable)
+    // Never replace a file whose other sections could not be read (unreadable, too large, no
+    // regular file): they would be lost.
+    const files::FileBytes file = ReadSettingsFile(path);
+    if (file.outcome != files::FileBytes::Outcome::Read &&
+        file.outcome != files::FileBytes::Outcome::Missing)
         return WriteStatus::Failure(file.reason);
     IniDocument document(file.bytes);
     for (const auto& [section, entries] : sections) {
@@ -107,7 +119,7 @@ WriteStatus UpdateFile(const std::string& path,
 } // namespace
 
 PagelumeKeys LoadPagelumeKeys(const std::string& path, const std::vector<std::string>& keys) {
-    const files::FileBytes file = files::ReadWholeFile(path);
+    const files::FileBytes file = ReadSettingsFile(path);
     const IniDocument document(file.outcome == files::FileBytes::Outcome::Read ? file.bytes
                                                                                : std::string());
     PagelumeKeys values;

@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,12 +23,17 @@ inline constexpr const char* kSettingsFileName = platform::kSettingsFileName;
 inline constexpr const char* kSettingsSection = "setting";
 inline constexpr const char* kPagelumeSection = "pagelume";
 
+// The largest settings file read: the keys take a few hundred bytes, so anything near this is
+// not one, and is neither read nor replaced.
+inline constexpr std::int64_t kMaxSettingsFileBytes = 1024 * 1024;
+
 // What loading a settings file found. Missing file, section or keys give the defaults.
 struct SettingsFileLoad {
     enum class Outcome { Read, Missing, Unreadable };
     Outcome outcome = Outcome::Missing;
     Settings settings;  // the defaults unless Read
-    std::string reason; // when Unreadable: the system's words
+    std::string reason; // when Unreadable: the system's words, or that it is no regular file, is
+                        // larger than kMaxSettingsFileBytes or needs more memory than there is
 };
 
 // Reads the nine keys of section "setting" in their table order and brings each into range: a
@@ -45,6 +51,7 @@ Settings SettingsFromIniBytes(std::string_view bytes);
 
 // Writes the nine keys into section "setting" and the others into section "pagelume", keeping
 // every other section and key. The file is replaced as a whole or not at all; a failure says why.
+// A file that could not be read whole, as LoadSettings reads it, is never replaced.
 WriteStatus SaveSettings(const Settings& settings, const std::string& path);
 
 // Keys the program keeps for itself in section "pagelume" beside the settings (the window's place,

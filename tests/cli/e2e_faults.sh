@@ -230,6 +230,28 @@ if run 2 "garbage-missing.cfg" "missing settings" -- --settings garbage-missing.
   ok "unreadable settings file is a usage error"
 fi
 
+# --- only a regular file of at most 1 MiB is a settings file: a device, a FIFO (whose opening
+# would wait for a writer), a folder or a larger file is a usage error, found out at once
+mkfifo settings.fifo
+mkdir settings.dir
+head -c 1048577 /dev/zero | tr '\0' 'x' >large.cfg
+cp large.cfg large.orig
+as_user=(timeout 10)
+for case in "/dev/zero:not a regular file" "settings.fifo:not a regular file" \
+  "settings.dir:Is a directory" "large.cfg:larger than 1048576 bytes"; do
+  file=${case%%:*} reason=${case#*:}
+  if run 2 "cannot read settings file '$file': $reason" "settings file $file" -- --settings "$file" -o nothing.out sample.txt &&
+    [ ! -e nothing.out ]; then
+    ok "settings file $file refused"
+  fi
+done
+as_user=()
+if [ -p settings.fifo ] && same large.cfg large.orig; then
+  ok "refused settings files left as they were"
+else
+  bad "a refused settings file was changed"
+fi
+
 # --- an output that is a FIFO is refused without being opened (opening it would wait for a reader)
 mkfifo pipe.txt
 if run 1 "not a regular file" "FIFO output" -- -f -o pipe.txt sample.txt && [ -p pipe.txt ]; then
@@ -267,7 +289,12 @@ else
     [ ! -e names/large.txt ] && [ -f names/sample.txt ]; then
     ok "source beyond the memory limit fails alone"
   fi
-  rm -f huge.txt large.txt
+  truncate -s 300M huge.cfg
+  if (ulimit -v 1500000 && run 2 "larger than 1048576 bytes" "300 MB settings file" -- --settings huge.cfg -o nothing.out sample.txt) &&
+    [ ! -e nothing.out ]; then
+    ok "300 MB settings file refused unread"
+  fi
+  rm -f huge.txt large.txt huge.cfg
 fi
 
 # --- an output that replaces a file reaches the disk before it is renamed into place

@@ -1,5 +1,6 @@
 #include "platform/wine_registry.h"
 
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -250,6 +251,29 @@ TEST_F(WinePrefix, MissingPiecesGiveAbsent) {
     EXPECT_EQ(read(), kAbsent); // no value
     EXPECT_EQ(platform::ReadInfoCarryHomeFromWine(prefix() / "no-such-prefix"), kAbsent);
 }
+
+// A user.reg is read up to kMaxUserRegBytes: past that it is no registry Wine wrote, and
+// reading it would take the memory of the whole start.
+TEST_F(WinePrefix, OversizedUserRegGivesAbsent) {
+    writeUserReg(R"("HomePath"="C:\\users\\me")");
+    const fs::path file = prefix() / "user.reg";
+    fs::resize_file(file, platform::kMaxUserRegBytes); // a line of NULs, skipped
+    EXPECT_EQ(read(), found((prefix() / "drive_c/users/me").string()));
+    fs::resize_file(file, platform::kMaxUserRegBytes + 1);
+    EXPECT_EQ(read(), kAbsent);
+}
+
+#ifndef _WIN32
+TEST_F(WinePrefix, UserRegThatIsNoRegularFileGivesAbsent) {
+    const std::string file = (prefix() / "user.reg").string();
+    ASSERT_TRUE(testing_support::makeFifo(file));
+    EXPECT_EQ(testing_support::resultWithoutWaiting(file, [&] { return read(); }),
+              std::optional<RegistryString>(kAbsent));
+    fs::remove(file);
+    fs::create_symlink("/dev/zero", file);
+    EXPECT_EQ(read(), kAbsent);
+}
+#endif
 
 // The process-level reader finds the prefix through WINEPREFIX.
 TEST_F(WinePrefix, ReadInfoCarryHomeUsesWineprefix) {

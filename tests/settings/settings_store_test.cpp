@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 #include "settings/utf8_prefix.h"
 
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -399,6 +400,64 @@ TEST(SettingsSave, UnreadableFileIsNotOverwritten) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(folder.entryCount(), 1u);
 }
+
+// Nothing near kMaxSettingsFileBytes is a settings file; a larger one is neither read (the whole
+// of /dev/zero would be) nor replaced by a file of our few keys.
+TEST(SettingsSave, TooLargeFileIsReportedAndKept) {
+    TempDir folder;
+    const std::string path = folder.file(kSettingsFileName);
+    const std::string start = "[setting]\r\ngyokan=3\r\n[other]\r\npad=";
+    std::string bytes = start + std::string(kMaxSettingsFileBytes - start.size(), 'x');
+    writeFile(path, bytes);
+    SettingsFileLoad load = LoadSettings(path);
+    EXPECT_EQ(load.outcome, SettingsFileLoad::Outcome::Read);
+    EXPECT_EQ(load.settings.gyokan, 3);
+
+    bytes += 'x';
+    writeFile(path, bytes);
+    load = LoadSettings(path);
+    EXPECT_EQ(load.outcome, SettingsFileLoad::Outcome::Unreadable);
+    EXPECT_EQ(load.reason, "larger than 1048576 bytes");
+    EXPECT_EQ(load.settings, Settings{});
+    EXPECT_EQ(LoadPagelumeKeys(path, {"pad"}), (PagelumeKeys{{"pad", ""}}));
+
+    const WriteStatus status = SaveSettings(Settings{}, path);
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.reason, "larger than 1048576 bytes");
+    EXPECT_FALSE(SavePagelumeKeys({{"window", "1"}}, path).ok);
+    EXPECT_EQ(readFile(path), bytes);
+    EXPECT_EQ(folder.entryCount(), 1u);
+}
+
+#ifndef _WIN32
+// Opening a FIFO for reading waits for a writer: the window would never appear.
+TEST(SettingsLoad, FifoOrDeviceIsReportedWithoutWaiting) {
+    TempDir folder;
+    const std::string path = folder.file(kSettingsFileName);
+    ASSERT_TRUE(makeFifo(path));
+    const std::optional<SettingsFileLoad> load =
+        resultWithoutWaiting(path, [&] { return LoadSettings(path); });
+    ASSERT_TRUE(load) << "LoadSettings waited on a FIFO";
+    EXPECT_EQ(load->outcome, SettingsFileLoad::Outcome::Unreadable);
+    EXPECT_EQ(load->reason, "not a regular file");
+    EXPECT_EQ(load->settings, Settings{});
+    const std::optional<WriteStatus> status =
+        resultWithoutWaiting(path, [&] { return SaveSettings(Settings{}, path); });
+    ASSERT_TRUE(status) << "SaveSettings waited on a FIFO";
+    EXPECT_FALSE(status->ok);
+    EXPECT_EQ(status->reason, "not a regular file");
+    EXPECT_TRUE(resultWithoutWaiting(path, [&] { return LoadPagelumeKeys(path, {"window"}); }));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink("/dev/zero", path);
+    const SettingsFileLoad device = LoadSettings(path);
+    EXPECT_EQ(device.outcome, SettingsFileLoad::Outcome::Unreadable);
+    EXPECT_EQ(device.reason, "not a regular file");
+}
+#endif
 
 TEST(SettingsSave, KeepsTheFilePermissions) {
 #ifdef _WIN32
