@@ -6,6 +6,7 @@
 #include "input/aozora_notation.h"
 #include "input/aozora_notes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -91,6 +92,14 @@ void checkLine(std::string_view line, std::string_view out, input::Ruby ruby) {
     FUZZ_CHECK(out.find('\n') == npos);
     const std::vector<Candidate> c = candidates(line);
     const std::vector<std::string_view> o = characters(out);
+
+    // A line without the notation's symbols is all text.
+    const std::vector<std::string_view> in = characters(line);
+    if (std::none_of(in.begin(), in.end(), [](std::string_view ch) {
+            return ch.size() == 2 && ch[0] == '\x81' &&
+                   std::string_view("\x6D\x6E\x94\xA6\x73\x74\x62\x6B\x6C").find(ch[1]) != npos;
+        }))
+        FUZZ_CHECK(out == line);
 
     // Every character out is one of the line's, in order; a reading's marks may become （ ）.
     std::size_t at = 0;
