@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes a seed corpus for the fuzz harnesses: prose, verse, title/author heads, half-width kana,
-control bytes, cut-off characters, settings files, Wine registry files and split plans.
+control bytes, cut-off characters, settings files, Wine registry files, split plans and texts in
+Aozora Bunko's notation.
 
 Usage: make_fuzz_seeds.py OUTPUT_DIR   (creates OUTPUT_DIR/<harness>/ seed files)
 """
@@ -83,6 +84,28 @@ def split_plan_seeds():
     }
 
 
+def aozora_seeds():
+    rule = "-" * 55
+    explanation = (f"{rule}\n【テキスト中に現れる記号について】\n\n《》：ルビ\n（例）吾輩《わがはい》\n\n"
+                   f"｜：ルビの付く文字列の始まりを特定する記号\n（例）青空｜文庫《ぶんこ》\n\n"
+                   f"［＃］：入力者注　主に外字の説明や、傍点の位置の指定\n{rule}\n")
+    bodies = {
+        "ruby": "吾輩《わがはい》は猫である。\n青空｜文庫《ぶんこ》で読む。\n",
+        "block": "［＃ここから２字下げ］\n一行目\n二行目\n［＃ここで字下げ終わり］\n本文\n",
+        "page": "前の章\n［＃改ページ］\n次の章\n",
+        "foot": "［＃地付き］了\n［＃３字下げ］見出し\n",
+        "dots": "猫である［＃「猫である」に傍点］\n",
+        "gaiji": "※［＃「目＋句」、第4水準2-81-91］を見る\n※［＃始め二重山括弧、1-1-52］\n",
+        "explanation": f"猫\n夏目漱石\n\n{explanation}\n本文《ほんぶん》\n",
+        "unclosed": "開いた《まま\n［＃閉じない\n［［＃注］＃\n",
+    }
+    seeds = {}
+    for name, body in bodies.items():
+        seeds[f"{name}_drop"] = b"\x00" + sj(body)
+        seeds[f"{name}_paren"] = b"\x01" + sj(body.replace("\n", "\r\n"))
+    return seeds
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -90,7 +113,8 @@ def main():
     out = sys.argv[1]
     for harness, seeds in [("engine", engine_seeds()), ("header", header_seeds()),
                            ("settings", settings_seeds()), ("wine_registry", wine_seeds()),
-                           ("file_name", file_name_seeds()), ("split_plan", split_plan_seeds())]:
+                           ("file_name", file_name_seeds()), ("split_plan", split_plan_seeds()),
+                           ("aozora", aozora_seeds())]:
         folder = os.path.join(out, harness)
         os.makedirs(folder, exist_ok=True)
         for name, data in seeds.items():

@@ -1,0 +1,237 @@
+// Aozora Bunko notation taken out of a text: what stays is characters of the text, in order, each
+// line on its own; no note or reading is left behind but those written unclosed; the line layouts
+// point at lines of the result. The first byte picks the ruby mode, the rest is the file.
+#include "engine/text_stream.h"
+#include "fuzz_check.h"
+#include "input/aozora_notation.h"
+#include "input/aozora_notes.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kOpenBracket = "\x81\x6D";  // ［
+constexpr std::string_view kCloseBracket = "\x81\x6E"; // ］
+constexpr std::string_view kSharp = "\x81\x94";        // ＃
+constexpr std::string_view kKome = "\x81\xA6";         // ※
+constexpr std::string_view kRubyOpen = "\x81\x73";     // 《
+constexpr std::string_view kRubyClose = "\x81\x74";    // 》
+constexpr std::string_view kRubyBase = "\x81\x62";     // ｜
+constexpr std::string_view kParenOpen = "\x81\x69";    // （
+constexpr std::string_view kParenClose = "\x81\x6A";   // ）
+constexpr std::string_view kExplanationTitle = "\x81\x79\x83\x65\x83\x4C\x83\x58\x83\x67\x92\x86"
+                                               "\x82\xC9\x8C\xBB\x82\xEA\x82\xE9\x8B\x4C\x8D\x86"
+                                               "\x82\xC9\x82\xC2\x82\xA2\x82\xC4\x81\x7A";
+constexpr std::size_t npos = std::string_view::npos;
+
+// Code page 932 characters, walked from the start: a lead byte takes the next byte, if any.
+std::vector<std::string_view> characters(std::string_view s) {
+    std::vector<std::string_view> chars;
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char b = static_cast<unsigned char>(s[i]);
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const std::size_t n = lead && i + 1 < s.size() ? 2 : 1;
+        chars.push_back(s.substr(i, n));
+        i += n;
+    }
+    return chars;
+}
+
+// A character that may reach the output for a line: one of the text outside the notes, or the
+// character a ※［＃…］ may stand for. `mark`: a 《 or 》 written in the text, which a reading may
+// turn into （ or ）.
+struct Candidate {
+    std::string ch;
+    bool mark = false;
+};
+
+// The line's characters outside its notes ［＃…］, with every ［ paired to its ］ on the line
+// (innermost first), so that a note's quoted brackets and nested notes stay inside it.
+std::vector<Candidate> candidates(std::string_view line) {
+    const std::vector<std::string_view> chars = characters(line);
+    std::vector<std::size_t> noteClose(chars.size(), npos); // at the ［ of each note
+    std::vector<std::size_t> open;
+    for (std::size_t k = 0; k < chars.size(); ++k) {
+        if (chars[k] == kOpenBracket) {
+            open.push_back(k);
+        } else if (chars[k] == kCloseBracket && !open.empty()) {
+            const std::size_t o = open.back();
+            open.pop_back();
+            if (o + 1 < k && chars[o + 1] == kSharp)
+                noteClose[o] = k;
+        }
+    }
+    std::vector<Candidate> result;
+    for (std::size_t k = 0; k < chars.size(); ++k) {
+        if (noteClose[k] != npos) {
+            if (k > 0 && chars[k - 1] == kKome) {
+                const std::size_t from =
+                    static_cast<std::size_t>(chars[k + 1].data() - line.data()) + 2;
+                const std::size_t to =
+                    static_cast<std::size_t>(chars[noteClose[k]].data() - line.data());
+                const std::uint16_t c = input::aozora::gaijiCharacter(line.substr(from, to - from));
+                result.push_back(
+                    {std::string{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)}});
+            }
+            k = noteClose[k];
+            continue;
+        }
+        result.push_back({std::string(chars[k]), chars[k] == kRubyOpen || chars[k] == kRubyClose});
+    }
+    return result;
+}
+
+// The text of one line, put out for `line` alone: checked against the line's characters.
+void checkLine(std::string_view line, std::string_view out, input::Ruby ruby) {
+    FUZZ_CHECK(out.size() <= line.size());
+    FUZZ_CHECK(out.find('\n') == npos);
+    const std::vector<Candidate> c = candidates(line);
+    const std::vector<std::string_view> o = characters(out);
+
+    // A line without the notation's symbols is all text.
+    const std::vector<std::string_view> in = characters(line);
+    if (std::none_of(in.begin(), in.end(), [](std::string_view ch) {
+            return ch.size() == 2 && ch[0] == '\x81' &&
+                   std::string_view("\x6D\x6E\x94\xA6\x73\x74\x62\x6B\x6C").find(ch[1]) != npos;
+        }))
+        FUZZ_CHECK(out == line);
+
+    // Every character out is one of the line's, in order; a reading's marks may become （ ）.
+    std::size_t at = 0;
+    for (std::string_view ch : o) {
+        while (at < c.size() &&
+               !(c[at].ch == ch || (c[at].mark && c[at].ch == kRubyOpen && ch == kParenOpen) ||
+                 (c[at].mark && c[at].ch == kRubyClose && ch == kParenClose)))
+            ++at;
+        FUZZ_CHECK(at < c.size());
+        ++at;
+    }
+
+    // A 《 stays when the next mark of the line is no 》 (none, or a 《 in whose reading it stands),
+    // or when a gaiji stands for it.
+    std::size_t rubyOpensAllowed = 0;
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        if (c[k].ch != kRubyOpen)
+            continue;
+        if (!c[k].mark) {
+            ++rubyOpensAllowed;
+            continue;
+        }
+        std::size_t next = k + 1;
+        while (next < c.size() && !c[next].mark)
+            ++next;
+        if (next == c.size() || c[next].ch != kRubyClose)
+            ++rubyOpensAllowed;
+    }
+    // A ［＃ stays where the line's own ［ and ＃ meet: written so and left unclosed, brought
+    // together by dropping a ｜ (or, dropping readings, a reading), or stood for by gaiji.
+    std::size_t noteOpensAllowed = 0;
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        if (c[k].ch != kOpenBracket)
+            continue;
+        std::size_t next = k + 1;
+        while (next < c.size() && c[next].ch == kRubyBase)
+            ++next;
+        if (next == c.size())
+            continue;
+        if (c[next].ch == kSharp) {
+            ++noteOpensAllowed;
+        } else if (ruby == input::Ruby::Drop && c[next].mark && c[next].ch == kRubyOpen) {
+            for (std::size_t j = next + 1; j < c.size(); ++j) {
+                if (c[j].ch == kSharp) {
+                    ++noteOpensAllowed;
+                    break;
+                }
+            }
+        }
+    }
+    std::size_t rubyOpens = 0;
+    std::size_t noteOpens = 0;
+    for (std::size_t k = 0; k < o.size(); ++k) {
+        rubyOpens += o[k] == kRubyOpen;
+        noteOpens += o[k] == kOpenBracket && k + 1 < o.size() && o[k + 1] == kSharp;
+    }
+    FUZZ_CHECK(rubyOpens <= rubyOpensAllowed);
+    FUZZ_CHECK(noteOpens <= noteOpensAllowed);
+}
+
+bool isRule(std::string_view line) {
+    return line.size() >= 10 && line.find_first_not_of('-') == npos;
+}
+
+// The lines of a text as the remover walks them: each without its LF, and whether it had one.
+std::vector<std::pair<std::string_view, bool>> lines(std::string_view text) {
+    std::vector<std::pair<std::string_view, bool>> result;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t lf = text.find('\n', pos);
+        result.emplace_back(text.substr(pos, (lf == npos ? text.size() : lf) - pos), lf != npos);
+        pos = lf == npos ? text.size() : lf + 1;
+    }
+    return result;
+}
+
+// The explanation block as line indices [first, last): a rule among the first 60 lines with the
+// title line right after it, through the next rule. Nothing when that rule never comes.
+std::pair<std::size_t, std::size_t>
+explanation(const std::vector<std::pair<std::string_view, bool>>& all) {
+    for (std::size_t n = 0; n < all.size() && n < 60; ++n) {
+        if (!isRule(all[n].first))
+            continue;
+        if (n + 1 >= all.size() || !all[n + 1].first.starts_with(kExplanationTitle))
+            continue;
+        for (std::size_t m = n + 2; m < all.size(); ++m)
+            if (isRule(all[m].first))
+                return {n, m + 1};
+        return {0, 0};
+    }
+    return {0, 0};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const input::Ruby ruby = (data[0] & 1) != 0 ? input::Ruby::Parentheses : input::Ruby::Drop;
+    std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    engine::MakeTextAsRead(text);
+
+    const input::AozoraText result = input::RemoveAozoraNotation(text, ruby);
+    // A reading's （ ） take the place of its 《 》, so the text never grows in either mode.
+    FUZZ_CHECK(result.text.size() <= text.size());
+
+    // Each line's text comes from that line alone; a line that held only notation goes with its LF.
+    const auto all = lines(text);
+    const auto [skipFrom, skipTo] = explanation(all);
+    std::string joined;
+    for (std::size_t n = 0; n < all.size(); ++n) {
+        if (n >= skipFrom && n < skipTo)
+            continue;
+        const auto [line, lineBreak] = all[n];
+        const input::AozoraText part = input::RemoveAozoraNotation(line, ruby);
+        checkLine(line, part.text, ruby);
+        if (!line.empty() && part.text.empty())
+            continue;
+        joined += part.text;
+        if (lineBreak)
+            joined += '\n';
+    }
+    FUZZ_CHECK(joined == result.text);
+
+    // Sorted, one entry a line at most, each at the start of a line of the result and asking for
+    // something.
+    for (std::size_t k = 0; k < result.lines.size(); ++k) {
+        const engine::LineLayout& layout = result.lines[k];
+        FUZZ_CHECK(layout.lineStart < result.text.size());
+        FUZZ_CHECK(layout.lineStart == 0 || result.text[layout.lineStart - 1] == '\n');
+        FUZZ_CHECK(k == 0 || result.lines[k - 1].lineStart < layout.lineStart);
+        FUZZ_CHECK(layout.indent >= 0 && layout.raise >= -1);
+        FUZZ_CHECK(layout.pageBreakBefore || layout.indent != 0 || layout.raise >= 0);
+    }
+    return 0;
+}
