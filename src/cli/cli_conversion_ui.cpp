@@ -26,6 +26,7 @@ void CliConversionUi::beginSource(const std::string& userName, bool standardInpu
     m_standardInput = standardInput;
     m_headerAccepted = false;
     m_sourceFailed = false;
+    m_sourceDone = false;
 }
 
 void CliConversionUi::reportSourceFailure(const std::string& message) {

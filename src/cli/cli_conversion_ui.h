@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/conversion_ui.h"
+#include "interrupts.h"
 #include "working_folder.h"
 
 #include <optional>
@@ -23,9 +24,14 @@ class CliConversionUi final : public engine::ConversionUi {
     CliConversionUi(const WorkingFolder& workingFolder, std::ostream& err, OutputChoice outputs,
                     bool nameFromHeader);
 
+    // A request to stop (see interrupts.h) ends the run after the page in hand.
+    void stopWhen(const InterruptFlag* interrupt) { m_interrupt = interrupt; }
+
     // Starts the answers for one source, named as the command line gave it.
     void beginSource(const std::string& userName, bool standardInput);
     bool sourceFailed() const { return m_sourceFailed; }
+    bool sourceDone() const { return m_sourceDone; }
+    const std::string& sourceLabel() const { return m_sourceLabel; }
 
     // Tells of a failure that happened outside the run (such as copying standard input).
     void reportSourceFailure(const std::string& message);
@@ -35,7 +41,8 @@ class CliConversionUi final : public engine::ConversionUi {
     std::optional<std::string> AskOutputPath(const std::string& proposedName,
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool) override {}
-    void ShowStage(engine::Stage) override {}
+    void ShowStage(engine::Stage stage) override { m_sourceDone |= stage == engine::Stage::Done; }
+    bool StopRequested() override { return m_interrupt && *m_interrupt != 0; }
     void ShowReplacedCharacters(std::size_t count) override;
     void ShowTextCut(std::size_t offset) override;
     void ReportFailure(const engine::Failure& failure) override;
@@ -52,6 +59,8 @@ class CliConversionUi final : public engine::ConversionUi {
     bool m_standardInput = false;
     bool m_headerAccepted = false;
     bool m_sourceFailed = false;
+    bool m_sourceDone = false;
+    const InterruptFlag* m_interrupt = nullptr;
 };
 
 } // namespace cli

@@ -64,7 +64,8 @@ void applyOptions(const ConvertOptions& options, engine::Settings& settings) {
 } // namespace
 
 int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                      std::ostream& err, const std::string& workingFolder) {
+                      std::ostream& err, const std::string& workingFolder,
+                      const InterruptFlag* interrupt) {
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.ok())
         return usageError(err, parsed.usageError);
@@ -123,10 +124,18 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     CliConversionUi ui(folder, err, choice, settings.useheadertofile);
     engine::Converter converter(sources, input, outputs);
 
+    ui.stopWhen(interrupt);
+    const auto interrupted = [interrupt] { return interrupt && *interrupt != 0; };
     int failed = 0;
+    std::size_t started = 0;
+    std::size_t complete = 0;
+    std::string stoppedIn; // the source in hand when the run stopped, if any
     for (const std::string& source : options.sources) {
+        if (interrupted())
+            break;
         const bool standardInput = source == "-";
         ui.beginSource(source, standardInput);
+        ++started;
         const SingleSource list(standardInput ? CliSources::kStandardInput
                                               : folder.resolve(source));
         // The save question's folder is not used: outputs go where -o or -d or the current
@@ -134,6 +143,23 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
         converter.RunConversion(list, std::string(), settings, ui);
         if (ui.sourceFailed())
             ++failed;
+        if (ui.sourceDone())
+            ++complete;
+        else if (interrupted() && !ui.sourceFailed())
+            stoppedIn = ui.sourceLabel();
+    }
+    if (interrupted()) {
+        const int signal = *interrupt;
+        const std::size_t notStarted = options.sources.size() - started;
+        err << kProgramName << ": stopped by SIG" << SignalName(signal) << ": " << complete
+            << (complete == 1 ? " source's outputs are" : " sources' outputs are") << " complete";
+        if (!stoppedIn.empty())
+            err << "; " << stoppedIn << " was not converted (its outputs stand as they were)";
+        if (notStarted > 0)
+            err << "; " << notStarted << (notStarted == 1 ? " source was" : " sources were")
+                << " not started";
+        err << '\n';
+        return InterruptedExitStatus(signal);
     }
     return failed > 0 ? kExitSourceFailed : kExitConverted;
 }

@@ -1,4 +1,5 @@
 #include "convert_command.h"
+#include "interrupts.h"
 #include "standard_streams.h"
 
 #include <iostream>
@@ -7,6 +8,8 @@
 
 int main(int argc, char** argv) {
     cli::PrepareStandardStreams();
+    static cli::InterruptFlag interrupt = 0;
+    cli::CatchInterrupts(interrupt);
     const std::vector<std::string> args = cli::CommandLineArguments(argc, argv);
-    return cli::RunConvertCommand(args, std::cin, std::cout, std::cerr);
+    return cli::RunConvertCommand(args, std::cin, std::cout, std::cerr, {}, &interrupt);
 }

@@ -195,6 +195,45 @@ if run 0 "" "50 MB source" -- -o book50.out book50.txt && page_file_ok book50.ou
 fi
 rm -f book50.txt book50.out
 
+# --- interrupts at random moments leave every output complete, old or new, and nothing else: a
+# single output and a series being replaced with --force, under SIGINT, SIGTERM, SIGHUP, SIGQUIT
+python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_book.py" 3 book3.txt 2>/dev/null ||
+  yes "$(printf '\x8e\x84\x82\xcd\x94\x4c\x82\xc5\x82\xa0\x82\xe9\x81\x42')" | head -c 3000000 >book3.txt
+head -c 1500000 book3.txt >half3.txt
+mkdir -p sig/old sig/new sig/out
+"$convert" --split 1 -d sig/old half3.txt >/dev/null 2>&1 && mv sig/old/half3_*.txt sig/old/ 2>/dev/null
+for f in sig/old/half3_*.txt; do mv "$f" "sig/old/book3_${f##*_}"; done
+"$convert" --split 1 -d sig/new book3.txt >/dev/null 2>&1
+"$convert" -o sig/new/single.txt book3.txt >/dev/null 2>&1
+(cd sig/old && sha256sum -- * | sort -k2) >sig/old.sums
+(cd sig/new && sha256sum -- * | sort -k2) >sig/new.sums
+interrupt_ok=1
+for round in 1 2 3 4 5 6 7 8; do
+  signal=$(echo INT TERM HUP QUIT | cut -d' ' -f$(((round - 1) % 4 + 1)))
+  rm -rf sig/out && cp -r sig/old sig/out && printf 'old single\r\n' >sig/out/single.txt
+  if [ $((round % 2)) -eq 0 ]; then args=(-f --split 1 -d sig/out book3.txt); else args=(-f -o sig/out/single.txt book3.txt); fi
+  "$convert" "${args[@]}" >/dev/null 2>"$work/stderr" &
+  pid=$!
+  sleep "0.$((RANDOM % 9 + 1))"
+  kill -s "$signal" "$pid" 2>/dev/null
+  wait "$pid"
+  status=$?
+  (cd sig/out && sha256sum -- * | sort -k2) >sig/out.sums
+  series_old=$(grep -c book3_ sig/old.sums); series_now=$(grep book3_ sig/out.sums)
+  single_now=$(grep single.txt sig/out.sums)
+  if ls -a sig/out | grep -q 'pagelume-'; then
+    interrupt_ok=0; bad "SIG$signal left our files behind: $(ls -a sig/out | grep pagelume- | head -3)"
+  elif [ "$series_now" != "$(grep book3_ sig/old.sums)" ] && [ "$series_now" != "$(grep book3_ sig/new.sums)" ]; then
+    interrupt_ok=0; bad "SIG$signal left a mixed series ($series_old parts before)"
+  elif [ "$single_now" != "$(grep single.txt sig/new.sums)" ] && ! grep -q 'old single' sig/out/single.txt; then
+    interrupt_ok=0; bad "SIG$signal left a damaged single output"
+  elif [ "$status" -ne 0 ] && { [ "$status" -ne $((128 + $(kill -l "$signal"))) ] || ! grep -q "stopped by SIG$signal" "$work/stderr"; }; then
+    interrupt_ok=0; bad "SIG$signal: exit $status, $(head -c 200 "$work/stderr")"
+  fi
+done
+[ "$interrupt_ok" -eq 1 ] && ok "interrupts leave complete outputs, old or new, and nothing else"
+rm -rf sig book3.txt half3.txt
+
 # --- a 1 MB line without any break
 head -c 1048576 /dev/zero | tr '\0' 'a' >longline.txt
 # 1,048,576 one-byte cells at 23 x 13 cells a page.
