@@ -636,8 +636,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A run in progress finishes the entry in hand and then finds the list empty.
+    // A run in progress stops as the stop button stops it: the entry in hand leaves nothing
+    // half-written, and the run then finds the list empty.
     m_closing = true;
+    m_stopRequested = true;
     if (!m_setup.settingsPath.empty()) {
         const settings::WriteStatus status = SaveWindowState(
             m_setup.settingsPath, {m_openFolder, normalGeometry(), m_Splitter->sizes()});

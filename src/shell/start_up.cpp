@@ -5,6 +5,7 @@
 #include "shell/config_form.h"
 #include "shell/dialog_service.h"
 #include "shell/main_form.h"
+#include "shell/termination.h"
 #include "shell/text_codec.h"
 
 #include <QApplication>
@@ -75,6 +76,8 @@ int RunPagelume(int& argc, char** argv) {
         TMainForm mainForm(dialogs, std::move(setup));
         TConfigForm configForm(dialogs, settingsPath, &mainForm);
         mainForm.setConfigForm(&configForm);
+        // A logout or kill ends a run as closing the window does: nothing half-written stays.
+        WatchTermination(&mainForm, [&mainForm] { mainForm.close(); });
         mainForm.show();
         QApplication::exec();
     } catch (const std::exception& error) {

@@ -1,0 +1,7 @@
+#include "shell/termination.h"
+
+namespace shell {
+
+void WatchTermination(QObject*, std::function<void()>) {}
+
+} // namespace shell
