@@ -101,6 +101,11 @@ void CliConversionUi::ShowTextCut(std::size_t offset) {
           << " (an end-of-file mark) was not converted\n";
 }
 
+void CliConversionUi::ShowWaitingForOtherRun() {
+    m_err << kProgramName << ": " << m_sourceLabel
+          << ": waiting for another run that is placing files in the same folder\n";
+}
+
 void CliConversionUi::ReportFailure(const engine::Failure& failure) {
     using Action = engine::Failure::Action;
     const std::string reason = reasonOf(failure.error);

@@ -34,6 +34,15 @@ class CliOutputFiles final : public engine::OutputFiles {
     std::optional<engine::FileError> approve(const std::vector<std::string>& paths) override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
                                                engine::FileError& error) override;
+    bool exists(const std::string& path) const override { return m_fileSystem.exists(path); }
+    std::unique_ptr<engine::OutputFile> removal(const std::string& path,
+                                                engine::FileError& error) override {
+        return m_fileSystem.removal(path, error);
+    }
+    std::unique_ptr<engine::PlacingLock>
+    lockForPlacing(const std::string& path, const std::function<void()>& waiting) override {
+        return m_fileSystem.lockForPlacing(path, waiting);
+    }
 
   private:
     const WorkingFolder& m_workingFolder;

@@ -76,6 +76,9 @@ class ConversionUi : public EventPump {
     // what follows it is not converted. The conversion goes on.
     virtual void ShowTextCut(std::size_t offset) { (void)offset; }
 
+    // Another run is placing files in the folder this run's outputs go to: this one waits.
+    virtual void ShowWaitingForOtherRun() {}
+
     // The output files of the entry are in place, under these paths.
     virtual void ShowOutputsWritten(const std::vector<std::string>& paths) { (void)paths; }
 

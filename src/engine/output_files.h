@@ -2,6 +2,7 @@
 
 #include "file_error.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,12 @@ class OutputFile {
     virtual void undo() = 0;
 };
 
+// Held while a run places its files in one folder.
+class PlacingLock {
+  public:
+    virtual ~PlacingLock() = default;
+};
+
 // Where a run's output files go: the file system, with the command-line tool's rules on top (no
 // replacing without --force, standard output), or failures made to order in tests.
 class OutputFiles {
@@ -40,6 +47,31 @@ class OutputFiles {
     virtual std::optional<FileError> approve(const std::vector<std::string>& paths) {
         (void)paths;
         return std::nullopt;
+    }
+
+    // Whether anything stands at `path`: a file, a link, a folder.
+    virtual bool exists(const std::string& path) const {
+        (void)path;
+        return false;
+    }
+
+    // Takes the file at `path` away as one more file of a placing: place() moves it out of the
+    // way, confirm() removes it, undo() puts it back. Null with the reason in `error` when it may
+    // not be taken away.
+    virtual std::unique_ptr<OutputFile> removal(const std::string& path, FileError& error) {
+        (void)path;
+        error = FileError::Of(FileError::Cause::AlreadyExists);
+        return nullptr;
+    }
+
+    // Held while a run places its files in the folder of `path`, so that two runs never interleave
+    // their series there. `waiting` is called once when another run holds the folder first; the
+    // lock is then waited for. Null where the file system cannot lock (the placing goes on).
+    virtual std::unique_ptr<PlacingLock> lockForPlacing(const std::string& path,
+                                                        const std::function<void()>& waiting) {
+        (void)path;
+        (void)waiting;
+        return nullptr;
     }
 
     // Starts writing `path`; null with the reason in `error` when that cannot be done.

@@ -59,9 +59,40 @@ bool PageOutput::closeFile() {
     return true;
 }
 
+// The parts of an earlier series of the same name past the last of this one (x_7.txt, x_8.txt,
+// ... as long as they follow on), which would otherwise read as the rest of this book.
+std::vector<std::string> PageOutput::staleParts(std::size_t partsWritten) const {
+    std::vector<std::string> stale;
+    if (m_seriesPath.empty())
+        return stale;
+    for (std::int64_t n = static_cast<std::int64_t>(partsWritten) + 1;; ++n) {
+        std::string part = NumberedOutputName(m_seriesPath, n);
+        if (!m_outputs.exists(part))
+            return stale;
+        stale.push_back(std::move(part));
+    }
+}
+
 // Puts every file in place, or none: when one cannot be placed, those placed before it are taken
-// back out and what they replaced is put back.
+// back out and what they replaced is put back. A series takes the place of an earlier one of its
+// name whole: the earlier one's parts past its last go in the same placing.
 bool PageOutput::placeAll() {
+    const std::unique_ptr<PlacingLock> lock = m_outputs.lockForPlacing(
+        m_finished.front().first, [this] { m_ui.ShowWaitingForOtherRun(); });
+    // A request to stop while the lock was awaited: nothing has been placed yet.
+    if (m_ui.StopRequested()) {
+        m_stopped = true;
+        return false;
+    }
+    const std::size_t written = m_finished.size();
+    // Looked for under the lock: another run may have placed a longer series meanwhile.
+    for (const std::string& part : staleParts(written)) {
+        FileError error;
+        std::unique_ptr<OutputFile> removal = m_outputs.removal(part, error);
+        if (!removal)
+            return fail(Failure::Action::WriteOutput, part, std::move(error));
+        m_finished.emplace_back(part, std::move(removal));
+    }
     for (std::size_t i = 0; i < m_finished.size(); ++i) {
         m_ui.ProcessPendingEvents();
         FileError error;
@@ -72,9 +103,10 @@ bool PageOutput::placeAll() {
         }
     }
     std::vector<std::string> placed;
-    for (auto& [path, file] : m_finished) {
-        file->confirm();
-        placed.push_back(path);
+    for (std::size_t i = 0; i < m_finished.size(); ++i) {
+        m_finished[i].second->confirm();
+        if (i < written)
+            placed.push_back(m_finished[i].first);
     }
     m_finished.clear();
     m_ui.ShowOutputsWritten(placed);
@@ -104,7 +136,12 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
     const std::vector<std::string> paths =
         SplitOutputNames(chosenPath, m_prepared.pageCount, pagesPerFile, bySize);
     const bool numbered = paths.size() > 1 || paths.front() != chosenPath;
-    if (auto refusal = m_outputs.approve(paths))
+    if (numbered)
+        m_seriesPath = chosenPath;
+    std::vector<std::string> approved = paths;
+    for (std::string& part : staleParts(paths.size()))
+        approved.push_back(std::move(part));
+    if (auto refusal = m_outputs.approve(approved))
         return fail(Failure::Action::OutputExists, paths.front(), std::move(*refusal));
 
     bool exhausted = false;

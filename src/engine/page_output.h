@@ -31,6 +31,7 @@ class PageOutput {
     bool flush(bool all);
     bool closeFile();
     bool placeAll();
+    std::vector<std::string> staleParts(std::size_t partsWritten) const;
     bool pageWritten();
     bool fail(Failure::Action action, const std::string& path, FileError error) {
         m_failure = {action, path, std::move(error)};
@@ -50,6 +51,7 @@ class PageOutput {
     std::string m_currentPath;
     std::unique_ptr<OutputFile> m_current;
     std::vector<std::pair<std::string, std::unique_ptr<OutputFile>>> m_finished;
+    std::string m_seriesPath; // the chosen path of a numbered series, else empty
     Failure m_failure{Failure::Action::WriteOutput, {}, {}};
 };
 

@@ -1,9 +1,25 @@
 #include "files/output_files.h"
 
+#include "files/atomic_file_system.h"
 #include "files/file_names.h"
+#include "files/folder_lock.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace files {
 namespace {
+
+// Paths are UTF-8 strings on every system; std::filesystem takes a std::string in the system's
+// narrow encoding, which on Windows is not UTF-8.
+std::filesystem::path pathFromUtf8(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string utf8FromPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 class AtomicOutputFile final : public engine::OutputFile {
   public:
@@ -21,7 +37,66 @@ class AtomicOutputFile final : public engine::OutputFile {
     std::unique_ptr<AtomicFile> m_file;
 };
 
+// A file taken away as part of a placing: moved aside under a name of our own until the placing
+// is confirmed (then removed) or undone (then put back).
+class RemovedFile final : public engine::OutputFile {
+  public:
+    explicit RemovedFile(std::filesystem::path path) : m_path(std::move(path)) {}
+    ~RemovedFile() override { undo(); }
+
+    bool write(std::string_view, FileError&) override { return true; }
+    bool finish(FileError&) override { return true; }
+    bool place(FileError& error) override {
+        const std::filesystem::path aside = pathFromUtf8(BesideName(utf8FromPath(m_path), ".old"));
+        std::error_code ec;
+        std::filesystem::rename(m_path, aside, ec);
+        if (ec) {
+            error = FileError::System(ec.message());
+            return false;
+        }
+        m_aside = aside;
+        return true;
+    }
+    void confirm() override {
+        std::error_code ec;
+        if (!m_aside.empty())
+            std::filesystem::remove(m_aside, ec);
+        m_aside.clear();
+    }
+    void undo() override {
+        std::error_code ec;
+        if (!m_aside.empty())
+            std::filesystem::rename(m_aside, m_path, ec);
+        m_aside.clear();
+    }
+
+  private:
+    std::filesystem::path m_path;
+    std::filesystem::path m_aside; // while placed, unconfirmed
+};
+
 } // namespace
+
+bool FileSystemOutputFiles::exists(const std::string& path) const {
+    std::error_code ec;
+    return std::filesystem::symlink_status(pathFromUtf8(path), ec).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+std::unique_ptr<engine::OutputFile> FileSystemOutputFiles::removal(const std::string& path,
+                                                                   FileError& error) {
+    if (m_existing == AtomicFile::Existing::Keep) {
+        error = FileError::Of(FileError::Cause::AlreadyExists);
+        return nullptr;
+    }
+    return std::make_unique<RemovedFile>(pathFromUtf8(path));
+}
+
+std::unique_ptr<engine::PlacingLock>
+FileSystemOutputFiles::lockForPlacing(const std::string& path,
+                                      const std::function<void()>& waiting) {
+    return LockFolderOf(path, waiting);
+}
 
 std::string FileSystemOutputFiles::fileNameFromShiftJis(std::string_view sjis) const {
     return FileNameFromShiftJis(sjis);

@@ -20,6 +20,12 @@ class FileSystemOutputFiles : public engine::OutputFiles {
 
     std::string fileNameFromShiftJis(std::string_view sjis) const override;
     std::optional<engine::FileError> approve(const std::vector<std::string>& paths) override;
+    bool exists(const std::string& path) const override;
+    // With AtomicFile::Existing::Keep nothing is taken away: AlreadyExists.
+    std::unique_ptr<engine::OutputFile> removal(const std::string& path,
+                                                engine::FileError& error) override;
+    std::unique_ptr<engine::PlacingLock>
+    lockForPlacing(const std::string& path, const std::function<void()>& waiting) override;
     std::unique_ptr<engine::OutputFile> create(const std::string& path,
                                                engine::FileError& error) override;
 

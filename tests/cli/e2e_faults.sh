@@ -132,20 +132,29 @@ if (cd shelf && "$convert" -f a.txt b.txt >/dev/null 2>"$work/stderr"); [ $? -eq
 else
   bad "-f over the books themselves: $(head -c 300 "$work/stderr")"
 fi
+failed_before=$failed
 if run 1 "is one of the sources" "output is the source by another spelling" -- -f -o shelf/../shelf/a.txt shelf/a.txt &&
   shelf_same; then
   ok "output that is the source by another spelling"
+elif [ "$failed" -eq "$failed_before" ]; then
+  bad "output that is the source by another spelling"
 fi
+failed_before=$failed
 if run 1 "is one of the sources" "output is a link to the source" -- -f -d shelf/out shelf/a.txt && shelf_same; then
   ok "output that is a link to the source"
+elif [ "$failed" -eq "$failed_before" ]; then
+  bad "output that is a link to the source"
 fi
 mkdir -p shelf/parts
 for _ in $(seq 600); do printf '\x82\xa0'; done >shelf/long.txt
 cp shelf/c_1.txt shelf/parts/long_2.txt
+failed_before=$failed
 if run 1 "'shelf/parts/long_2.txt' is one of the sources" "split part over another source" -- \
   -f --split 1 -d shelf/parts shelf/long.txt shelf/parts/long_2.txt &&
   same shelf/parts/long_2.txt c.orig && [ ! -e shelf/parts/long_1.txt ]; then
   ok "a split part that would land on another source"
+elif [ "$failed" -eq "$failed_before" ]; then
+  bad "a split part that would land on another source"
 fi
 if "$convert" -f -o shelf/a.txt - <shelf/a.txt >/dev/null 2>"$work/stderr"; [ $? -eq 1 ] &&
   grep -q "is one of the sources" "$work/stderr" && shelf_same; then
@@ -174,11 +183,14 @@ fi
 # --- an end-of-file mark in mid-text ends it, and the user hears so: where it stood in the file
 printf 'before\r\n\x1aafter\r\n' >marked.txt
 printf '\xff\xfe\x2c\x67\x87\x65\x1a\x00\x42\x00' >marked16.txt # BOM, 本文, U+001A, B
+failed_before=$failed
 if run 0 "the text after byte 8 (an end-of-file mark) was not converted" "end-of-file mark" -- \
   -o marked.out marked.txt && page_file_ok marked.out 23 &&
   run 0 "the text after byte 6 (an end-of-file mark)" "end-of-file mark in UTF-16" -- \
     -o marked16.out marked16.txt; then
   ok "an end-of-file mark in mid-text is reported with its place in the file"
+elif [ "$failed" -eq "$failed_before" ]; then
+  bad "an end-of-file mark in mid-text is reported with its place in the file"
 fi
 
 # --- 0-byte file: one blank page
@@ -233,6 +245,58 @@ for round in 1 2 3 4 5 6 7 8; do
 done
 [ "$interrupt_ok" -eq 1 ] && ok "interrupts leave complete outputs, old or new, and nothing else"
 rm -rf sig book3.txt half3.txt
+
+# --- a series replaces the earlier series of its name whole: parts past the new last one go; a
+# single output and a series of the same name leave each other alone; without --force a part of an
+# earlier series refuses the source
+python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_book.py" 1 series.txt 2>/dev/null ||
+  yes "$(printf '\x8e\x84\x82\xcd\x94\x4c\x82\xc5\x82\xa0\x82\xe9\x81\x42')" | head -c 1000000 >series.txt
+mkdir -p ser
+"$convert" --split 20 -o ser/x.txt series.txt 2>/dev/null
+printf 'single\r\n' >ser/x.txt
+long_parts=$(ls ser | grep -c '^x_')
+failed_before=$failed
+if run 0 "" "shorter series over a longer one" -- -f --split 60 -o ser/x.txt series.txt &&
+  [ "$(ls ser | grep -c '^x_')" -lt "$long_parts" ] &&
+  [ ! -e "ser/x_$(($(ls ser | grep -c '^x_') + 1)).txt" ] && grep -q single ser/x.txt &&
+  ! ls -a ser | grep -q pagelume-; then
+  ok "a shorter series replaces a longer one whole, and leaves the single output alone"
+elif [ "$failed" -eq "$failed_before" ]; then
+  bad "a shorter series replaces a longer one whole, and leaves the single output alone"
+fi
+parts=$(ls ser | grep -c '^x_')
+rm -f ser/x_*.txt && printf 'stale\r\n' >"ser/x_$((parts + 1)).txt" && cp "ser/x_$((parts + 1)).txt" stale.orig
+failed_before=$failed
+if run 1 "x_$((parts + 1)).txt' already exists" "part of an earlier series without --force" -- --split 60 -o ser/x.txt series.txt &&
+  [ ! -e ser/x_1.txt ] && same "ser/x_$((parts + 1)).txt" stale.orig; then
+  ok "without --force a part of an earlier series refuses the source"
+elif [ "$failed" -eq "$failed_before" ]; then
+  bad "without --force a part of an earlier series refuses the source"
+fi
+
+# --- runs placing files in one folder take turns, so two runs never interleave a series: while
+# another holds the folder's lock, a run says so and waits, and places its series whole after
+mkdir -p serC
+if command -v flock >/dev/null; then
+  flock serC sleep 2 &
+  holder=$!
+  sleep 0.3
+  "$convert" -f --split 5 -o serC/both.txt series.txt 2>"$work/stderr" &
+  runner=$!
+  sleep 1
+  placed_early=$(ls serC | grep -c '^both_[0-9]*\.txt$')
+  wait "$runner"; status=$?
+  wait "$holder"
+  if [ "$placed_early" -eq 0 ] && [ "$status" -eq 0 ] && grep -q "waiting for another run" "$work/stderr" &&
+    [ -e serC/both_1.txt ] && ! ls -a serC | grep -q pagelume-; then
+    ok "a run waits for another placing files in the folder, and says so"
+  else
+    bad "folder lock: $placed_early placed early, exit $status, $(head -c 200 "$work/stderr")"
+  fi
+else
+  skip "folder lock (no flock command)"
+fi
+rm -rf ser serC series*.txt stale.orig
 
 # --- a 1 MB line without any break
 head -c 1048576 /dev/zero | tr '\0' 'a' >longline.txt
