@@ -116,6 +116,20 @@ if run 1 "already exists" "existing output" -- -o keep.txt sample.txt && same ke
   ok "existing output is not replaced without --force"
 fi
 
+# --- names of up to 255 bytes, the most a name may have: our own temporary and aside names are
+# short whatever the output's length
+mkdir -p longnames
+for length in 250 255; do
+  long=longnames/$(printf 'a%.0s' $(seq $((length - 4)))).txt
+  if run 0 "" "$length-byte name" -- -o "$long" sample.txt && page_file_ok "$long" 23 &&
+    cp "$long" long.first && printf 'other text\r\n' >other.txt &&
+    run 0 "" "$length-byte name, --force" -- -f -o "$long" other.txt && page_file_ok "$long" 23 &&
+    ! same "$long" long.first && [ "$(ls -A longnames | wc -l)" -eq 1 ]; then
+    ok "$length-byte output name written new and over an existing one"
+  fi
+  rm -f "$long"
+done
+
 # --- no output is ever written over a source, not even with --force: the books themselves, the
 # same file by another spelling, a link to it, a split part that lands on it, standard input
 mkdir -p shelf shelf/out
