@@ -34,16 +34,48 @@ void syncFolderOf(const std::string& path) {
     }
 }
 
-// The file a link names, so that the link stays a link; the path itself when it is none.
-std::string followLinks(const std::string& path) {
+// Whether a link in `folder` may be followed: in a shared folder (sticky and writable by all, like
+// /tmp) another user may plant a link to one of this user's files, so there, as the kernel's
+// protected_symlinks has it, only a link of this user or of the folder's owner is followed.
+bool mayFollow(const std::string& folder, const struct stat& link) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved))
-        return resolved;
-    // A dangling link: the file it names does not exist yet, so the link itself is replaced.
-    return path;
+    if (::stat(folder.c_str(), &info) != 0)
+        return false;
+    const bool shared = (info.st_mode & S_ISVTX) && (info.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
+}
+
+// The file a link names, so that the link stays a link; the path itself when it is none. Each
+// link of a chain is read here, so that the one checked is the one followed.
+bool followLinks(const std::string& path, std::string& followed, FileError& error) {
+    followed = path;
+    std::string current = path;
+    // As many links as the kernel follows in one path before it gives up.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        // A dangling link: the file it names does not exist yet, so the link itself is replaced.
+        if (::lstat(current.c_str(), &info) != 0)
+            return true;
+        if (!S_ISLNK(info.st_mode)) {
+            followed = current;
+            return true;
+        }
+        const std::string folder = folderOf(current);
+        if (!mayFollow(folder, info)) {
+            error = FileError::System("a link in a shared folder that another user owns is not "
+                                      "followed");
+            return false;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            return true; // unreadable: the link itself is replaced, as a dangling one is
+        target.resize(static_cast<std::size_t>(length));
+        current = target.starts_with('/') ? target
+                  : folder == "/"         ? "/" + target
+                                          : folder + "/" + target;
+    }
+    return true; // a loop of links names no file: the link itself is replaced
 }
 
 // Renames `from` to `to` unless `to` exists, in one step: renameat2 where the file system knows
@@ -73,8 +105,9 @@ AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath, Existin
       m_existing(existing),
       m_handle(std::make_unique<Handle>(Handle{static_cast<int>(systemHandle)})) {}
 
-bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError&) {
-    target.path = followLinks(requestedPath);
+bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError& error) {
+    if (!followLinks(requestedPath, target.path, error))
+        return false;
     struct stat info {};
     target.exists = ::stat(target.path.c_str(), &info) == 0;
     if (target.exists) {

@@ -130,6 +130,31 @@ for length in 250 255; do
   rm -f "$long"
 done
 
+# --- with --force a link at the output's path is written through, but in a shared folder (sticky
+# and writable by all, like /tmp) only a link of the runner's or of the folder's owner is followed
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+  mkdir -p shared private && chmod 1777 shared
+  echo "the runner's own file" >private/target.txt
+  cp private/target.txt target.orig
+  ln -s "$work/private/target.txt" shared/planted.txt && chown -h nobody shared/planted.txt
+  ln -s planted.txt shared/chain.txt # the runner's link to the planted one
+  for link in planted chain; do
+    if run 1 "'shared/$link.txt': a link in a shared folder that another user owns is not followed" \
+      "planted link ($link)" -- -f -o "shared/$link.txt" sample.txt &&
+      same private/target.txt target.orig && [ -L "shared/$link.txt" ] && no_leftovers shared &&
+      no_leftovers private; then
+      ok "a link another user planted in a shared folder is not followed ($link)"
+    fi
+  done
+  ln -s ../private/target.txt shared/own.txt
+  if run 0 "" "own link in a shared folder" -- -f -o shared/own.txt sample.txt &&
+    page_file_ok private/target.txt 23 && [ -L shared/own.txt ]; then
+    ok "the runner's own link in a shared folder is written through"
+  fi
+else
+  skip "links in a shared folder (a link of another user's needs root to make)"
+fi
+
 # --- no output is ever written over a source, not even with --force: the books themselves, the
 # same file by another spelling, a link to it, a split part that lands on it, standard input
 mkdir -p shelf shelf/out
