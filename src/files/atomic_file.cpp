@@ -1,12 +1,27 @@
 #include "files/atomic_file.h"
 
 #include "files/atomic_file_system.h"
+#include "files/atomic_file_testing.h"
 
 #include <atomic>
 #include <cerrno>
 #include <system_error>
 
 namespace files {
+
+namespace testing {
+namespace {
+std::atomic<bool> noLinksNoRenameNoReplace{false};
+} // namespace
+
+void SimulateNoLinksNoRenameNoReplace(bool on) {
+    noLinksNoRenameNoReplace = on;
+}
+
+bool SimulatingNoLinksNoRenameNoReplace() {
+    return noLinksNoRenameNoReplace;
+}
+} // namespace testing
 
 namespace {
 

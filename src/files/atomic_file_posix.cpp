@@ -1,6 +1,7 @@
 #include "files/atomic_file.h"
 
 #include "files/atomic_file_system.h"
+#include "files/atomic_file_testing.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -78,18 +79,52 @@ bool followLinks(const std::string& path, std::string& followed, FileError& erro
     return true; // a loop of links names no file: the link itself is replaced
 }
 
-// Renames `from` to `to` unless `to` exists, in one step: renameat2 where the file system knows
-// it, else a hard link (which refuses an existing name) and the removal of the old name.
+bool simulatingFat() {
+    return testing::SimulatingNoLinksNoRenameNoReplace();
+}
+
+int linkFile(const std::string& from, const std::string& to) {
+    if (simulatingFat()) {
+        errno = EPERM; // as vfat answers
+        return -1;
+    }
+    return ::link(from.c_str(), to.c_str());
+}
+
+// The answers of a file system that has no hard links at all.
+bool noLinksHere(int error) {
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// Renames `from` to `to` unless `to` exists. In one step where the file system can: renameat2, or
+// a hard link (which refuses an existing name) and the removal of the old name. Where it has
+// neither (FAT, exFAT, SMB shares) the name is first claimed by an empty file of ours, made only
+// where nothing stands (O_EXCL), which the rename then replaces.
 int renameWithoutReplacing(const std::string& from, const std::string& to) {
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return -1;
+    if (!simulatingFat()) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+            return -1;
+    }
 #endif
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (linkFile(from, to) == 0) {
+        (void)::unlink(from.c_str());
+        return 0;
+    }
+    if (!noLinksHere(errno))
         return -1;
-    (void)::unlink(from.c_str());
+    const int claim = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (claim < 0)
+        return -1;
+    ::close(claim);
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        const int reason = errno;
+        (void)::unlink(to.c_str());
+        errno = reason;
+        return -1;
+    }
     return 0;
 }
 
@@ -208,7 +243,7 @@ bool AtomicFile::place(FileError& error) {
         bool linked = false;
         if (::lstat(m_finalPath.c_str(), &info) == 0) {
             std::string aside = BesideName(m_finalPath, ".old");
-            linked = ::link(m_finalPath.c_str(), aside.c_str()) == 0;
+            linked = linkFile(m_finalPath, aside) == 0;
             if (linked || ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
                 m_asidePath = std::move(aside);
         }
