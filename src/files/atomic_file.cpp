@@ -89,6 +89,7 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath,
 }
 
 bool AtomicFile::commit(FileError& error) {
+    m_alone = true;
     if (!place(error))
         return false;
     confirm();

@@ -339,8 +339,8 @@ fi
 # --- an output that replaces a file reaches the disk before it is renamed into place
 if command -v strace >/dev/null; then
   cp keep.orig synced.txt
-  strace -f -o fsync.trace -e trace=fsync,fdatasync,rename,renameat,renameat2 "$convert" -f -o synced.txt sample.txt 2>/dev/null
-  first_sync=$(grep -n 'fsync\|fdatasync' fsync.trace | head -n 1 | cut -d: -f1)
+  strace -f -o fsync.trace -e trace=fsync,fdatasync,syncfs,rename,renameat,renameat2 "$convert" -f -o synced.txt sample.txt 2>/dev/null
+  first_sync=$(grep -n 'fsync\|fdatasync\|syncfs' fsync.trace | head -n 1 | cut -d: -f1)
   first_rename=$(grep -n 'rename' fsync.trace | head -n 1 | cut -d: -f1)
   if [ -n "$first_sync" ] && [ -n "$first_rename" ] && [ "$first_sync" -lt "$first_rename" ]; then
     ok "output flushed to the disk before the rename"
@@ -349,6 +349,27 @@ if command -v strace >/dev/null; then
   fi
 else
   skip "fsync before rename (no strace)"
+fi
+
+# --- replacing a series waits for the disk once for all its parts, not once a part
+if command -v strace >/dev/null; then
+  mkdir -p series
+  head -c 12000 /dev/zero | tr '\0' a >series.txt # 41 pages of 299 one-byte cells
+  if run 0 "" "fresh series" -- --split 1 -d series series.txt && [ "$(ls series | wc -l)" -eq 41 ]; then
+    strace -f -o series.trace -e trace=fsync,fdatasync,syncfs,rename,renameat,renameat2 \
+      "$convert" -f --split 1 -d series series.txt 2>/dev/null
+    flushes=$(grep -c 'fsync(\|fdatasync(\|syncfs(' series.trace)
+    first_sync=$(grep -n 'fsync(\|fdatasync(\|syncfs(' series.trace | head -n 1 | cut -d: -f1)
+    first_rename=$(grep -n 'rename' series.trace | head -n 1 | cut -d: -f1)
+    if [ "$flushes" -eq 1 ] && [ -n "$first_rename" ] && [ "$first_sync" -lt "$first_rename" ] &&
+      [ "$(ls series | wc -l)" -eq 41 ] && no_leftovers series; then
+      ok "a replaced series is flushed once, before its first rename"
+    else
+      bad "a replaced series: $flushes flushes for 41 parts"
+    fi
+  fi
+else
+  skip "one flush for a replaced series (no strace)"
 fi
 
 echo "$passed passed, $failed failed, $skipped skipped"
