@@ -1,6 +1,7 @@
 #include "files/atomic_file.h"
 
 #include "files/atomic_file_system.h"
+#include "files/atomic_file_testing.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,9 +9,44 @@
 
 namespace files {
 
+namespace testing {
+namespace {
+std::atomic<bool> noLinksNoRenameNoReplace{false};
+} // namespace
+
+void SimulateNoLinksNoRenameNoReplace(bool on) {
+    noLinksNoRenameNoReplace = on;
+}
+
+bool SimulatingNoLinksNoRenameNoReplace() {
+    return noLinksNoRenameNoReplace;
+}
+} // namespace testing
+
+namespace {
+
+// The folder part of `path` with its last separator, or what names the folder a bare name is in
+// ("" for the working folder; "C:" for a drive's own working folder on Windows).
+std::string folderPrefixOf(const std::string& path) {
+#ifdef _WIN32
+    const auto separator = path.find_last_of("/\\");
+    if (separator == std::string::npos)
+        return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
+#else
+    const auto separator = path.find_last_of('/');
+    if (separator == std::string::npos)
+        return {};
+#endif
+    return path.substr(0, separator + 1);
+}
+
+} // namespace
+
+// A short hidden name whatever the length of the final one: the final name plus a suffix would
+// not fit a name of 255 bytes, the most a file system allows.
 std::string BesideName(const std::string& path, const char* suffix) {
     static std::atomic<unsigned> counter{0};
-    return path + ".pagelume-" + std::to_string(CurrentProcessId()) + "-" +
+    return folderPrefixOf(path) + ".pagelume-" + std::to_string(CurrentProcessId()) + "-" +
            std::to_string(counter.fetch_add(1)) + suffix;
 }
 
@@ -53,6 +89,7 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath,
 }
 
 bool AtomicFile::commit(FileError& error) {
+    m_alone = true;
     if (!place(error))
         return false;
     confirm();

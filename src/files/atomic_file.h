@@ -45,7 +45,8 @@ class AtomicFile {
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     bool write(std::string_view bytes, FileError& error);
-    // Flushes everything to the disk and closes the temporary file; the final path is untouched.
+    // Closes the temporary file; the final path is untouched. Its data reach the disk before it
+    // replaces another file (on Linux with the other files finished so far, in place()).
     bool finish(FileError& error);
     // finish(), then the rename into place. What stood at the final path is kept under a name of
     // its own until confirm() removes it or undo() puts it back.
@@ -68,6 +69,10 @@ class AtomicFile {
     Existing m_existing;
     std::unique_ptr<Handle> m_handle; // null once finished
     bool m_placed = false;
+    bool m_alone = false; // written by commit(), not as one of a series
+    // Where POSIX flushes a series at once: this file's number in the order files were finished,
+    // 0 once nothing of it need wait for the disk any more.
+    std::uint64_t m_finishedAs = 0;
 };
 
 // Replaces the file at `path` by `bytes` through an AtomicFile.

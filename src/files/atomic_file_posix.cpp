@@ -1,6 +1,7 @@
 #include "files/atomic_file.h"
 
 #include "files/atomic_file_system.h"
+#include "files/atomic_file_testing.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -10,6 +11,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <system_error>
 
 namespace files {
@@ -34,32 +37,155 @@ void syncFolderOf(const std::string& path) {
     }
 }
 
-// The file a link names, so that the link stays a link; the path itself when it is none.
-std::string followLinks(const std::string& path) {
+// Whether a link in `folder` may be followed: in a shared folder (sticky and writable by all, like
+// /tmp) another user may plant a link to one of this user's files, so there, as the kernel's
+// protected_symlinks has it, only a link of this user or of the folder's owner is followed.
+bool mayFollow(const std::string& folder, const struct stat& link) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved))
-        return resolved;
-    // A dangling link: the file it names does not exist yet, so the link itself is replaced.
-    return path;
+    if (::stat(folder.c_str(), &info) != 0)
+        return false;
+    const bool shared = (info.st_mode & S_ISVTX) && (info.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
 }
 
-// Renames `from` to `to` unless `to` exists, in one step: renameat2 where the file system knows
-// it, else a hard link (which refuses an existing name) and the removal of the old name.
+// The file a link names, so that the link stays a link; the path itself when it is none. Each
+// link of a chain is read here, so that the one checked is the one followed.
+bool followLinks(const std::string& path, std::string& followed, FileError& error) {
+    followed = path;
+    std::string current = path;
+    // As many links as the kernel follows in one path before it gives up.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        // A dangling link: the file it names does not exist yet, so the link itself is replaced.
+        if (::lstat(current.c_str(), &info) != 0)
+            return true;
+        if (!S_ISLNK(info.st_mode)) {
+            followed = current;
+            return true;
+        }
+        const std::string folder = folderOf(current);
+        if (!mayFollow(folder, info)) {
+            error = FileError::System("a link in a shared folder that another user owns is not "
+                                      "followed");
+            return false;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            return true; // unreadable: the link itself is replaced, as a dangling one is
+        target.resize(static_cast<std::size_t>(length));
+        current = target.starts_with('/') ? target
+                  : folder == "/"         ? "/" + target
+                                          : folder + "/" + target;
+    }
+    return true; // a loop of links names no file: the link itself is replaced
+}
+
+bool simulatingFat() {
+    return testing::SimulatingNoLinksNoRenameNoReplace();
+}
+
+int linkFile(const std::string& from, const std::string& to) {
+    if (simulatingFat()) {
+        errno = EPERM; // as vfat answers
+        return -1;
+    }
+    return ::link(from.c_str(), to.c_str());
+}
+
+// The answers of a file system that has no hard links at all.
+bool noLinksHere(int error) {
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// Renames `from` to `to` unless `to` exists. In one step where the file system can: renameat2, or
+// a hard link (which refuses an existing name) and the removal of the old name. Where it has
+// neither (FAT, exFAT, SMB shares) the name is first claimed by an empty file of ours, made only
+// where nothing stands (O_EXCL), which the rename then replaces.
 int renameWithoutReplacing(const std::string& from, const std::string& to) {
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return -1;
+    if (!simulatingFat()) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+            return -1;
+    }
 #endif
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (linkFile(from, to) == 0) {
+        (void)::unlink(from.c_str());
+        return 0;
+    }
+    if (!noLinksHere(errno))
         return -1;
-    (void)::unlink(from.c_str());
+    const int claim = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (claim < 0)
+        return -1;
+    ::close(claim);
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        const int reason = errno;
+        (void)::unlink(to.c_str());
+        errno = reason;
+        return -1;
+    }
     return 0;
 }
+
+#ifdef __linux__
+// Files of a series wait for the disk together: one syncfs() before the first of them replaces
+// another flushes all finished so far, where a flush per file made replacing a series of
+// thousands take minutes. Files are numbered as they are finished; per file system, `flushed`
+// is the number up to which a syncfs() has covered them.
+struct FlushLedger {
+    std::mutex mutex;
+    std::uint64_t finished = 0;
+    std::map<dev_t, std::uint64_t> flushed;
+};
+
+FlushLedger& flushLedger() {
+    static FlushLedger ledger;
+    return ledger;
+}
+
+std::uint64_t noteFinished() {
+    FlushLedger& ledger = flushLedger();
+    const std::lock_guard lock(ledger.mutex);
+    return ++ledger.finished;
+}
+
+// Flushes the file system of the temporary file at `temporary` (in the folder `folder`) unless a
+// flush since file number `finishedAs` was finished has already covered it.
+bool flushFinished(const std::string& folder, const std::string& temporary,
+                   std::uint64_t finishedAs, FileError& error) {
+    // Any open file of the file system will do; a folder that cannot be read has the file itself.
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folderError = errno;
+    if (fd < 0)
+        fd = ::open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        fd = ::open(temporary.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(folderError);
+        return false;
+    }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok) {
+        FlushLedger& ledger = flushLedger();
+        const std::lock_guard lock(ledger.mutex);
+        std::uint64_t& flushed = ledger.flushed[info.st_dev];
+        if (flushed < finishedAs) {
+            const std::uint64_t through = ledger.finished;
+            ok = ::syncfs(fd) == 0;
+            if (ok)
+                flushed = through;
+        }
+    }
+    if (!ok)
+        error = systemError(errno);
+    ::close(fd);
+    return ok;
+}
+#endif
 
 } // namespace
 
@@ -73,8 +199,9 @@ AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath, Existin
       m_existing(existing),
       m_handle(std::make_unique<Handle>(Handle{static_cast<int>(systemHandle)})) {}
 
-bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError&) {
-    target.path = followLinks(requestedPath);
+bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError& error) {
+    if (!followLinks(requestedPath, target.path, error))
+        return false;
     struct stat info {};
     target.exists = ::stat(target.path.c_str(), &info) == 0;
     if (target.exists) {
@@ -143,10 +270,16 @@ bool AtomicFile::finish(FileError& error) {
     // A file that will replace another reaches the disk before the rename, so that a power cut
     // leaves the old file or the whole new one (its data and size; the rest of its metadata need
     // not wait). Where nothing stands yet there is nothing to lose, and a batch of new files need
-    // not wait for the disk once a file.
+    // not wait for the disk once a file. On Linux the files of a series are flushed together,
+    // in place(); a file written alone still waits only for itself.
+#ifdef __linux__
+    const bool flushNow = m_alone;
+#else
+    const bool flushNow = true;
+#endif
     struct stat existing {};
     const bool replaces =
-        m_existing == Existing::Replace && ::lstat(m_finalPath.c_str(), &existing) == 0;
+        flushNow && m_existing == Existing::Replace && ::lstat(m_finalPath.c_str(), &existing) == 0;
     if (replaces && ::fdatasync(fd) != 0) {
         error = systemError(errno);
         ::close(fd);
@@ -156,6 +289,10 @@ bool AtomicFile::finish(FileError& error) {
         error = systemError(errno);
         return false;
     }
+#ifdef __linux__
+    if (!flushNow)
+        m_finishedAs = noteFinished();
+#endif
     return true;
 }
 
@@ -174,8 +311,14 @@ bool AtomicFile::place(FileError& error) {
         struct stat info {};
         bool linked = false;
         if (::lstat(m_finalPath.c_str(), &info) == 0) {
+#ifdef __linux__
+            if (m_finishedAs != 0 &&
+                !flushFinished(folderOf(m_temporaryPath), m_temporaryPath, m_finishedAs, error))
+                return false;
+            m_finishedAs = 0;
+#endif
             std::string aside = BesideName(m_finalPath, ".old");
-            linked = ::link(m_finalPath.c_str(), aside.c_str()) == 0;
+            linked = linkFile(m_finalPath, aside) == 0;
             if (linked || ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
                 m_asidePath = std::move(aside);
         }

@@ -37,7 +37,7 @@ TemporaryOpening OpenTemporary(const std::string& path, const FinalTarget& targe
 // This process's id, which keeps the names of our files apart from another run's.
 unsigned long long CurrentProcessId();
 
-// A name of our own beside `path`, so that renames stay within one file system.
+// A name of our own in the folder of `path`, so that renames stay within one file system.
 std::string BesideName(const std::string& path, const char* suffix);
 
 } // namespace files

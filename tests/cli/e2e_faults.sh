@@ -116,6 +116,45 @@ if run 1 "already exists" "existing output" -- -o keep.txt sample.txt && same ke
   ok "existing output is not replaced without --force"
 fi
 
+# --- names of up to 255 bytes, the most a name may have: our own temporary and aside names are
+# short whatever the output's length
+mkdir -p longnames
+for length in 250 255; do
+  long=longnames/$(printf 'a%.0s' $(seq $((length - 4)))).txt
+  if run 0 "" "$length-byte name" -- -o "$long" sample.txt && page_file_ok "$long" 23 &&
+    cp "$long" long.first && printf 'other text\r\n' >other.txt &&
+    run 0 "" "$length-byte name, --force" -- -f -o "$long" other.txt && page_file_ok "$long" 23 &&
+    ! same "$long" long.first && [ "$(ls -A longnames | wc -l)" -eq 1 ]; then
+    ok "$length-byte output name written new and over an existing one"
+  fi
+  rm -f "$long"
+done
+
+# --- with --force a link at the output's path is written through, but in a shared folder (sticky
+# and writable by all, like /tmp) only a link of the runner's or of the folder's owner is followed
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+  mkdir -p shared private && chmod 1777 shared
+  echo "the runner's own file" >private/target.txt
+  cp private/target.txt target.orig
+  ln -s "$work/private/target.txt" shared/planted.txt && chown -h nobody shared/planted.txt
+  ln -s planted.txt shared/chain.txt # the runner's link to the planted one
+  for link in planted chain; do
+    if run 1 "'shared/$link.txt': a link in a shared folder that another user owns is not followed" \
+      "planted link ($link)" -- -f -o "shared/$link.txt" sample.txt &&
+      same private/target.txt target.orig && [ -L "shared/$link.txt" ] && no_leftovers shared &&
+      no_leftovers private; then
+      ok "a link another user planted in a shared folder is not followed ($link)"
+    fi
+  done
+  ln -s ../private/target.txt shared/own.txt
+  if run 0 "" "own link in a shared folder" -- -f -o shared/own.txt sample.txt &&
+    page_file_ok private/target.txt 23 && [ -L shared/own.txt ]; then
+    ok "the runner's own link in a shared folder is written through"
+  fi
+else
+  skip "links in a shared folder (a link of another user's needs root to make)"
+fi
+
 # --- no output is ever written over a source, not even with --force: the books themselves, the
 # same file by another spelling, a link to it, a split part that lands on it, standard input
 mkdir -p shelf shelf/out
@@ -403,8 +442,8 @@ fi
 # --- an output that replaces a file reaches the disk before it is renamed into place
 if command -v strace >/dev/null; then
   cp keep.orig synced.txt
-  strace -f -o fsync.trace -e trace=fsync,fdatasync,rename,renameat,renameat2 "$convert" -f -o synced.txt sample.txt 2>/dev/null
-  first_sync=$(grep -n 'fsync\|fdatasync' fsync.trace | head -n 1 | cut -d: -f1)
+  strace -f -o fsync.trace -e trace=fsync,fdatasync,syncfs,rename,renameat,renameat2 "$convert" -f -o synced.txt sample.txt 2>/dev/null
+  first_sync=$(grep -n 'fsync\|fdatasync\|syncfs' fsync.trace | head -n 1 | cut -d: -f1)
   first_rename=$(grep -n 'rename' fsync.trace | head -n 1 | cut -d: -f1)
   if [ -n "$first_sync" ] && [ -n "$first_rename" ] && [ "$first_sync" -lt "$first_rename" ]; then
     ok "output flushed to the disk before the rename"
@@ -413,6 +452,27 @@ if command -v strace >/dev/null; then
   fi
 else
   skip "fsync before rename (no strace)"
+fi
+
+# --- replacing a series waits for the disk once for all its parts, not once a part
+if command -v strace >/dev/null; then
+  mkdir -p series
+  head -c 12000 /dev/zero | tr '\0' a >series.txt # 41 pages of 299 one-byte cells
+  if run 0 "" "fresh series" -- --split 1 -d series series.txt && [ "$(ls series | wc -l)" -eq 41 ]; then
+    strace -f -o series.trace -e trace=fsync,fdatasync,syncfs,rename,renameat,renameat2 \
+      "$convert" -f --split 1 -d series series.txt 2>/dev/null
+    flushes=$(grep -c 'fsync(\|fdatasync(\|syncfs(' series.trace)
+    first_sync=$(grep -n 'fsync(\|fdatasync(\|syncfs(' series.trace | head -n 1 | cut -d: -f1)
+    first_rename=$(grep -n 'rename' series.trace | head -n 1 | cut -d: -f1)
+    if [ "$flushes" -eq 1 ] && [ -n "$first_rename" ] && [ "$first_sync" -lt "$first_rename" ] &&
+      [ "$(ls series | wc -l)" -eq 41 ] && no_leftovers series; then
+      ok "a replaced series is flushed once, before its first rename"
+    else
+      bad "a replaced series: $flushes flushes for 41 parts"
+    fi
+  fi
+else
+  skip "one flush for a replaced series (no strace)"
 fi
 
 echo "$passed passed, $failed failed, $skipped skipped"

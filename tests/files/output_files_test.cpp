@@ -1,4 +1,5 @@
 // Outputs written through a temporary file renamed into place.
+#include "files/atomic_file_testing.h"
 #include "files/output_files.h"
 #include "support/temp_dir.h"
 #ifdef _WIN32
@@ -132,6 +133,79 @@ TEST(AtomicFile, FailedPlacingLeavesTheReplacedFileAlone) {
     EXPECT_FALSE(file->place(error));
     file.reset();
     EXPECT_EQ(readFile(dir.file("out.txt")), "old");
+    EXPECT_EQ(dir.entryCount(), 1u);
+}
+
+// FAT and exFAT memory cards and SMB shares have neither hard links nor renameat2's
+// RENAME_NOREPLACE: outputs are written there all the same, and a file that appears meanwhile is
+// still never replaced without force.
+class WithoutLinksOrRenameNoReplace : public ::testing::Test {
+  protected:
+    void SetUp() override {
+#ifdef _WIN32
+        GTEST_SKIP() << "Windows renames without replacing in one call on every volume";
+#endif
+        files::testing::SimulateNoLinksNoRenameNoReplace(true);
+    }
+    void TearDown() override {
+        files::testing::SimulateNoLinksNoRenameNoReplace(false);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(WithoutLinksOrRenameNoReplace, NewFileIsPlaced) {
+    engine::FileError error;
+    auto file =
+        files::AtomicFile::create(dir.file("out.txt"), error, files::AtomicFile::Existing::Keep);
+    ASSERT_TRUE(file) << error.reason;
+    ASSERT_TRUE(file->write("new", error));
+    ASSERT_TRUE(file->place(error)) << error.reason;
+    file->confirm();
+    file.reset();
+    EXPECT_EQ(readFile(dir.file("out.txt")), "new");
+    EXPECT_EQ(dir.entryCount(), 1u);
+}
+
+TEST_F(WithoutLinksOrRenameNoReplace, FileThatAppearedMeanwhileIsKept) {
+    engine::FileError error;
+    auto file =
+        files::AtomicFile::create(dir.file("out.txt"), error, files::AtomicFile::Existing::Keep);
+    ASSERT_TRUE(file) << error.reason;
+    ASSERT_TRUE(file->write("new", error));
+    ASSERT_TRUE(file->finish(error));
+    writeFile(dir.file("out.txt"), "theirs");
+    EXPECT_FALSE(file->place(error));
+    EXPECT_EQ(error.cause, engine::FileError::Cause::AlreadyExists);
+    file.reset();
+    EXPECT_EQ(readFile(dir.file("out.txt")), "theirs");
+    EXPECT_EQ(dir.entryCount(), 1u);
+}
+
+TEST_F(WithoutLinksOrRenameNoReplace, ReplacedFileComesBackOnUndo) {
+    writeFile(dir.file("out.txt"), "old");
+    engine::FileError error;
+    auto file = files::AtomicFile::create(dir.file("out.txt"), error);
+    ASSERT_TRUE(file) << error.reason;
+    ASSERT_TRUE(file->write("new", error));
+    ASSERT_TRUE(file->place(error)) << error.reason;
+    EXPECT_EQ(readFile(dir.file("out.txt")), "new");
+    file->undo();
+    file.reset();
+    EXPECT_EQ(readFile(dir.file("out.txt")), "old");
+    EXPECT_EQ(dir.entryCount(), 1u);
+}
+
+TEST_F(WithoutLinksOrRenameNoReplace, ReplacementStandsOnceConfirmed) {
+    writeFile(dir.file("out.txt"), "old");
+    engine::FileError error;
+    auto file = files::AtomicFile::create(dir.file("out.txt"), error);
+    ASSERT_TRUE(file) << error.reason;
+    ASSERT_TRUE(file->write("new", error));
+    ASSERT_TRUE(file->place(error)) << error.reason;
+    file->confirm();
+    file.reset();
+    EXPECT_EQ(readFile(dir.file("out.txt")), "new");
     EXPECT_EQ(dir.entryCount(), 1u);
 }
 

@@ -1,0 +1,11 @@
+#pragma once
+// Switches for the file layer's own tests, which reach fallbacks that only some file systems need.
+
+namespace files::testing {
+
+// While on, the POSIX primitives behave as on a file system without hard links and without
+// renameat2's RENAME_NOREPLACE (FAT and exFAT memory cards, SMB shares): both fail as they do there.
+void SimulateNoLinksNoRenameNoReplace(bool on);
+bool SimulatingNoLinksNoRenameNoReplace();
+
+} // namespace files::testing
