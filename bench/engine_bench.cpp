@@ -158,7 +158,7 @@ class Discard final : public engine::OutputFiles {
         bool finish(engine::FileError&) override { return true; }
         bool place(engine::FileError&) override { return true; }
         void confirm() override {}
-        void undo() override {}
+        std::optional<engine::UndoFault> undo() override { return std::nullopt; }
     };
     std::string fileNameFromShiftJis(std::string_view sjis) const override {
         return std::string(sjis);

@@ -126,6 +126,19 @@ void CliConversionUi::ReportFailure(const engine::Failure& failure) {
         break;
     }
     reportSourceFailure(message);
+    // A placing that could not be taken back: every file not as it was, and where its earlier
+    // contents are.
+    for (const auto& [path, fault] : failure.leftMixed) {
+        m_err << kProgramName << ": " << outputLabel(path)
+              << (fault.holdsNew ? " was left holding the new pages"
+                                 : " was left missing: it belonged to an earlier series");
+        if (!fault.keptAs.empty())
+            m_err << "; its earlier contents are in '" << m_workingFolder.display(fault.keptAs)
+                  << "'";
+        else if (fault.holdsNew)
+            m_err << " where there was no file before";
+        m_err << '\n';
+    }
 }
 
 } // namespace cli

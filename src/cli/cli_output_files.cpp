@@ -66,7 +66,7 @@ class StandardOutputFile final : public engine::OutputFile {
         return true;
     }
     void confirm() override {}
-    void undo() override {}
+    std::optional<engine::UndoFault> undo() override { return std::nullopt; }
 
   private:
     std::ostream& m_out;
@@ -89,7 +89,7 @@ class RecordedFile final : public engine::OutputFile {
         m_file->confirm();
         m_written.insert(m_identity);
     }
-    void undo() override { m_file->undo(); }
+    std::optional<engine::UndoFault> undo() override { return m_file->undo(); }
 
   private:
     std::unique_ptr<engine::OutputFile> m_file;

@@ -24,6 +24,8 @@ struct Failure {
     Action action;
     std::string path; // as the file system names it
     FileError error;
+    // A placing that failed and could not be taken back whole: every file left not as it was.
+    std::vector<std::pair<std::string, UndoFault>> leftMixed = {};
 };
 
 // Where one entry of a run stands. Each front end turns a stage into its own words.

@@ -27,4 +27,11 @@ struct FileError {
     static FileError Of(Cause cause) { return {cause, {}}; }
 };
 
+// What taking back a placed file could not put right: the path holds this run's file (or, for a
+// file taken away, nothing), and the earlier file stands under `keptAs` if there was one.
+struct UndoFault {
+    bool holdsNew = true;
+    std::string keptAs;
+};
+
 } // namespace engine

@@ -24,7 +24,8 @@ class OutputFile {
     // or undo() puts it back, so that the files of a split are placed all or none.
     virtual bool place(FileError& error) = 0;
     virtual void confirm() = 0;
-    virtual void undo() = 0;
+    // Nothing when the earlier state is back (or nothing was placed).
+    virtual std::optional<UndoFault> undo() = 0;
 };
 
 // Held while a run places its files in one folder.

@@ -97,9 +97,14 @@ bool PageOutput::placeAll() {
         m_ui.ProcessPendingEvents();
         FileError error;
         if (!m_finished[i].second->place(error)) {
-            for (std::size_t j = i; j-- > 0;)
-                m_finished[j].second->undo();
-            return fail(Failure::Action::WriteOutput, m_finished[i].first, std::move(error));
+            std::vector<std::pair<std::string, UndoFault>> mixed;
+            for (std::size_t j = i; j-- > 0;) {
+                if (std::optional<UndoFault> fault = m_finished[j].second->undo())
+                    mixed.emplace_back(m_finished[j].first, std::move(*fault));
+            }
+            fail(Failure::Action::WriteOutput, m_finished[i].first, std::move(error));
+            m_failure.leftMixed = std::move(mixed);
+            return false;
         }
     }
     std::vector<std::string> placed;

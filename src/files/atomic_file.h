@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,7 +53,8 @@ class AtomicFile {
     // its own until confirm() removes it or undo() puts it back.
     bool place(FileError& error);
     void confirm();
-    void undo();
+    // Nothing when the earlier state is back.
+    std::optional<engine::UndoFault> undo();
     // place() and confirm(), and the rename made durable.
     bool commit(FileError& error);
 

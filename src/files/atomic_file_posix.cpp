@@ -349,16 +349,20 @@ void AtomicFile::syncFolder() const {
     syncFolderOf(m_finalPath);
 }
 
-void AtomicFile::undo() {
+std::optional<engine::UndoFault> AtomicFile::undo() {
     if (!m_placed)
-        return;
-    if (!m_asidePath.empty())
-        (void)::rename(m_asidePath.c_str(), m_finalPath.c_str());
-    else
-        (void)::unlink(m_finalPath.c_str());
+        return std::nullopt;
+    std::optional<engine::UndoFault> fault;
+    if (!m_asidePath.empty()) {
+        if (::rename(m_asidePath.c_str(), m_finalPath.c_str()) != 0)
+            fault = engine::UndoFault{true, m_asidePath};
+    } else if (::unlink(m_finalPath.c_str()) != 0 && errno != ENOENT) {
+        fault = engine::UndoFault{true, {}};
+    }
     m_asidePath.clear();
     m_placed = false;
     m_temporaryPath.clear();
+    return fault;
 }
 
 } // namespace files

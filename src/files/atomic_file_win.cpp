@@ -245,17 +245,21 @@ void AtomicFile::confirm() {
     m_asidePath.clear();
 }
 
-void AtomicFile::undo() {
+std::optional<engine::UndoFault> AtomicFile::undo() {
     if (!m_placed)
-        return;
-    if (!m_asidePath.empty())
-        MoveFileExW(wide(m_asidePath).c_str(), wide(m_finalPath).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    else
-        DeleteFileW(wide(m_finalPath).c_str());
+        return std::nullopt;
+    std::optional<engine::UndoFault> fault;
+    if (!m_asidePath.empty()) {
+        if (!MoveFileExW(wide(m_asidePath).c_str(), wide(m_finalPath).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            fault = engine::UndoFault{true, m_asidePath};
+    } else if (!DeleteFileW(wide(m_finalPath).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        fault = engine::UndoFault{true, {}};
+    }
     m_asidePath.clear();
     m_placed = false;
     m_temporaryPath.clear();
+    return fault;
 }
 
 } // namespace files

@@ -31,7 +31,7 @@ class AtomicOutputFile final : public engine::OutputFile {
     bool finish(FileError& error) override { return m_file->finish(error); }
     bool place(FileError& error) override { return m_file->place(error); }
     void confirm() override { m_file->confirm(); }
-    void undo() override { m_file->undo(); }
+    std::optional<engine::UndoFault> undo() override { return m_file->undo(); }
 
   private:
     std::unique_ptr<AtomicFile> m_file;
@@ -42,7 +42,7 @@ class AtomicOutputFile final : public engine::OutputFile {
 class RemovedFile final : public engine::OutputFile {
   public:
     explicit RemovedFile(std::filesystem::path path) : m_path(std::move(path)) {}
-    ~RemovedFile() override { undo(); }
+    ~RemovedFile() override { (void)undo(); }
 
     bool write(std::string_view, FileError&) override { return true; }
     bool finish(FileError&) override { return true; }
@@ -63,11 +63,16 @@ class RemovedFile final : public engine::OutputFile {
             std::filesystem::remove(m_aside, ec);
         m_aside.clear();
     }
-    void undo() override {
+    std::optional<engine::UndoFault> undo() override {
         std::error_code ec;
-        if (!m_aside.empty())
+        std::optional<engine::UndoFault> fault;
+        if (!m_aside.empty()) {
             std::filesystem::rename(m_aside, m_path, ec);
+            if (ec)
+                fault = engine::UndoFault{false, utf8FromPath(m_aside)};
+        }
         m_aside.clear();
+        return fault;
     }
 
   private:

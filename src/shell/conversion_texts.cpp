@@ -81,7 +81,19 @@ QString FailureText(const engine::Failure& failure) {
         what = QStringLiteral("保存ファイル「%1」に書き込めませんでした。");
         break;
     }
-    return withReason(what.arg(PathFromBytes(failure.path)), ReasonText(failure.error));
+    QString text = withReason(what.arg(PathFromBytes(failure.path)), ReasonText(failure.error));
+    // A placing that could not be taken back: every file not as it was, and where its earlier
+    // contents are.
+    for (const auto& [path, fault] : failure.leftMixed) {
+        text += QStringLiteral("\n「%1」は").arg(PathFromBytes(path));
+        text += fault.holdsNew ? QStringLiteral("新しいページのままです")
+                               : QStringLiteral("取り除かれたままです");
+        if (!fault.keptAs.empty())
+            text +=
+                QStringLiteral("（元の内容は「%1」にあります）").arg(PathFromBytes(fault.keptAs));
+        text += QStringLiteral("。");
+    }
+    return text;
 }
 
 QString SettingsFailureText(SettingsAccess access, const std::string& path,

@@ -70,8 +70,13 @@ struct Fixture {
 // disk would, or the placing of the n-th file created, as a rename refused by the system would.
 class FailingOutputs : public OutputFiles {
   public:
-    explicit FailingOutputs(std::size_t allowed, int failedPlacing = 0)
-        : m_allowed(allowed), m_failedPlacing(failedPlacing) {}
+    // `failedUndo`: the n-th file created cannot be taken back once placed.
+    explicit FailingOutputs(std::size_t allowed, int failedPlacing = 0, int failedUndo = 0)
+        : m_allowed(allowed), m_failedPlacing(failedPlacing), m_failedUndo(failedUndo) {}
+    bool exists(const std::string& path) const override { return m_real.exists(path); }
+    std::unique_ptr<OutputFile> removal(const std::string& path, FileError& error) override {
+        return m_real.removal(path, error);
+    }
     std::string fileNameFromShiftJis(std::string_view sjis) const override {
         return m_real.fileNameFromShiftJis(sjis);
     }
@@ -80,14 +85,17 @@ class FailingOutputs : public OutputFiles {
         if (!real)
             return nullptr;
         ++m_created;
-        return std::make_unique<Failing>(std::move(real), m_allowed, m_created == m_failedPlacing);
+        return std::make_unique<Failing>(std::move(real), m_allowed, m_created == m_failedPlacing,
+                                         m_created == m_failedUndo);
     }
 
   private:
     class Failing : public OutputFile {
       public:
-        Failing(std::unique_ptr<OutputFile> real, std::size_t& allowed, bool placingFails)
-            : m_real(std::move(real)), m_allowed(allowed), m_placingFails(placingFails) {}
+        Failing(std::unique_ptr<OutputFile> real, std::size_t& allowed, bool placingFails,
+                bool undoFails)
+            : m_real(std::move(real)), m_allowed(allowed), m_placingFails(placingFails),
+              m_undoFails(undoFails) {}
         bool write(std::string_view bytes, FileError& error) override {
             if (bytes.size() > m_allowed) {
                 error = FileError::System("No space left on device");
@@ -105,16 +113,22 @@ class FailingOutputs : public OutputFiles {
             return m_real->place(error);
         }
         void confirm() override { m_real->confirm(); }
-        void undo() override { m_real->undo(); }
+        std::optional<UndoFault> undo() override {
+            if (m_undoFails)
+                return UndoFault{true, "kept-aside"};
+            return m_real->undo();
+        }
 
       private:
         std::unique_ptr<OutputFile> m_real;
         std::size_t& m_allowed;
         bool m_placingFails;
+        bool m_undoFails;
     };
     files::FileSystemOutputFiles m_real;
     std::size_t m_allowed;
     int m_failedPlacing;
+    int m_failedUndo;
     int m_created = 0;
 };
 
@@ -665,6 +679,47 @@ TEST(ConversionRunFailures, SplitWithAFailingLaterRenamePutsEveryReplacedFileBac
         EXPECT_EQ(readFile(f.dir.file("tale_" + std::to_string(n) + ".txt")),
                   "old " + std::to_string(n));
     EXPECT_EQ(f.dir.entryCount(), 4u); // no temporary or set-aside file is left
+}
+
+// When a placing fails and a file placed before cannot be taken back, the failure names it.
+TEST(ConversionRunFailures, AFileThatCannotBeTakenBackIsNamed) {
+    Fixture f;
+    f.settings.usedivision = true;
+    f.settings.divisionsize = 1;
+    f.settings.spaceline = 2;
+    f.addSource("tale.txt", repeat(sj("字"), 1000));
+    f.ui.outputPaths.push_back(f.dir.file("tale.txt"));
+    FailingOutputs outputs(std::size_t(1) << 30, 3, 1); // the third rename fails, the first stays
+    f.run(&outputs);
+    ASSERT_EQ(f.ui.failures.size(), 1u);
+    EXPECT_EQ(f.ui.failures[0].path, f.dir.file("tale_3.txt"));
+    ASSERT_EQ(f.ui.failures[0].leftMixed.size(), 1u);
+    EXPECT_EQ(f.ui.failures[0].leftMixed[0].first, f.dir.file("tale_1.txt"));
+    EXPECT_TRUE(f.ui.failures[0].leftMixed[0].second.holdsNew);
+    EXPECT_EQ(f.ui.failures[0].leftMixed[0].second.keptAs, "kept-aside");
+}
+
+// A series takes the place of an earlier one of its name whole: the earlier one's parts past its
+// last go, in the same all-or-nothing placing.
+TEST(ConversionRunFailures, SplitReplacesALongerEarlierSeriesWhole) {
+    for (const bool placingFails : {false, true}) {
+        Fixture f;
+        f.settings.usedivision = true;
+        f.settings.divisionsize = 1;
+        f.settings.spaceline = 2;
+        f.addSource("tale.txt", repeat(sj("字"), 1000)); // three files of one page
+        for (int n = 1; n <= 6; ++n)
+            writeFile(f.dir.file("tale_" + std::to_string(n) + ".txt"), "old");
+        writeFile(f.dir.file("tale_8.txt"), "not in the series"); // after a gap
+        f.ui.outputPaths.push_back(f.dir.file("tale.txt"));
+        FailingOutputs outputs(std::size_t(1) << 30, placingFails ? 3 : 0);
+        f.run(&outputs);
+        EXPECT_EQ(f.ui.failures.size(), placingFails ? 1u : 0u);
+        for (int n = 4; n <= 6; ++n)
+            EXPECT_EQ(exists(f.dir.file("tale_" + std::to_string(n) + ".txt")), placingFails) << n;
+        EXPECT_EQ(readFile(f.dir.file("tale_8.txt")), "not in the series");
+        EXPECT_EQ(f.dir.entryCount(), placingFails ? 8u : 5u) << "placing fails: " << placingFails;
+    }
 }
 
 TEST(ConversionRunFailures, SplitPlacedWholeRemovesWhatItReplaced) {

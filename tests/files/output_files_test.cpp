@@ -190,7 +190,7 @@ TEST_F(WithoutLinksOrRenameNoReplace, ReplacedFileComesBackOnUndo) {
     ASSERT_TRUE(file->write("new", error));
     ASSERT_TRUE(file->place(error)) << error.reason;
     EXPECT_EQ(readFile(dir.file("out.txt")), "new");
-    file->undo();
+    EXPECT_FALSE(file->undo().has_value());
     file.reset();
     EXPECT_EQ(readFile(dir.file("out.txt")), "old");
     EXPECT_EQ(dir.entryCount(), 1u);
