@@ -301,9 +301,10 @@ std::string HelpText() {
         "                         only; with --split the numbered names are made from\n"
         "                         FILE). \"-\" writes to standard output (not with --split).\n"
         "  -d, --output-dir DIR   write the outputs into the folder DIR, which must exist.\n"
-        "  -f, --force            replace output files that already exist. Without it a\n"
-        "                         source whose output would replace a file is not\n"
-        "                         converted at all.\n"
+        "  -f, --force            replace output files that already exist; a series\n"
+        "                         replaces the earlier series of its name whole. Without\n"
+        "                         it a source whose output would replace a file is not\n"
+        "                         converted at all. A source itself is never replaced.\n"
         "      --settings FILE    start from the settings saved in FILE (a pglm201.cfg of\n"
         "                         the window program) instead of the defaults; the\n"
         "                         options above still take precedence.\n"
@@ -311,7 +312,9 @@ std::string HelpText() {
         "      --version          show the version and exit.\n"
         "\n"
         "Exit status: 0 every source converted; 1 some source failed (the others were\n"
-        "still converted); 2 the command line is wrong.\n";
+        "still converted); 2 the command line is wrong; 128 + the signal's number\n"
+        "(130 for Ctrl-C) stopped by a signal: what was being written is removed, and\n"
+        "every output is as it was or complete.\n";
     // clang-format on
 }
 
