@@ -1,5 +1,7 @@
 #include "cli_output_files.h"
 
+#include "files/utf8_path.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,35 +12,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Paths are UTF-8 strings on every system; std::filesystem takes a std::string in the system's
-// narrow encoding, which on Windows is not UTF-8.
-fs::path pathFromUtf8(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string utf8FromPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+using files::PathFromUtf8;
+using files::Utf8FromPath;
 
 // Two spellings of one output file ("a.txt", "./a.txt", "out/../a.txt") compare equal. The folder
 // is resolved rather than the whole path, because a symbolic link at the path itself is replaced
 // by the rename, not written through.
 std::string fileIdentity(const std::string& path) {
     std::error_code ec;
-    const fs::path absolute = fs::absolute(pathFromUtf8(path), ec);
+    const fs::path absolute = fs::absolute(PathFromUtf8(path), ec);
     if (ec)
         return path;
     const fs::path folder = fs::weakly_canonical(absolute.parent_path(), ec);
     if (ec)
-        return utf8FromPath(absolute.lexically_normal());
-    return utf8FromPath(folder / absolute.filename());
+        return Utf8FromPath(absolute.lexically_normal());
+    return Utf8FromPath(folder / absolute.filename());
 }
 
 bool pathExists(const std::string& path) {
     std::error_code ec;
     // A dangling symbolic link counts as an existing file: the rename would replace it.
-    return fs::symlink_status(pathFromUtf8(path), ec).type() != fs::file_type::not_found;
+    return fs::symlink_status(PathFromUtf8(path), ec).type() != fs::file_type::not_found;
 }
 
 // Standard output cannot be renamed into place, so the bytes are held until the output is
@@ -120,7 +114,7 @@ std::optional<engine::FileError> CliOutputFiles::approve(const std::vector<std::
     }
     if (m_outputFolder) {
         std::error_code ec;
-        const fs::file_status status = fs::status(pathFromUtf8(*m_outputFolder), ec);
+        const fs::file_status status = fs::status(PathFromUtf8(*m_outputFolder), ec);
         const std::string folder = m_workingFolder.display(*m_outputFolder);
         if (status.type() == fs::file_type::not_found)
             return refuse("the output folder '" + folder + "' does not exist");
@@ -130,7 +124,7 @@ std::optional<engine::FileError> CliOutputFiles::approve(const std::vector<std::
     for (const std::string& path : paths) {
         const std::string name = m_workingFolder.display(path);
         std::error_code ec;
-        const fs::file_status status = fs::status(pathFromUtf8(path), ec);
+        const fs::file_status status = fs::status(PathFromUtf8(path), ec);
         if (fs::is_directory(status))
             return refuse("'" + name + "' is a folder");
         if (fs::exists(status) && !fs::is_regular_file(status))

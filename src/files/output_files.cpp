@@ -3,23 +3,13 @@
 #include "files/atomic_file_system.h"
 #include "files/file_names.h"
 #include "files/folder_lock.h"
+#include "files/utf8_path.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace files {
 namespace {
-
-// Paths are UTF-8 strings on every system; std::filesystem takes a std::string in the system's
-// narrow encoding, which on Windows is not UTF-8.
-std::filesystem::path pathFromUtf8(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string utf8FromPath(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 class AtomicOutputFile final : public engine::OutputFile {
   public:
@@ -47,7 +37,7 @@ class RemovedFile final : public engine::OutputFile {
     bool write(std::string_view, FileError&) override { return true; }
     bool finish(FileError&) override { return true; }
     bool place(FileError& error) override {
-        const std::filesystem::path aside = pathFromUtf8(BesideName(utf8FromPath(m_path), ".old"));
+        const std::filesystem::path aside = PathFromUtf8(BesideName(Utf8FromPath(m_path), ".old"));
         std::error_code ec;
         std::filesystem::rename(m_path, aside, ec);
         if (ec) {
@@ -69,7 +59,7 @@ class RemovedFile final : public engine::OutputFile {
         if (!m_aside.empty()) {
             std::filesystem::rename(m_aside, m_path, ec);
             if (ec)
-                fault = engine::UndoFault{false, utf8FromPath(m_aside)};
+                fault = engine::UndoFault{false, Utf8FromPath(m_aside)};
         }
         m_aside.clear();
         return fault;
@@ -84,7 +74,7 @@ class RemovedFile final : public engine::OutputFile {
 
 bool FileSystemOutputFiles::exists(const std::string& path) const {
     std::error_code ec;
-    return std::filesystem::symlink_status(pathFromUtf8(path), ec).type() !=
+    return std::filesystem::symlink_status(PathFromUtf8(path), ec).type() !=
            std::filesystem::file_type::not_found;
 }
 
@@ -94,7 +84,7 @@ std::unique_ptr<engine::OutputFile> FileSystemOutputFiles::removal(const std::st
         error = FileError::Of(FileError::Cause::AlreadyExists);
         return nullptr;
     }
-    return std::make_unique<RemovedFile>(pathFromUtf8(path));
+    return std::make_unique<RemovedFile>(PathFromUtf8(path));
 }
 
 std::unique_ptr<engine::PlacingLock>
