@@ -22,15 +22,8 @@ FileError systemError(int error) {
     return FileError::System(std::generic_category().message(error));
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 void syncFolderOf(const std::string& path) {
-    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         (void)::fsync(folder);
         ::close(folder);
@@ -63,7 +56,7 @@ bool followLinks(const std::string& path, std::string& followed, FileError& erro
             followed = current;
             return true;
         }
-        const std::string folder = folderOf(current);
+        const std::string folder = FolderOf(current);
         if (!mayFollow(folder, info)) {
             error = FileError::System("a link in a shared folder that another user owns is not "
                                       "followed");
@@ -189,6 +182,13 @@ bool flushFinished(const std::string& folder, const std::string& temporary,
 
 } // namespace
 
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 struct AtomicFile::Handle {
     int fd;
 };
@@ -313,7 +313,7 @@ bool AtomicFile::place(FileError& error) {
         if (::lstat(m_finalPath.c_str(), &info) == 0) {
 #ifdef __linux__
             if (m_finishedAs != 0 &&
-                !flushFinished(folderOf(m_temporaryPath), m_temporaryPath, m_finishedAs, error))
+                !flushFinished(FolderOf(m_temporaryPath), m_temporaryPath, m_finishedAs, error))
                 return false;
             m_finishedAs = 0;
 #endif

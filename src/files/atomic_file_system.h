@@ -40,4 +40,7 @@ unsigned long long CurrentProcessId();
 // A name of our own in the folder of `path`, so that renames stay within one file system.
 std::string BesideName(const std::string& path, const char* suffix);
 
+// The folder a POSIX path names its file in: "." for a bare name, "/" at the root.
+std::string FolderOf(const std::string& path);
+
 } // namespace files

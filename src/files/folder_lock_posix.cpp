@@ -1,5 +1,7 @@
 #include "files/folder_lock.h"
 
+#include "files/atomic_file_system.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -20,18 +22,11 @@ class FolderLock final : public engine::PlacingLock {
     int m_fd;
 };
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 std::unique_ptr<engine::PlacingLock> LockFolderOf(const std::string& path,
                                                   const std::function<void()>& waiting) {
-    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
