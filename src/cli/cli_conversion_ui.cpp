@@ -139,6 +139,10 @@ void CliConversionUi::ReportFailure(const engine::Failure& failure) {
             m_err << " where there was no file before";
         m_err << '\n';
     }
+    for (const engine::LeftBehind& left : failure.leftBehind)
+        m_err << kProgramName << ": the temporary " << (left.folder ? "folder" : "file") << " '"
+              << m_workingFolder.display(left.path) << "' could not be removed (" << left.reason
+              << "); it may be deleted\n";
 }
 
 } // namespace cli

@@ -84,6 +84,7 @@ class RecordedFile final : public engine::OutputFile {
         m_written.insert(m_identity);
     }
     std::optional<engine::UndoFault> undo() override { return m_file->undo(); }
+    std::optional<engine::LeftBehind> discard() override { return m_file->discard(); }
 
   private:
     std::unique_ptr<engine::OutputFile> m_file;

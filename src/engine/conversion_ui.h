@@ -26,6 +26,8 @@ struct Failure {
     FileError error;
     // A placing that failed and could not be taken back whole: every file left not as it was.
     std::vector<std::pair<std::string, UndoFault>> leftMixed = {};
+    // Temporary files the failure left that could not be removed.
+    std::vector<LeftBehind> leftBehind = {};
 };
 
 // Where one entry of a run stands. Each front end turns a stage into its own words.

@@ -34,4 +34,12 @@ struct UndoFault {
     std::string keptAs;
 };
 
+// A file of ours that could not be removed after a failure: a temporary file holding part of the
+// pages, or the folder where such files waited, which the user may delete.
+struct LeftBehind {
+    std::string path;
+    std::string reason; // the system's words
+    bool folder = false;
+};
+
 } // namespace engine

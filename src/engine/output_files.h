@@ -26,6 +26,9 @@ class OutputFile {
     virtual void confirm() = 0;
     // Nothing when the earlier state is back (or nothing was placed).
     virtual std::optional<UndoFault> undo() = 0;
+    // Drops an unplaced file now, as its destruction would; what could not be removed (a folder
+    // made read-only meanwhile) is named so that the user hears of it.
+    virtual std::optional<LeftBehind> discard() { return std::nullopt; }
 };
 
 // Held while a run places its files in one folder.

@@ -19,6 +19,23 @@ std::int64_t PagesPerFile(const Settings& live) {
 
 } // namespace
 
+// Records the failure and drops every file not placed, naming what could not be removed.
+bool PageOutput::fail(Failure::Action action, const std::string& path, FileError error) {
+    m_failure = {action, path, std::move(error)};
+    auto drop = [this](std::unique_ptr<OutputFile>& file) {
+        if (!file)
+            return;
+        if (std::optional<LeftBehind> left = file->discard())
+            m_failure.leftBehind.push_back(std::move(*left));
+        file.reset();
+    };
+    drop(m_current);
+    for (auto& finished : m_finished)
+        drop(finished.second);
+    m_finished.clear();
+    return false;
+}
+
 // False when the user asked to stop: the files begun are dropped unplaced.
 bool PageOutput::pageWritten() {
     ++m_pagesWritten;

@@ -33,10 +33,7 @@ class PageOutput {
     bool placeAll();
     std::vector<std::string> staleParts(std::size_t partsWritten) const;
     bool pageWritten();
-    bool fail(Failure::Action action, const std::string& path, FileError error) {
-        m_failure = {action, path, std::move(error)};
-        return false;
-    }
+    bool fail(Failure::Action action, const std::string& path, FileError error);
 
     const PreparedText& m_prepared;
     const Settings& m_live;

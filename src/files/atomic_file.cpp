@@ -12,7 +12,16 @@ namespace files {
 namespace testing {
 namespace {
 std::atomic<bool> noLinksNoRenameNoReplace{false};
+std::atomic<bool> noUnnamedFiles{false};
 } // namespace
+
+void SimulateNoUnnamedFiles(bool on) {
+    noUnnamedFiles = on;
+}
+
+bool SimulatingNoUnnamedFiles() {
+    return noUnnamedFiles || noLinksNoRenameNoReplace;
+}
 
 void SimulateNoLinksNoRenameNoReplace(bool on) {
     noLinksNoRenameNoReplace = on;
@@ -72,6 +81,10 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath,
     // Renaming would replace even a file the user made read-only; refuse as a direct write would.
     if (target.exists && !MayReplace(target, error))
         return nullptr;
+    SweepFolderOnce(target.path);
+    if (std::intptr_t handle = 0; OpenUnnamedTemporary(target, handle))
+        return std::unique_ptr<AtomicFile>(
+            new AtomicFile(std::move(target.path), std::string(), existing, handle));
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporary = BesideName(target.path, ".tmp");
         std::intptr_t handle = 0;

@@ -13,6 +13,8 @@ namespace files {
 
 using engine::FileError;
 
+class StagingFolder;
+
 // The outcome of writing a whole file: ok, or the reason it failed in the system's words or, for
 // data the file cannot hold, in ours.
 struct WriteStatus {
@@ -55,21 +57,28 @@ class AtomicFile {
     void confirm();
     // Nothing when the earlier state is back.
     std::optional<engine::UndoFault> undo();
+    // Removes the temporary file of a file not placed; what could not be removed is named.
+    std::optional<engine::LeftBehind> discard();
     // place() and confirm(), and the rename made durable.
     bool commit(FileError& error);
 
   private:
     struct Handle;
     void syncFolder() const;
+    bool holdOrStage(FileError& error);    // POSIX, for an unnamed file
+    bool nameForPlacing(FileError& error); // POSIX, for an unnamed file
     // Takes over the system's handle of the open temporary file.
     AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
                std::intptr_t systemHandle);
 
     std::string m_finalPath;
+    // Empty while the temporary file has no name (Linux's O_TMPFILE): its handle is then open.
     std::string m_temporaryPath;
     std::string m_asidePath; // the replaced file while placed, unconfirmed
     Existing m_existing;
-    std::unique_ptr<Handle> m_handle; // null once finished
+    std::unique_ptr<Handle> m_handle;         // null once finished, unless the file has no name yet
+    std::shared_ptr<StagingFolder> m_staging; // holds the temporary file, when it waits there
+    bool m_finished = false;
     bool m_placed = false;
     bool m_alone = false; // written by commit(), not as one of a series
     // Where POSIX flushes a series at once: this file's number in the order files were finished,

@@ -2,12 +2,14 @@
 
 #include "files/atomic_file_system.h"
 #include "files/atomic_file_testing.h"
+#include "files/staging_folder_posix.h"
 
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -123,6 +125,19 @@ int renameWithoutReplacing(const std::string& from, const std::string& to) {
     return 0;
 }
 
+// Gives the unnamed file open at `fd` the name `name` in the folder open at `folder` (AT_FDCWD
+// for a path); fails with EEXIST where something stands. Through /proc, as linkat's own way of
+// naming an open file (AT_EMPTY_PATH) is kept for privileged processes.
+int nameUnnamed(int fd, int folder, const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
+}
+
+// Unnamed files finished and held open, waiting to be placed. A few are: a single output keeps
+// no name until it is placed; the parts of a long series go to the staging folder.
+constexpr int kMostHeldOpen = 16;
+std::atomic<int> heldOpen{0};
+
 #ifdef __linux__
 // Files of a series wait for the disk together: one syncfs() before the first of them replaces
 // another flushes all finished so far, where a flush per file made replacing a series of
@@ -145,17 +160,15 @@ std::uint64_t noteFinished() {
     return ++ledger.finished;
 }
 
-// Flushes the file system of the temporary file at `temporary` (in the folder `folder`) unless a
-// flush since file number `finishedAs` was finished has already covered it.
-bool flushFinished(const std::string& folder, const std::string& temporary,
-                   std::uint64_t finishedAs, FileError& error) {
-    // Any open file of the file system will do; a folder that cannot be read has the file itself.
+// Flushes the file system of `folder` unless a flush since file number `finishedAs` was finished
+// has already covered it. `fallback`, when not -1, is a descriptor of a file there, for a folder
+// that cannot be read.
+bool flushFinished(const std::string& folder, int fallback, std::uint64_t finishedAs,
+                   FileError& error) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const int folderError = errno;
-    if (fd < 0)
-        fd = ::open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        fd = ::open(temporary.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && fallback >= 0)
+        fd = ::dup(fallback);
     if (fd < 0) {
         error = systemError(folderError);
         return false;
@@ -191,13 +204,29 @@ std::string FolderOf(const std::string& path) {
 
 struct AtomicFile::Handle {
     int fd;
+    bool held = false; // counted in heldOpen
+
+    explicit Handle(int descriptor) : fd(descriptor) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (held)
+            --heldOpen;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    // Closes the file, with the system's answer.
+    int close() {
+        const int result = ::close(fd);
+        fd = -1;
+        return result;
+    }
 };
 
 AtomicFile::AtomicFile(std::string finalPath, std::string temporaryPath, Existing existing,
                        std::intptr_t systemHandle)
     : m_finalPath(std::move(finalPath)), m_temporaryPath(std::move(temporaryPath)),
-      m_existing(existing),
-      m_handle(std::make_unique<Handle>(Handle{static_cast<int>(systemHandle)})) {}
+      m_existing(existing), m_handle(std::make_unique<Handle>(static_cast<int>(systemHandle))) {}
 
 bool InspectFinalPath(const std::string& requestedPath, FinalTarget& target, FileError& error) {
     if (!followLinks(requestedPath, target.path, error))
@@ -235,17 +264,51 @@ TemporaryOpening OpenTemporary(const std::string& path, const FinalTarget& targe
     return reason == EEXIST ? TemporaryOpening::NameTaken : TemporaryOpening::Failed;
 }
 
+bool OpenUnnamedTemporary(const FinalTarget& target, std::intptr_t& handle) {
+#ifdef O_TMPFILE
+    // FAT and exFAT have no unnamed files either; /proc names them when they are placed.
+    if (testing::SimulatingNoUnnamedFiles() || ::access("/proc/self/fd", X_OK) != 0)
+        return false;
+    const int fd = ::open(FolderOf(target.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    if (target.exists)
+        (void)::fchmod(fd, target.state);
+    handle = fd;
+    return true;
+#else
+    (void)target;
+    (void)handle;
+    return false;
+#endif
+}
+
 unsigned long long CurrentProcessId() {
     return static_cast<unsigned long long>(::getpid());
 }
 
 AtomicFile::~AtomicFile() {
-    if (m_handle)
-        ::close(m_handle->fd);
-    if (!m_placed)
-        ::unlink(m_temporaryPath.c_str());
-    else if (!m_asidePath.empty())
+    (void)discard();
+    if (m_placed && !m_asidePath.empty())
         ::unlink(m_asidePath.c_str()); // placed and never undone: the placing stands
+}
+
+std::optional<engine::LeftBehind> AtomicFile::discard() {
+    m_handle.reset(); // an unnamed file goes with its last handle
+    std::optional<engine::LeftBehind> left;
+    if (!m_placed && !m_temporaryPath.empty()) {
+        if (::unlink(m_temporaryPath.c_str()) != 0 && errno != ENOENT)
+            left = engine::LeftBehind{m_temporaryPath, systemError(errno).reason};
+        m_temporaryPath.clear();
+    }
+    // The last file to leave the staging folder removes it; one that cannot go is named too.
+    if (!m_placed && m_staging) {
+        if (m_staging.use_count() == 1 && !left && ::rmdir(m_staging->path().c_str()) != 0 &&
+            errno != ENOENT)
+            left = engine::LeftBehind{m_staging->path(), systemError(errno).reason, true};
+        m_staging.reset();
+    }
+    return left;
 }
 
 bool AtomicFile::write(std::string_view bytes, FileError& error) {
@@ -263,10 +326,9 @@ bool AtomicFile::write(std::string_view bytes, FileError& error) {
 }
 
 bool AtomicFile::finish(FileError& error) {
-    if (!m_handle)
+    if (m_finished)
         return true;
-    const int fd = m_handle->fd;
-    m_handle.reset();
+    m_finished = true;
     // A file that will replace another reaches the disk before the rename, so that a power cut
     // leaves the old file or the whole new one (its data and size; the rest of its metadata need
     // not wait). Where nothing stands yet there is nothing to lose, and a batch of new files need
@@ -280,14 +342,22 @@ bool AtomicFile::finish(FileError& error) {
     struct stat existing {};
     const bool replaces =
         flushNow && m_existing == Existing::Replace && ::lstat(m_finalPath.c_str(), &existing) == 0;
-    if (replaces && ::fdatasync(fd) != 0) {
+    if (replaces && ::fdatasync(m_handle->fd) != 0) {
         error = systemError(errno);
-        ::close(fd);
+        m_handle.reset();
         return false;
     }
-    if (::close(fd) != 0) {
-        error = systemError(errno);
+    if (m_temporaryPath.empty() && !holdOrStage(error)) {
+        m_handle.reset();
         return false;
+    }
+    if (m_handle->fd >= 0 && !m_handle->held) {
+        if (m_handle->close() != 0) {
+            error = systemError(errno);
+            m_handle.reset();
+            return false;
+        }
+        m_handle.reset();
     }
 #ifdef __linux__
     if (!flushNow)
@@ -296,9 +366,75 @@ bool AtomicFile::finish(FileError& error) {
     return true;
 }
 
+// An unnamed file that is finished stays open, unnamed, while few are held; else it waits under
+// a name in this run's staging folder.
+bool AtomicFile::holdOrStage(FileError& error) {
+    if (heldOpen.fetch_add(1) < kMostHeldOpen) {
+        m_handle->held = true;
+        return true;
+    }
+    --heldOpen;
+    std::shared_ptr<StagingFolder> staging = StagingFolder::Beside(m_finalPath, error);
+    if (!staging)
+        return false;
+    const std::string name = staging->nextName();
+    if (nameUnnamed(m_handle->fd, staging->descriptor(), name) != 0) {
+        error = systemError(errno);
+        return false;
+    }
+    m_temporaryPath = staging->path() + "/" + name;
+    m_staging = std::move(staging);
+    return true;
+}
+
+// An unnamed file held open takes its final name directly where nothing may be replaced (a link
+// refuses an existing name), else a name beside it for the instant of the rename.
+bool AtomicFile::nameForPlacing(FileError& error) {
+    const int fd = m_handle->fd;
+    if (m_existing == Existing::Keep) {
+        if (nameUnnamed(fd, AT_FDCWD, m_finalPath) != 0) {
+            error = errno == EEXIST ? FileError::Of(FileError::Cause::AlreadyExists)
+                                    : systemError(errno);
+            return false;
+        }
+        m_handle.reset();
+        m_placed = true;
+        return true;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporary = BesideName(m_finalPath, ".tmp");
+        if (nameUnnamed(fd, AT_FDCWD, temporary) == 0) {
+            m_temporaryPath = std::move(temporary);
+            m_handle.reset();
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    error = systemError(errno);
+    return false;
+}
+
 bool AtomicFile::place(FileError& error) {
     if (!finish(error))
         return false;
+#ifdef __linux__
+    // A replacing file of a series reaches the disk with all finished so far, before any rename.
+    struct stat present {};
+    if (m_existing == Existing::Replace && m_finishedAs != 0 &&
+        ::lstat(m_finalPath.c_str(), &present) == 0) {
+        if (!flushFinished(FolderOf(m_finalPath), m_handle ? m_handle->fd : -1, m_finishedAs,
+                           error))
+            return false;
+        m_finishedAs = 0;
+    }
+#endif
+    if (m_temporaryPath.empty()) {
+        if (!nameForPlacing(error))
+            return false;
+        if (m_placed)
+            return true;
+    }
     if (m_existing == Existing::Keep) {
         if (renameWithoutReplacing(m_temporaryPath, m_finalPath) != 0) {
             error = errno == EEXIST ? FileError::Of(FileError::Cause::AlreadyExists)
@@ -311,12 +447,6 @@ bool AtomicFile::place(FileError& error) {
         struct stat info {};
         bool linked = false;
         if (::lstat(m_finalPath.c_str(), &info) == 0) {
-#ifdef __linux__
-            if (m_finishedAs != 0 &&
-                !flushFinished(FolderOf(m_temporaryPath), m_temporaryPath, m_finishedAs, error))
-                return false;
-            m_finishedAs = 0;
-#endif
             std::string aside = BesideName(m_finalPath, ".old");
             linked = linkFile(m_finalPath, aside) == 0;
             if (linked || ::rename(m_finalPath.c_str(), aside.c_str()) == 0)
@@ -336,6 +466,7 @@ bool AtomicFile::place(FileError& error) {
         }
     }
     m_placed = true;
+    m_staging.reset(); // the last file to leave the staging folder removes it
     return true;
 }
 

@@ -34,6 +34,14 @@ enum class TemporaryOpening { Opened, NameTaken, Failed };
 TemporaryOpening OpenTemporary(const std::string& path, const FinalTarget& target,
                                std::intptr_t& handle, FileError& error);
 
+// An unnamed file for writing in the folder of the target, where the system has them (Linux's
+// O_TMPFILE), into `handle`: until it is placed it has no name, so nothing is left behind
+// whatever ends the run, SIGKILL and a power cut included. False where the folder cannot have one.
+bool OpenUnnamedTemporary(const FinalTarget& target, std::intptr_t& handle);
+
+// Once per folder and process: removes what runs that are gone left in the folder of `path`.
+void SweepFolderOnce(const std::string& path);
+
 // This process's id, which keeps the names of our files apart from another run's.
 unsigned long long CurrentProcessId();
 

@@ -8,4 +8,9 @@ namespace files::testing {
 void SimulateNoLinksNoRenameNoReplace(bool on);
 bool SimulatingNoLinksNoRenameNoReplace();
 
+// While on, temporary files are named from the start, as on a system without unnamed files
+// (O_TMPFILE); FAT has none either.
+void SimulateNoUnnamedFiles(bool on);
+bool SimulatingNoUnnamedFiles();
+
 } // namespace files::testing

@@ -145,13 +145,30 @@ unsigned long long CurrentProcessId() {
     return GetCurrentProcessId();
 }
 
+bool OpenUnnamedTemporary(const FinalTarget&, std::intptr_t&) {
+    return false; // Windows files always have a name
+}
+
+void SweepFolderOnce(const std::string&) {}
+
 AtomicFile::~AtomicFile() {
-    if (m_handle)
-        CloseHandle(m_handle->file);
-    if (!m_placed)
-        DeleteFileW(wide(m_temporaryPath).c_str());
-    else if (!m_asidePath.empty())
+    (void)discard();
+    if (m_placed && !m_asidePath.empty())
         DeleteFileW(wide(m_asidePath).c_str()); // placed and never undone: the placing stands
+}
+
+std::optional<engine::LeftBehind> AtomicFile::discard() {
+    if (m_handle) {
+        CloseHandle(m_handle->file);
+        m_handle.reset();
+    }
+    std::optional<engine::LeftBehind> left;
+    if (!m_placed && !m_temporaryPath.empty()) {
+        if (!DeleteFileW(wide(m_temporaryPath).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            left = engine::LeftBehind{m_temporaryPath, systemError(GetLastError()).reason};
+        m_temporaryPath.clear();
+    }
+    return left;
 }
 
 bool AtomicFile::write(std::string_view bytes, FileError& error) {

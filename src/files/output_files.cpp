@@ -22,6 +22,7 @@ class AtomicOutputFile final : public engine::OutputFile {
     bool place(FileError& error) override { return m_file->place(error); }
     void confirm() override { m_file->confirm(); }
     std::optional<engine::UndoFault> undo() override { return m_file->undo(); }
+    std::optional<engine::LeftBehind> discard() override { return m_file->discard(); }
 
   private:
     std::unique_ptr<AtomicFile> m_file;

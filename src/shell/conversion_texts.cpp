@@ -93,6 +93,12 @@ QString FailureText(const engine::Failure& failure) {
                 QStringLiteral("（元の内容は「%1」にあります）").arg(PathFromBytes(fault.keptAs));
         text += QStringLiteral("。");
     }
+    for (const engine::LeftBehind& left : failure.leftBehind)
+        text +=
+            (left.folder ? QStringLiteral("\n一時フォルダ「%1」を削除できませんでした（%2）。")
+                         : QStringLiteral("\n一時ファイル「%1」を削除できませんでした（%2）。"))
+                .arg(PathFromBytes(left.path), ReasonText(engine::FileError::System(left.reason))) +
+            QStringLiteral("削除してかまいません。");
     return text;
 }
 

@@ -247,25 +247,45 @@ fi
 rm -f book50.txt book50.out
 
 # --- interrupts at random moments leave every output complete, old or new, and nothing else: a
-# single output and a series being replaced with --force, under SIGINT, SIGTERM, SIGHUP, SIGQUIT
-python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_book.py" 3 book3.txt 2>/dev/null ||
-  yes "$(printf '\x8e\x84\x82\xcd\x94\x4c\x82\xc5\x82\xa0\x82\xe9\x81\x42')" | head -c 3000000 >book3.txt
-head -c 1500000 book3.txt >half3.txt
+# single output and a series being replaced with --force, under SIGINT, SIGTERM, SIGHUP, SIGQUIT.
+# PAGELUME_E2E_SINGLE_MB, PAGELUME_E2E_SERIES_MB and PAGELUME_E2E_ROUNDS make it a long trial
+# (150, 10 and 20 for a release); the moment is drawn across each run's own duration.
+single_mb=${PAGELUME_E2E_SINGLE_MB:-3}
+series_mb=${PAGELUME_E2E_SERIES_MB:-3}
+rounds=${PAGELUME_E2E_ROUNDS:-8}
+make_book() { # MEGABYTES FILE
+  python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_book.py" "$1" "$2" 2>/dev/null ||
+    yes "$(printf '\x8e\x84\x82\xcd\x94\x4c\x82\xc5\x82\xa0\x82\xe9\x81\x42')" | head -c $(($1 * 1000000)) >"$2"
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+make_book "$single_mb" single_book.txt
+make_book "$series_mb" book3.txt
+head -c $((series_mb * 500000)) book3.txt >half3.txt
 mkdir -p sig/old sig/new sig/out
-"$convert" --split 1 -d sig/old half3.txt >/dev/null 2>&1 && mv sig/old/half3_*.txt sig/old/ 2>/dev/null
+"$convert" --split 1 -d sig/old half3.txt >/dev/null 2>&1
 for f in sig/old/half3_*.txt; do mv "$f" "sig/old/book3_${f##*_}"; done
+start=$(now_ms)
 "$convert" --split 1 -d sig/new book3.txt >/dev/null 2>&1
-"$convert" -o sig/new/single.txt book3.txt >/dev/null 2>&1
+series_ms=$(($(now_ms) - start + 1))
+start=$(now_ms)
+"$convert" -o sig/new/single.txt single_book.txt >/dev/null 2>&1
+single_ms=$(($(now_ms) - start + 1))
 (cd sig/old && sha256sum -- * | sort -k2) >sig/old.sums
 (cd sig/new && sha256sum -- * | sort -k2) >sig/new.sums
 interrupt_ok=1
-for round in 1 2 3 4 5 6 7 8; do
+for round in $(seq 1 "$rounds"); do
   signal=$(echo INT TERM HUP QUIT | cut -d' ' -f$(((round - 1) % 4 + 1)))
   rm -rf sig/out && cp -r sig/old sig/out && printf 'old single\r\n' >sig/out/single.txt
-  if [ $((round % 2)) -eq 0 ]; then args=(-f --split 1 -d sig/out book3.txt); else args=(-f -o sig/out/single.txt book3.txt); fi
+  if [ $((round % 2)) -eq 0 ]; then
+    args=(-f --split 1 -d sig/out book3.txt); span=$series_ms
+  else
+    args=(-f -o sig/out/single.txt single_book.txt); span=$single_ms
+  fi
   "$convert" "${args[@]}" >/dev/null 2>"$work/stderr" &
   pid=$!
-  sleep "0.$((RANDOM % 9 + 1))"
+  # Somewhere within the run, a little past its end at most.
+  delay_ms=$((RANDOM % (span * 11 / 10 + 20) + 10))
+  sleep "$((delay_ms / 1000)).$(printf '%03d' $((delay_ms % 1000)))"
   kill -s "$signal" "$pid" 2>/dev/null
   wait "$pid"
   status=$?
@@ -282,8 +302,73 @@ for round in 1 2 3 4 5 6 7 8; do
     interrupt_ok=0; bad "SIG$signal: exit $status, $(head -c 200 "$work/stderr")"
   fi
 done
-[ "$interrupt_ok" -eq 1 ] && ok "interrupts leave complete outputs, old or new, and nothing else"
-rm -rf sig book3.txt half3.txt
+[ "$interrupt_ok" -eq 1 ] && ok "interrupts leave complete outputs, old or new, and nothing else ($rounds rounds)"
+
+# --- SIGKILL cannot be caught: a single output being written has no name to leave, and the parts
+# of a series wait in one hidden staging folder, which the next run into the folder removes
+kill_ok=1
+for round in 1 2 3; do
+  rm -rf sig/out && mkdir sig/out
+  "$convert" -o sig/out/single.txt single_book.txt >/dev/null 2>&1 &
+  pid=$!
+  delay_ms=$((RANDOM % (single_ms * 9 / 10 + 10) + 5))
+  sleep "0.$(printf '%03d' $((delay_ms % 1000)))"
+  kill -s KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+  if ls -a sig/out | grep -q 'pagelume-'; then
+    kill_ok=0; bad "SIGKILL of a single output left $(ls -a sig/out | grep pagelume- | head -3)"
+  fi
+  "$convert" --split 1 -d sig/out book3.txt >/dev/null 2>&1 &
+  pid=$!
+  delay_ms=$((RANDOM % (series_ms * 9 / 10 + 10) + 5))
+  sleep "$((delay_ms / 1000)).$(printf '%03d' $((delay_ms % 1000)))"
+  kill -s KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+  if ls -a sig/out | grep -v '\.staging$' | grep -q 'pagelume-'; then
+    kill_ok=0; bad "SIGKILL of a series left $(ls -a sig/out | grep pagelume- | head -3)"
+  fi
+  "$convert" -f -o sig/out/after.txt half3.txt >/dev/null 2>&1
+  if ls -a sig/out | grep -q 'pagelume-'; then
+    kill_ok=0; bad "the next run left a killed run's $(ls -a sig/out | grep pagelume- | head -3)"
+  fi
+done
+[ "$kill_ok" -eq 1 ] && ok "SIGKILL leaves at most a staging folder, which the next run removes"
+rm -rf sig book3.txt half3.txt single_book.txt
+
+# --- a folder made read-only while a long series is written: the run fails with the reason, names
+# whatever of ours it could not remove, and the next run into the folder clears it
+if [ "${#unprivileged[@]}" -gt 0 ] || [ "$(id -u)" -ne 0 ]; then
+  make_book 20 book20.txt
+  mkdir -p rofolder && chmod 777 rofolder && chmod 644 book20.txt
+  as_user=("${unprivileged[@]}")
+  "${as_user[@]}" "$convert" --split 2 -o rofolder/r.txt book20.txt >"$work/stdout" 2>"$work/stderr" &
+  pid=$!
+  # Once parts are waiting for their placing.
+  for _ in $(seq 1 500); do ls -A rofolder | grep -q staging && break; sleep 0.01; done
+  chmod 555 rofolder
+  wait "$pid"; status=$?
+  as_user=()
+  chmod 777 rofolder
+  if [ "$status" -eq 0 ]; then
+    skip "read-only folder mid-run (the run ended first)"
+  elif ! grep -q "Permission denied" "$work/stderr"; then
+    bad "read-only folder mid-run: $(head -c 300 "$work/stderr")"
+  else
+    unnamed=""
+    for left in $(ls -A rofolder); do grep -q -- "$left" "$work/stderr" || unnamed="$unnamed $left"; done
+    if [ -n "$unnamed" ]; then
+      bad "read-only folder mid-run left, without a word:$unnamed"
+    else
+      "${unprivileged[@]}" "$convert" -o rofolder/next.txt sample.txt >/dev/null 2>&1
+      if [ "$(ls -A rofolder)" != next.txt ]; then
+        bad "the next run left $(ls -A rofolder | head -3)"
+      else
+        ok "a folder made read-only mid-run: the reason, what was left, and the next run clears it"
+      fi
+    fi
+  fi
+  rm -rf rofolder book20.txt
+else
+  skip "read-only folder mid-run (no way to drop root's rights here)"
+fi
 
 # --- a series replaces the earlier series of its name whole: parts past the new last one go; a
 # single output and a series of the same name leave each other alone; without --force a part of an

@@ -119,6 +119,7 @@ TEST(FileSystemOutputFiles, JapaneseNameIsWrittenAsSpelt) {
 // The rename into place fails after the file it replaces got its second name: that name goes,
 // the old file stays as it was, and nothing is left beside it.
 TEST(AtomicFile, FailedPlacingLeavesTheReplacedFileAlone) {
+    files::testing::SimulateNoUnnamedFiles(true); // the temporary file needs a name to lose
     TempDir dir;
     writeFile(dir.file("out.txt"), "old");
     engine::FileError error;
@@ -132,6 +133,7 @@ TEST(AtomicFile, FailedPlacingLeavesTheReplacedFileAlone) {
     }
     EXPECT_FALSE(file->place(error));
     file.reset();
+    files::testing::SimulateNoUnnamedFiles(false);
     EXPECT_EQ(readFile(dir.file("out.txt")), "old");
     EXPECT_EQ(dir.entryCount(), 1u);
 }
