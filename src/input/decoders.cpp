@@ -275,10 +275,10 @@ void decodeEucJp(std::string_view text, CodePage932Encoder& out) {
 // half-width katakana, GB 2312 and KS C 5601, and ISO-8859-1 and -7 through the single shift
 // ESC N. JIS X 0213 comes here rewritten as JIS X 0208 (jisX0213AsJisX0208).
 //
-// What cannot be read is one U+FFFD, cut as ICU cuts it: a byte with its high bit set, SO or SI;
-// an escape of a set ISO-2022-JP does not take, whole; an escape of no set, the ESC alone; in a
-// two-byte set, a pair with a byte outside 21-7E (only its first byte when the second could
-// start something); and whatever the end of the text cuts off. A line break returns to ASCII and
+// What cannot be read is one U+FFFD, cut as ICU cuts it: SO or SI; outside a two-byte set, a byte
+// with its high bit set; an escape of a set ISO-2022-JP does not take, whole; an escape of no set,
+// the ESC alone; in a two-byte set, a pair with a byte outside 21-7E (only its first byte when the
+// second could start something); and whatever the end of the text cuts off. A line break returns to ASCII and
 // forgets the single-shift set.
 void decodeIso2022Jp(std::string_view text, CodePage932Encoder& out) {
     enum class Set { Ascii, JisX0208, JisX0212, HalfWidthKana, Gb2312, Ksc5601 };
@@ -303,8 +303,22 @@ void decodeIso2022Jp(std::string_view text, CodePage932Encoder& out) {
         {".A", Action::SingleShiftSet, Set::Ascii, Upper::Latin1},
         {".F", Action::SingleShiftSet, Set::Ascii, Upper::Greek},
         {"&@", Action::Designate, Set::JisX0208}, // the 1990 announcer, taken as JIS X 0208
-        // Sets of the other ISO-2022 encodings (Chinese, Korean, Latin).
+        // Sets of the other ISO-2022 encodings (Chinese, Korean, Latin), and the escapes to
+        // other coding systems (UTF-8, ISO 10646).
         {"O", Action::Refuse},
+        {"%B", Action::Refuse},
+        {"%/@", Action::Refuse},
+        {"%/A", Action::Refuse},
+        {"%/C", Action::Refuse},
+        {"%/D", Action::Refuse},
+        {"%/E", Action::Refuse},
+        {"%/F", Action::Refuse},
+        {"$*H", Action::Refuse},
+        {"$+I", Action::Refuse},
+        {"$+J", Action::Refuse},
+        {"$+K", Action::Refuse},
+        {"$+L", Action::Refuse},
+        {"$+M", Action::Refuse},
         {"(@", Action::Refuse},
         {"(A", Action::Refuse},
         {"(C", Action::Refuse},
@@ -368,8 +382,10 @@ void decodeIso2022Jp(std::string_view text, CodePage932Encoder& out) {
             i += 1 + escape->bytes.size();
             continue;
         }
-        if (b == kShiftOut || b == kShiftIn || b >= 0x80) {
-            // A byte no set holds ends a single shift (SO and SI leave it waiting).
+        // A byte with its high bit set is one 〓 of its own, and ends a single shift (SO and SI
+        // leave it waiting); in a two-byte set it is the first byte of a broken pair (below).
+        const bool twoByteSet = set != Set::Ascii && set != Set::HalfWidthKana;
+        if (b == kShiftOut || b == kShiftIn || (b >= 0x80 && (shifted || !twoByteSet))) {
             shifted = shifted && b < 0x80;
             out.put(kReplacement);
             ++i;
