@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Encoding detected = input::DetectEncoding(bytes);
     FUZZ_CHECK(detected != Encoding::Auto);
 
-    for (const Encoding choice : {Encoding::Auto, Encoding::ShiftJis, Encoding::Utf8,
-                                  Encoding::Utf16Le, Encoding::Utf16Be, Encoding::EucJp,
-                                  Encoding::Iso2022Jp}) {
+    for (const Encoding choice :
+         {Encoding::Auto, Encoding::ShiftJis, Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be,
+          Encoding::EucJp, Encoding::Iso2022Jp}) {
         const input::Decoded got = input::ToCodePage932(bytes, choice);
         const Encoding encoding = choice == Encoding::Auto ? detected : choice;
         if (encoding == Encoding::ShiftJis) {

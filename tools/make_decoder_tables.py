@@ -74,7 +74,7 @@ def iso8859_7_high():
 def array(name, values, comment):
     lines = [f"// {comment}", f"extern const char16_t {name}[{len(values)}] = {{"]
     for i in range(0, len(values), 12):
-        lines.append("    " + " ".join(f"0x{v:04X}," if v else "0," for v in values[i:i + 12]))
+        lines.append("    " + " ".join(f"0x{v:04X}," for v in values[i:i + 12]))
     lines.append("};")
     return "\n".join(lines)
 

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 using namespace input;
 using namespace testing_support;
@@ -91,6 +92,23 @@ TEST(EncodingReference, EveryScalarValueThroughTheEncoder) {
     for (const auto& [icu, ours] : kControlCodeSwap)
         EXPECT_TRUE(departuresMet().controls.count(icu))
             << hex(std::string(1, icu)) << " is no departure";
+}
+
+TEST(EncodingReference, JisTableCodePointsComeBackToMicrosoftsCodes) {
+    // iconv, Java and macOS decode Shift_JIS and EUC-JP with the JIS tables, which put some
+    // characters at other code points than Microsoft's table: a text such a decoder made comes
+    // back to the codes it was made from, none of them 〓.
+    const std::string sjis = "\\~" + sj("～∥－―￠￡￢");
+    const std::string eucJp = *iconvRecode(sjis, "CP932", "EUC-JP-MS");
+    for (const auto& [label, utf8] :
+         {std::pair{"SHIFT_JIS", *iconvRecode(sjis, "SHIFT_JIS", "UTF-8")},
+          std::pair{"EUC-JP", "\\~" + *iconvRecode(eucJp.substr(2), "EUC-JP", "UTF-8")}}) {
+        EXPECT_NE(utf8, *iconvRecode(sjis, "CP932", "UTF-8"))
+            << label << ": no JIS-table code points to test";
+        const Decoded got = ToCodePage932(utf8, Encoding::Utf8);
+        EXPECT_EQ(hex(got.bytes), hex(sjis)) << label;
+        EXPECT_EQ(got.replaced, 0u) << label;
+    }
 }
 
 TEST(EncodingReference, EveryCodePage932Code) {

@@ -52,8 +52,8 @@ inline const std::map<char32_t, std::string> kJisVariants = {
 inline bool isEucJpMsIbmRun(std::string_view sequence) {
     if (sequence.size() != 3 || sequence[0] != '\x8F')
         return false;
-    const unsigned code = static_cast<unsigned char>(sequence[1]) << 8 |
-                          static_cast<unsigned char>(sequence[2]);
+    const unsigned code =
+        static_cast<unsigned char>(sequence[1]) << 8 | static_cast<unsigned char>(sequence[2]);
     const unsigned cell = code & 0xFF;
     return code >= 0xF3F3 && code <= 0xF4FE && cell >= 0xA1 && cell <= 0xFE;
 }
@@ -75,11 +75,12 @@ inline DeparturesMet& departuresMet() {
     return met;
 }
 
-// `bytes` in encoding `from` as UTF-16, through the system's iconv; nothing when it cannot.
-inline std::optional<std::u16string> iconvToUtf16(std::string_view bytes, const char* from) {
-    const iconv_t cd = iconv_open("UTF-16LE", from);
+// `bytes` from one encoding to another through the system's iconv; nothing when it cannot.
+inline std::optional<std::string> iconvRecode(std::string_view bytes, const char* from,
+                                              const char* to) {
+    const iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error(std::string("no converter from ") + from);
+        throw std::runtime_error(std::string("no converter ") + from + " -> " + to);
     std::string out(bytes.size() * 4 + 8, '\0');
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
@@ -91,10 +92,17 @@ inline std::optional<std::u16string> iconvToUtf16(std::string_view bytes, const 
     if (!ok)
         return std::nullopt;
     out.resize(out.size() - dstLeft);
+    return out;
+}
+
+inline std::optional<std::u16string> iconvToUtf16(std::string_view bytes, const char* from) {
+    const std::optional<std::string> out = iconvRecode(bytes, from, "UTF-16LE");
+    if (!out)
+        return std::nullopt;
     std::u16string units;
-    for (std::size_t i = 0; i + 1 < out.size(); i += 2)
-        units += static_cast<char16_t>(static_cast<unsigned char>(out[i]) |
-                                       static_cast<unsigned char>(out[i + 1]) << 8);
+    for (std::size_t i = 0; i + 1 < out->size(); i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>((*out)[i]) |
+                                       static_cast<unsigned char>((*out)[i + 1]) << 8);
     return units;
 }
 
@@ -144,9 +152,8 @@ inline void toUnicode(const void* context, UConverterToUnicodeArgs* args, const 
 }
 
 // A character windows-31j has no code for: a JIS variant's code, else a counted 〓.
-inline void fromUnicode(const void* context, UConverterFromUnicodeArgs* args, const UChar*,
-                        int32_t, UChar32 codePoint, UConverterCallbackReason reason,
-                        UErrorCode* error) {
+inline void fromUnicode(const void* context, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
+                        UChar32 codePoint, UConverterCallbackReason reason, UErrorCode* error) {
     if (!isError(reason))
         return;
     std::string bytes = kIcuGeta;
@@ -209,9 +216,9 @@ class IcuReference {
         do {
             char* target = chunk;
             error = U_ZERO_ERROR;
-            ucnv_convertEx(m_encoder.get(), m_decoder.get(), &target, chunk + sizeof chunk,
-                           &source, end, pivot, &pivotSource, &pivotTarget, pivot + 1024, reset,
-                           true, &error);
+            ucnv_convertEx(m_encoder.get(), m_decoder.get(), &target, chunk + sizeof chunk, &source,
+                           end, pivot, &pivotSource, &pivotTarget, pivot + 1024, reset, true,
+                           &error);
             reset = false;
             for (char* p = chunk; p != target; ++p) {
                 if (const auto swap = kControlCodeSwap.find(*p); swap != kControlCodeSwap.end()) {
@@ -229,7 +236,8 @@ class IcuReference {
     Converted convert(std::string_view bytes) {
         std::string_view text = bytes.substr(input::byteOrderMarkLength(bytes, m_encoding));
         std::optional<std::string> rewritten;
-        if (m_encoding == input::Encoding::Iso2022Jp && (rewritten = input::jisX0213AsJisX0208(text)))
+        if (m_encoding == input::Encoding::Iso2022Jp &&
+            (rewritten = input::jisX0213AsJisX0208(text)))
             text = *rewritten;
         return convertRaw(text);
     }
