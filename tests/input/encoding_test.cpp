@@ -215,7 +215,7 @@ TEST(EncodingDetection, RulesInOrder) {
         {"EUC-JP not valid as code page 932", eucOnly, Encoding::EucJp},
         {"Shift_JIS of the same", sj("漢字"), Encoding::ShiftJis},
         {"EUC-JP has no byte A0", "\xA4\xA2\xA0\xA1", Encoding::ShiftJis},
-        // Valid as both from here: ICU's statistics decide, and EUC-JP must win clearly.
+        // Valid as both from here: the statistics decide, and EUC-JP must win clearly.
         {"EUC-JP sentence the statistics favour", eucJpOf(neko), Encoding::EucJp},
         {"EUC-JP line too short to tell (both 10)", eucJpOf(shortLine), Encoding::ShiftJis},
         // Four half-width katakana are two EUC-JP kanji too: Shift_JIS gets no match at all
