@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 
@@ -67,37 +68,62 @@ const ReverseTable& reverseTable() {
 }
 
 // Writes code points as code page 932, each one it has no code for as a counted 〓. Control codes
-// and ASCII pass as they are (0x1A included).
+// and ASCII pass as they are (0x1A included). The result is written through a pointer into room
+// made ahead (a character takes at most two bytes), and cut to its length by finish().
 class CodePage932Encoder {
   public:
-    CodePage932Encoder(std::string& out, std::size_t& replaced)
-        : m_out(out), m_replaced(replaced), m_table(reverseTable()) {}
+    CodePage932Encoder(std::string& out, std::size_t& replaced, std::size_t expected)
+        : m_out(out), m_replaced(replaced), m_table(reverseTable()) {
+        m_out.resize(expected + kRoom);
+        m_pos = m_out.data();
+    }
 
-    void ascii(std::string_view run) { m_out += run; }
+    void ascii(std::string_view run) {
+        makeRoom(run.size());
+        std::memcpy(m_pos, run.data(), run.size());
+        m_pos += run.size();
+    }
 
     void put(char32_t c) {
+        makeRoom(kRoom);
         if (c < 0x80) {
-            m_out += static_cast<char>(c);
+            *m_pos++ = static_cast<char>(c);
             return;
         }
         const std::uint16_t code = c < 0x10000 ? m_table[c] : 0;
         if (code > 0xFF) {
-            m_out += static_cast<char>(code >> 8);
-            m_out += static_cast<char>(code & 0xFF);
+            m_pos[0] = static_cast<char>(code >> 8);
+            m_pos[1] = static_cast<char>(code & 0xFF);
+            m_pos += 2;
         } else if (code != 0) {
-            m_out += static_cast<char>(code);
+            *m_pos++ = static_cast<char>(code);
         } else if (const auto variant = jisVariantBytes(c)) {
-            m_out += *variant;
+            std::memcpy(m_pos, variant->data(), variant->size());
+            m_pos += variant->size();
         } else {
-            m_out += kGeta;
+            std::memcpy(m_pos, kGeta.data(), kGeta.size());
+            m_pos += kGeta.size();
             ++m_replaced;
         }
     }
 
+    void finish() { m_out.resize(static_cast<std::size_t>(m_pos - m_out.data())); }
+
   private:
+    static constexpr std::size_t kRoom = 2;
+
+    void makeRoom(std::size_t bytes) {
+        const std::size_t used = static_cast<std::size_t>(m_pos - m_out.data());
+        if (m_out.size() - used >= bytes)
+            return;
+        m_out.resize(std::max(m_out.size() + m_out.size() / 2, used + bytes));
+        m_pos = m_out.data() + used;
+    }
+
     std::string& m_out;
     std::size_t& m_replaced;
     const ReverseTable& m_table;
+    char* m_pos = nullptr;
 };
 
 // Bytes before the first one with its high bit set.
@@ -118,6 +144,18 @@ void decodeUtf8(std::string_view text, CodePage932Encoder& out) {
             out.ascii(text.substr(i, run));
             i += run;
             continue;
+        }
+        // Most of a Japanese text: three bytes whose trail bytes may be any of 80-BF.
+        const unsigned char lead = byteAt(text, i);
+        if (lead >= 0xE1 && lead != 0xED && lead <= 0xEF && i + 2 < text.size()) {
+            const unsigned char second = byteAt(text, i + 1);
+            const unsigned char third = byteAt(text, i + 2);
+            if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+                out.put(static_cast<char32_t>((lead & 0x0F) << 12 | (second & 0x3F) << 6 |
+                                              (third & 0x3F)));
+                i += 3;
+                continue;
+            }
         }
         const engine::Utf8Fit fit = engine::utf8FitAt(text, i);
         if (fit.fitting < fit.length || fit.length == 0) {
@@ -461,8 +499,7 @@ Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     const std::string_view text = bytes.substr(byteOrderMarkLength(bytes, encoding));
     // Japanese UTF-8 shrinks by a third and UTF-16 and EUC-JP stay about the same, so the input's
     // size holds the result but for the rare text of undecodable bytes, which doubles.
-    result.bytes.reserve(text.size());
-    CodePage932Encoder out(result.bytes, result.replaced);
+    CodePage932Encoder out(result.bytes, result.replaced, text.size());
     switch (encoding) {
     case Encoding::Utf8:
         decodeUtf8(text, out);
@@ -482,6 +519,7 @@ Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     default:
         break;
     }
+    out.finish();
     result.converted = true;
     return result;
 }
