@@ -424,8 +424,8 @@ TEST(CodePage932Conversion, ByteOrderMarkIsDroppedOnlyAsAMark) {
                     "forced EUC-JP");
 }
 
-TEST(CodePage932Conversion, LongTextsConvertAcrossSliceBoundaries) {
-    // 11 bytes per unit: the 64 KiB output chunks and 1 MiB input slices fall inside characters.
+TEST(CodePage932Conversion, LongTextsConvertWhole) {
+    // 11 bytes per unit, of every length UTF-8 has.
     const std::string unit = utf8Of(sj("あ")) + "\xF0\x9F\x98\x80" + utf8Of(sj("漢")) + "a";
     const int count = 300000;
     const std::string utf8 = repeat(unit, count);
@@ -436,4 +436,9 @@ TEST(CodePage932Conversion, LongTextsConvertAcrossSliceBoundaries) {
     const Decoded utf16 = ToCodePage932(bytesFromUnits(unitsOfUtf8(utf8), true), Encoding::Utf16Be);
     EXPECT_EQ(utf16.replaced, std::size_t(count));
     EXPECT_TRUE(utf16.bytes == expected);
+
+    // Undecodable bytes take twice their room as 〓, beyond what the input's size holds.
+    const Decoded broken = ToCodePage932(repeat("a\xFF\xFF", count), Encoding::Utf8);
+    EXPECT_EQ(broken.replaced, 2 * std::size_t(count));
+    EXPECT_TRUE(broken.bytes == repeat("a" + kGeta + kGeta, count));
 }
