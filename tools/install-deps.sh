@@ -3,6 +3,7 @@
 # Works as root or through sudo on Debian 12.
 set -euo pipefail
 
+# libicu-dev: the conversion's reference test and fuzz harness hold it to ICU's converters.
 packages=(
   build-essential cmake pkg-config clang-format strace
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev

@@ -106,6 +106,24 @@ def aozora_seeds():
     return seeds
 
 
+def decoding_seeds():
+    text = "吾輩は猫である。ｶﾞｯｺｳ～①纊ⅰ∵￢\r\n〓 abc\x1a"
+    jis0212 = "丂纊é"
+    return {
+        "utf8": text.encode("utf-8"),
+        "utf8_bom": b"\xef\xbb\xbf" + text.encode("utf-8") + "😀𠮟".encode("utf-8"),
+        "utf8_broken": b"a\xe3\x81\xc0\xafz\xed\xa0\x80\xf4\x90\x80\x80\xe3",
+        "utf16le": b"\xff\xfe" + (text + "😀").encode("utf-16-le") + b"\x00\xd8z",
+        "utf16be": b"\xfe\xff" + (text + "😀").encode("utf-16-be") + b"\xdc\x00",
+        "eucjp": text.encode("cp932").decode("cp932", "replace").encode("euc_jp", "replace"),
+        "eucjp_0212": jis0212.encode("euc_jp") + b"\x8f\xf3\xf3\x8f\xf4\xfe\x8e\xe0\x8f\xa2\xb7\xa4",
+        "iso2022jp": "吾輩は猫である。\r\n".encode("iso2022_jp_ext") + b"\x1b(I12\x1b(B",
+        "iso2022jp_sets": (b"\x1b$(D\x30\x21\x1b$A\x30\x21\x1b$(C\x30\x21\x1b.A\x1bNa\x1b.F\x1bNa"
+                           b"\x1b$(Q\x2d\x21\x30\x21\x1b$(P\x21\x21\x1b(J\\~\x1b(O\x0e\x1b$"),
+        "shift_jis": sj("吾輩は猫である。\r\n"),
+    }
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -114,7 +132,7 @@ def main():
     for harness, seeds in [("engine", engine_seeds()), ("header", header_seeds()),
                            ("settings", settings_seeds()), ("wine_registry", wine_seeds()),
                            ("file_name", file_name_seeds()), ("split_plan", split_plan_seeds()),
-                           ("aozora", aozora_seeds())]:
+                           ("aozora", aozora_seeds()), ("decoding", decoding_seeds())]:
         folder = os.path.join(out, harness)
         os.makedirs(folder, exist_ok=True)
         for name, data in seeds.items():

@@ -31,7 +31,7 @@ Encoding DetectEncoding(std::string_view bytes);
 // (detected or chosen) comes back unconverted, without a copy: the caller keeps its bytes. Anything
 // else loses its byte-order mark, and every character code page 932 lacks, or every sequence the
 // encoding cannot read, becomes 〓 and is counted. Line breaks and control bytes pass as they are.
-// Throws std::bad_alloc when memory runs out, std::runtime_error when the system lacks a converter.
+// Time linear in the text, the same on every system. Throws std::bad_alloc when memory runs out.
 Decoded ToCodePage932(std::string_view bytes, Encoding choice);
 
 } // namespace input

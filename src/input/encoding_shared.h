@@ -1,6 +1,5 @@
 #pragma once
-// The byte work every platform's conversion shares (encoding_detection.cpp), for the ICU and the
-// Windows conversions alike.
+// The byte work that detection and the conversion (decoders.cpp) share, in encoding_detection.cpp.
 
 #include "input/encoding.h"
 

@@ -13,8 +13,8 @@
 
 namespace testing_support {
 
-// UTF-8 → code page 932, through the system's converter (independent of the program's code):
-// iconv, or on Windows the system's code page 932.
+// UTF-8 → code page 932 and code page 932 → UTF-16, through the system's converter (independent
+// of the program's code): iconv, or on Windows the system's code page 932.
 #ifdef _WIN32
 inline std::string sj(std::string_view utf8) {
     if (utf8.empty())
@@ -36,6 +36,20 @@ inline std::string sj(std::string_view utf8) {
     out.resize(static_cast<std::size_t>(outSize));
     return out;
 }
+
+// Code page 932 → UTF-16, through the system's converter.
+inline std::u16string utf16Of(std::string_view sjis) {
+    if (sjis.empty())
+        return {};
+    const int inSize = static_cast<int>(sjis.size());
+    const int wideSize =
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, sjis.data(), inSize, nullptr, 0);
+    if (wideSize <= 0)
+        throw std::runtime_error("not code page 932");
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, sjis.data(), inSize, wide.data(), wideSize);
+    return std::u16string(wide.begin(), wide.end());
+}
 #else
 inline std::string sj(std::string_view utf8) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
@@ -52,6 +66,25 @@ inline std::string sj(std::string_view utf8) {
         throw std::runtime_error("not representable in CP932: " + std::string(utf8));
     out.resize(out.size() - dstLeft);
     return out;
+}
+inline std::u16string utf16Of(std::string_view sjis) {
+    iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("no CP932 converter");
+    std::string out(sjis.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(sjis.data());
+    std::size_t inLeft = sjis.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1))
+        throw std::runtime_error("not code page 932");
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < out.size() - dstLeft; i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>(out[i]) |
+                                       static_cast<unsigned char>(out[i + 1]) << 8);
+    return units;
 }
 #endif
 
