@@ -96,7 +96,7 @@ void runEngine(benchmark::State& state, int spaceline, bool verse) {
     const engine::PageGeometry geometry = engine::MakePageGeometry(0, 0, spaceline);
     for (auto _ : state) {
         const std::optional<engine::PreparedText> prepared =
-            engine::PrepareText({book, {}, 0, {}}, nullptr, geometry, live, pump);
+            engine::PrepareText({book, {}, 0, {}, {}}, nullptr, geometry, live, pump);
         engine::LayoutState layout;
         engine::PageRows rows;
         out.clear();
@@ -160,7 +160,8 @@ class Discard final : public engine::OutputFiles {
         void confirm() override {}
         std::optional<engine::UndoFault> undo() override { return std::nullopt; }
     };
-    std::string fileNameFromShiftJis(std::string_view sjis) const override {
+    std::string fileNameFromShiftJis(std::string_view sjis,
+                                     const std::vector<std::string>&) const override {
         return std::string(sjis);
     }
     std::unique_ptr<engine::OutputFile> create(const std::string&, engine::FileError&) override {

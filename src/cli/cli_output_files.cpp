@@ -139,8 +139,9 @@ std::optional<engine::FileError> CliOutputFiles::approve(const std::vector<std::
     return std::nullopt;
 }
 
-std::string CliOutputFiles::fileNameFromShiftJis(std::string_view sjis) const {
-    return m_fileSystem.fileNameFromShiftJis(sjis);
+std::string CliOutputFiles::fileNameFromShiftJis(std::string_view sjis,
+                                                 const std::vector<std::string>& lost) const {
+    return m_fileSystem.fileNameFromShiftJis(sjis, lost);
 }
 
 std::unique_ptr<engine::OutputFile> CliOutputFiles::create(const std::string& path,

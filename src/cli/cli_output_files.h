@@ -25,7 +25,8 @@ class CliOutputFiles final : public engine::OutputFiles {
     CliOutputFiles(const WorkingFolder& workingFolder, std::ostream& standardOutput, bool force,
                    std::optional<std::string> outputFolder);
 
-    std::string fileNameFromShiftJis(std::string_view sjis) const override;
+    std::string fileNameFromShiftJis(std::string_view sjis,
+                                     const std::vector<std::string>& lost) const override;
     // The files this invocation reads, standard input among them.
     void setSources(files::RunSources sources) { m_fileSystem.setSources(std::move(sources)); }
 

@@ -96,12 +96,15 @@ void EntryConversion::convert() {
             return;
         HeaderInfo info;
         const std::int32_t headLength = RecognizeHeader(m_source->text, info);
+        const LostCharacters lost =
+            SplitLostCharacters(info.title, info.author, m_source->lostInHead);
         m_ui.ShowStage(Stage::ConfirmingHeader);
-        if (m_ui.ConfirmHeader({info.title, info.author})) {
+        if (m_ui.ConfirmHeader({info.title, info.author, lost.title, lost.author})) {
             // A title and author of nothing a file name can hold leave the source's name.
             if (m_live.useheadertofile) {
                 std::string named =
-                    m_outputs.fileNameFromShiftJis(ProposeOutputName(info.title, info.author));
+                    m_outputs.fileNameFromShiftJis(ProposeOutputName(info.title, info.author),
+                                                   LostInOutputName(info.title, info.author, lost));
                 if (!named.empty())
                     proposedName = std::move(named);
             }

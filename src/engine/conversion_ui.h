@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,9 @@ enum class Stage {
 struct HeaderQuestion {
     std::string_view title;
     std::string_view author;
+    // What each 〓 of title and author stands for in a source of another encoding, in order (UTF-8).
+    std::span<const std::string> titleLost = {};
+    std::span<const std::string> authorLost = {};
 };
 
 // What the conversion run needs of the user interface: questions, and events it reports. The

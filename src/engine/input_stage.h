@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace engine {
 
@@ -18,6 +19,11 @@ struct SourceText {
     // The source's byte at which an end-of-file mark (0x1A) ended the text: nothing after it is
     // converted.
     std::optional<std::size_t> endOfFileMark;
+    // A source in another encoding: for each 〓 in the first kHeadSize bytes of `text`, in order,
+    // the character of the source it stands for (UTF-8), so that names and questions can show
+    // what code page 932 lacks. Empty when there is none, or when the notation's removal changed
+    // the head lines.
+    std::vector<std::string> lostInHead;
 };
 
 // Turns a source's bytes into the text the conversion takes: whatever their encoding, and with

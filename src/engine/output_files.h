@@ -43,8 +43,11 @@ class OutputFiles {
   public:
     virtual ~OutputFiles() = default;
 
-    // A proposed name made from a title (Shift_JIS) as a file name of this file system.
-    virtual std::string fileNameFromShiftJis(std::string_view sjis) const = 0;
+    // A proposed name made from a title (Shift_JIS) as a file name of this file system. `lost`
+    // holds, in order, what its 〓s stand for where known (UTF-8): a file system of Unicode names
+    // keeps those characters.
+    virtual std::string fileNameFromShiftJis(std::string_view sjis,
+                                             const std::vector<std::string>& lost) const = 0;
 
     // Called once per source with every path it is about to write, before any is created.
     // Returning a reason refuses the source: nothing of it is written.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 
 namespace engine {
 namespace {
@@ -66,30 +67,79 @@ std::string CutToBytes(std::string_view s, std::size_t n) {
     return std::string(s.substr(0, end));
 }
 
+namespace {
+
+// The parts of a proposed name: title and author as kept, and whether each was cut short.
+struct NameParts {
+    std::string title;
+    std::string author;
+    bool titleCut = false;
+    bool authorCut = false;
+};
+
 // Brackets and marks take 2 bytes when nothing is cut and 4 when one part is ("…[" or "…]" and
 // the other bracket) or 6 when both are, so each case below keeps the name within 36 bytes.
-std::string ProposeOutputName(std::string_view titleAsRecognised,
-                              std::string_view authorAsRecognised) {
+NameParts nameParts(std::string_view titleAsRecognised, std::string_view authorAsRecognised) {
     const std::string titleKept = withoutControlCharacters(titleAsRecognised);
     const std::string authorKept = withoutControlCharacters(authorAsRecognised);
     const std::string_view title = withoutStrayLeadByte(titleKept);
     const std::string_view author = withoutStrayLeadByte(authorKept);
     const std::size_t lenT = title.size();
     const std::size_t lenA = author.size();
-    std::string name;
-    if (lenT + lenA <= 34) {
-        name.append(title).append("[").append(author).append("]");
-    } else if (lenT <= 18) {
-        name.append(title).append("[").append(CutToBytes(author, 32 - lenT));
-        name.append(kEllipsis).append("]");
-    } else if (lenA <= 16) {
-        name.append(CutToBytes(title, 32 - lenA)).append(kEllipsis);
-        name.append("[").append(author).append("]");
-    } else {
-        name.append(CutToBytes(title, 16)).append(kEllipsis).append("[");
-        name.append(CutToBytes(author, 14)).append(kEllipsis).append("]");
-    }
+    if (lenT + lenA <= 34)
+        return {std::string(title), std::string(author)};
+    if (lenT <= 18)
+        return {std::string(title), CutToBytes(author, 32 - lenT), false, true};
+    if (lenA <= 16)
+        return {CutToBytes(title, 32 - lenA), std::string(author), true, false};
+    return {CutToBytes(title, 16), CutToBytes(author, 14), true, true};
+}
+
+std::size_t getaCount(std::string_view sjis) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < sjis.size(); i += charLengthAt(sjis, i))
+        count += sjis.substr(i, 2) == kGeta;
+    return count;
+}
+
+// The first `n` of `lost`, or as many as it has.
+std::vector<std::string> firstOf(std::span<const std::string> lost, std::size_t n) {
+    return {lost.begin(), lost.begin() + static_cast<std::ptrdiff_t>(std::min(n, lost.size()))};
+}
+
+} // namespace
+
+std::string ProposeOutputName(std::string_view titleAsRecognised,
+                              std::string_view authorAsRecognised) {
+    const NameParts parts = nameParts(titleAsRecognised, authorAsRecognised);
+    std::string name = parts.title;
+    if (parts.titleCut)
+        name.append(kEllipsis);
+    name.append("[").append(parts.author);
+    if (parts.authorCut)
+        name.append(kEllipsis);
+    name.append("]");
     return name;
+}
+
+LostCharacters SplitLostCharacters(std::string_view title, std::string_view author,
+                                   std::span<const std::string> lost) {
+    const std::size_t inTitle = getaCount(title);
+    if (lost.size() < inTitle)
+        return {firstOf(lost, inTitle), {}};
+    return {firstOf(lost, inTitle), firstOf(lost.subspan(inTitle), getaCount(author))};
+}
+
+std::vector<std::string> LostInOutputName(std::string_view title, std::string_view author,
+                                          const LostCharacters& lost) {
+    const NameParts parts = nameParts(title, author);
+    std::vector<std::string> inName = firstOf(lost.title, getaCount(parts.title));
+    // The author's stand after every 〓 of the title, shown or not.
+    if (inName.size() == getaCount(parts.title)) {
+        for (std::string& c : firstOf(lost.author, getaCount(parts.author)))
+            inName.push_back(std::move(c));
+    }
+    return inName;
 }
 
 std::string FileNameOf(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,22 @@ inline constexpr std::size_t kMaxProposedNameBytes = 36;
 // author or both cut short and marked by "…" where the whole would exceed 36 bytes. No folder and
 // no extension. Characters holding a control byte (below 0x20, or 0x7F) are left out first.
 std::string ProposeOutputName(std::string_view title, std::string_view author);
+
+// The characters of a source in another encoding that code page 932 lacks, each written as 〓:
+// what each 〓 of the title and of the author stands for, in order (UTF-8).
+struct LostCharacters {
+    std::vector<std::string> title;
+    std::vector<std::string> author;
+};
+
+// Shares out the lost characters of a text's head (`lost`, in the order of its 〓s) between the
+// recognised title and author, which are its first two lines.
+LostCharacters SplitLostCharacters(std::string_view title, std::string_view author,
+                                   std::span<const std::string> lost);
+
+// What the 〓s of ProposeOutputName(title, author) stand for, in order: as many as are known.
+std::vector<std::string> LostInOutputName(std::string_view title, std::string_view author,
+                                          const LostCharacters& lost);
 
 // The file name of `path`: what follows its last folder separator ("/", and also "\\" on systems
 // that use that one).

@@ -3,6 +3,7 @@
 // cutting a setting short), so that they all agree on what a UTF-8 character is.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace engine {
@@ -62,6 +63,27 @@ constexpr Utf8Fit utf8FitAt(std::string_view bytes, std::size_t i) {
 constexpr std::size_t utf8SequenceLength(std::string_view bytes, std::size_t i) {
     const Utf8Fit fit = utf8FitAt(bytes, i);
     return fit.fitting == fit.length ? fit.length : 0;
+}
+
+// A Unicode scalar value as UTF-8.
+inline std::string Utf8Of(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
 }
 
 } // namespace engine

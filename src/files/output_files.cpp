@@ -94,8 +94,10 @@ FileSystemOutputFiles::lockForPlacing(const std::string& path,
     return LockFolderOf(path, waiting);
 }
 
-std::string FileSystemOutputFiles::fileNameFromShiftJis(std::string_view sjis) const {
-    return FileNameFromShiftJis(sjis);
+std::string
+FileSystemOutputFiles::fileNameFromShiftJis(std::string_view sjis,
+                                            const std::vector<std::string>& lost) const {
+    return FileNameFromShiftJis(sjis, lost);
 }
 
 std::optional<engine::FileError>

@@ -18,7 +18,8 @@ class FileSystemOutputFiles : public engine::OutputFiles {
     void setSources(RunSources sources) { m_sources = std::move(sources); }
     const RunSources& sources() const { return m_sources; }
 
-    std::string fileNameFromShiftJis(std::string_view sjis) const override;
+    std::string fileNameFromShiftJis(std::string_view sjis,
+                                     const std::vector<std::string>& lost) const override;
     std::optional<engine::FileError> approve(const std::vector<std::string>& paths) override;
     bool exists(const std::string& path) const override;
     // With AtomicFile::Existing::Keep nothing is taken away: AlreadyExists.

@@ -59,7 +59,8 @@ void removeIfAbandoned(int folder, const char* name, pid_t owner) {
     if (fd < 0)
         return;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return;
     }

@@ -72,8 +72,9 @@ const ReverseTable& reverseTable() {
 // made ahead (a character takes at most two bytes), and cut to its length by finish().
 class CodePage932Encoder {
   public:
-    CodePage932Encoder(std::string& out, std::size_t& replaced, std::size_t expected)
-        : m_out(out), m_replaced(replaced), m_table(reverseTable()) {
+    CodePage932Encoder(std::string& out, std::size_t& replaced, std::vector<std::string>& lost,
+                       std::size_t expected)
+        : m_out(out), m_replaced(replaced), m_lost(lost), m_table(reverseTable()) {
         m_out.resize(expected + kRoom);
         m_pos = m_out.data();
     }
@@ -92,6 +93,8 @@ class CodePage932Encoder {
         }
         const std::uint16_t code = c < 0x10000 ? m_table[c] : 0;
         if (code > 0xFF) {
+            if (c == kGetaCharacter)
+                noteGeta(c);
             m_pos[0] = static_cast<char>(code >> 8);
             m_pos[1] = static_cast<char>(code & 0xFF);
             m_pos += 2;
@@ -101,6 +104,7 @@ class CodePage932Encoder {
             std::memcpy(m_pos, variant->data(), variant->size());
             m_pos += variant->size();
         } else {
+            noteGeta(c == kReplacement ? kGetaCharacter : c);
             std::memcpy(m_pos, kGeta.data(), kGeta.size());
             m_pos += kGeta.size();
             ++m_replaced;
@@ -111,6 +115,13 @@ class CodePage932Encoder {
 
   private:
     static constexpr std::size_t kRoom = 2;
+    static constexpr char32_t kGetaCharacter = 0x3013;
+
+    // What a 〓 near the start stands for, for the names made from a text's head lines.
+    void noteGeta(char32_t c) {
+        if (static_cast<std::size_t>(m_pos - m_out.data()) < kLostKeptBytes)
+            m_lost.push_back(engine::Utf8Of(c));
+    }
 
     void makeRoom(std::size_t bytes) {
         const std::size_t used = static_cast<std::size_t>(m_pos - m_out.data());
@@ -122,6 +133,7 @@ class CodePage932Encoder {
 
     std::string& m_out;
     std::size_t& m_replaced;
+    std::vector<std::string>& m_lost;
     const ReverseTable& m_table;
     char* m_pos = nullptr;
 };
@@ -499,7 +511,7 @@ Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     const std::string_view text = bytes.substr(byteOrderMarkLength(bytes, encoding));
     // Japanese UTF-8 shrinks by a third and UTF-16 and EUC-JP stay about the same, so the input's
     // size holds the result but for the rare text of undecodable bytes, which doubles.
-    CodePage932Encoder out(result.bytes, result.replaced, text.size());
+    CodePage932Encoder out(result.bytes, result.replaced, result.lost, text.size());
     switch (encoding) {
     case Encoding::Utf8:
         decodeUtf8(text, out);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace input {
 
@@ -19,7 +20,13 @@ struct Decoded {
     bool converted = false;   // false: the bytes are used as they are
     std::string bytes;        // when converted: the code page 932 bytes
     std::size_t replaced = 0; // characters code page 932 cannot hold, each written as 〓
+    // For each 〓 in the first kLostKeptBytes bytes of `bytes`, in order, what it stands for
+    // (UTF-8): a character code page 932 lacks, or 〓 itself (for 〓, and for what could not be
+    // read).
+    std::vector<std::string> lost;
 };
+
+inline constexpr std::size_t kLostKeptBytes = 1024;
 
 // What the bytes are: a byte-order mark; else ASCII and code page 932 stay as they are, a text
 // that is strictly UTF-8 (with at least one character beyond ASCII) is UTF-8, a 7-bit text with

@@ -26,6 +26,13 @@ std::size_t markInFile(std::string_view file, Encoding choice) {
     return file.size();
 }
 
+// The first two lines of a text, where title and author are recognised.
+std::string_view headLines(std::string_view text) {
+    const std::size_t first = text.find('\n');
+    const std::size_t second = first == std::string_view::npos ? first : text.find('\n', first + 1);
+    return text.substr(0, second);
+}
+
 } // namespace
 
 engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& live,
@@ -37,6 +44,7 @@ engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& li
     if (decoded.converted) {
         std::swap(bytes, decoded.bytes); // the file's own bytes stay in `decoded.bytes`
         source.replaced = decoded.replaced;
+        source.lostInHead = std::move(decoded.lost);
     }
     pump.ProcessPendingEvents();
     source.endOfFileMark = engine::MakeTextAsRead(bytes, pump);
@@ -46,6 +54,9 @@ engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& li
     if (live.aozora) {
         AozoraText clean =
             RemoveAozoraNotation(bytes, live.rubyInParentheses ? Ruby::Parentheses : Ruby::Drop);
+        // The lost characters follow the 〓s of the head lines only while those lines stand.
+        if (headLines(clean.text) != headLines(bytes))
+            source.lostInHead.clear();
         bytes = std::move(clean.text);
         source.lines = std::move(clean.lines);
     }

@@ -2,6 +2,8 @@
 
 #include "shell/text_codec.h"
 
+#include "files/file_names.h"
+
 namespace shell {
 
 QString StageText(engine::Stage stage) {
@@ -49,8 +51,15 @@ QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t t
 
 QString HeaderQuestionText(const engine::HeaderQuestion& question) {
     // A half-width space on either side of the full-width colon.
-    return QStringLiteral("タイトル ： ") + FromShiftJis(question.title) +
-           QStringLiteral("\n著者 ： ") + FromShiftJis(question.author) +
+    // A source of another encoding shows the characters code page 932 lacks as they are.
+    const auto shown = [](std::string_view sjis, std::span<const std::string> lost) {
+        if (lost.empty())
+            return FromShiftJis(sjis);
+        return QString::fromStdString(files::Utf8FromShiftJisRestoring(
+            sjis, std::vector<std::string>(lost.begin(), lost.end())));
+    };
+    return QStringLiteral("タイトル ： ") + shown(question.title, question.titleLost) +
+           QStringLiteral("\n著者 ： ") + shown(question.author, question.authorLost) +
            QStringLiteral("\n\nと認識しました。これで正しいですか？");
 }
 

@@ -560,5 +560,17 @@ else
   skip "one flush for a replaced series (no strace)"
 fi
 
+# --- a name made from the title and author of a UTF-8 source keeps the characters code page 932
+# lacks (鷗), as the pages cannot
+mkdir -p names
+printf '\xe9\xb7\x97\xe5\xa4\x96\xe3\x81\xae\xe6\x9c\xac\n\xe6\xa3\xae\xe9\xb7\x97\xe5\xa4\x96\n\n\xe6\x9c\xac\xe6\x96\x87\n' >names/ogai.txt
+if run 0 "" "name from a UTF-8 title" -- --header --header-name -d names names/ogai.txt &&
+  [ -f "names/$(printf '\xe9\xb7\x97\xe5\xa4\x96\xe3\x81\xae\xe6\x9c\xac[\xe6\xa3\xae\xe9\xb7\x97\xe5\xa4\x96].txt')" ]; then
+  ok "a name from a UTF-8 title keeps what Shift_JIS lacks"
+else
+  bad "a name from a UTF-8 title: $(ls names)"
+fi
+rm -rf names
+
 echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

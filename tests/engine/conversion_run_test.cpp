@@ -77,8 +77,9 @@ class FailingOutputs : public OutputFiles {
     std::unique_ptr<OutputFile> removal(const std::string& path, FileError& error) override {
         return m_real.removal(path, error);
     }
-    std::string fileNameFromShiftJis(std::string_view sjis) const override {
-        return m_real.fileNameFromShiftJis(sjis);
+    std::string fileNameFromShiftJis(std::string_view sjis,
+                                     const std::vector<std::string>& lost) const override {
+        return m_real.fileNameFromShiftJis(sjis, lost);
     }
     std::unique_ptr<OutputFile> create(const std::string& path, FileError& error) override {
         auto real = m_real.create(path, error);

@@ -129,6 +129,46 @@ TEST(ProposeOutputName, ControlBytesAreLeftOut) {
               repeated(34, 't') + "[]");
 }
 
+// A source of another encoding: each 〓 of the name stands for the character of the head it
+// replaced, however the name cuts title and author, and a 〓 cut off takes its character along.
+TEST(LostInOutputName, FollowsTheCutsOfTheName) {
+    const std::string geta = "\x81\xAC";
+    const std::vector<std::string> head = {"t1", "t2", "t3", "a1", "a2"};
+    for (std::size_t titleChars : {1u, 8u, 17u}) {
+        for (std::size_t authorChars : {1u, 7u, 16u}) {
+            // Title: 〓 山.. 〓 〓 at its end; author: 〓 山.. 〓.
+            const std::string title = geta + repeated(titleChars, kYama) + geta + geta;
+            const std::string author = geta + repeated(authorChars, kYama) + geta;
+            const engine::LostCharacters lost = engine::SplitLostCharacters(title, author, head);
+            ASSERT_EQ(lost.title, (std::vector<std::string>{"t1", "t2", "t3"}));
+            ASSERT_EQ(lost.author, (std::vector<std::string>{"a1", "a2"}));
+
+            const std::string name = ProposeOutputName(title, author);
+            const std::vector<std::string> inName = engine::LostInOutputName(title, author, lost);
+            // The name's 〓s, in order, are the title's first ones, then the author's first ones.
+            std::vector<std::string> expected;
+            std::size_t titleGetas = 0;
+            const std::size_t bracket = name.rfind('[');
+            for (std::size_t i = 0; i < bracket;
+                 i += (static_cast<unsigned char>(name[i]) >= 0x80 ? 2 : 1))
+                titleGetas += name.compare(i, 2, geta) == 0;
+            for (std::size_t i = 0; i < titleGetas; ++i)
+                expected.push_back(lost.title[i]);
+            std::size_t authorGetas = 0;
+            for (std::size_t i = bracket + 1; i < name.size();
+                 i += (static_cast<unsigned char>(name[i]) >= 0x80 ? 2 : 1))
+                authorGetas += name.compare(i, 2, geta) == 0;
+            for (std::size_t i = 0; i < authorGetas; ++i)
+                expected.push_back(lost.author[i]);
+            EXPECT_EQ(inName, expected) << titleChars << " " << authorChars;
+        }
+    }
+    // Fewer characters known than 〓s: the known ones, in order.
+    const std::vector<std::string> one = {"x"};
+    const engine::LostCharacters few = engine::SplitLostCharacters(geta + geta, geta, one);
+    EXPECT_EQ(engine::LostInOutputName(geta + geta, geta, few), std::vector<std::string>{"x"});
+}
+
 TEST(SplitBySize, NumberedOnlyWhenTheTextIsLongerThanAFullFilesRows) {
     // 3 pages of 23 rows take 3 * 23 * 42 = 2898 bytes on disk.
     EXPECT_FALSE(engine::SplitBySize(3, 23, 2897));

@@ -47,8 +47,8 @@ TEST(UnnamedFiles, NothingIsNamedButOneStagingFolderUntilPlaced) {
     std::vector<std::unique_ptr<files::AtomicFile>> series;
     engine::FileError error;
     for (int part = 1; part <= 40; ++part) {
-        auto file = files::AtomicFile::create(dir.file("x_" + std::to_string(part) + ".txt"),
-                                              error);
+        auto file =
+            files::AtomicFile::create(dir.file("x_" + std::to_string(part) + ".txt"), error);
         ASSERT_TRUE(file) << error.reason;
         ASSERT_TRUE(file->write("part " + std::to_string(part), error));
         ASSERT_TRUE(file->finish(error)) << error.reason;
@@ -57,7 +57,8 @@ TEST(UnnamedFiles, NothingIsNamedButOneStagingFolderUntilPlaced) {
     std::set<std::string> waiting = namesIn(dir.path());
     ASSERT_EQ(waiting.size(), 2u);
     EXPECT_TRUE(waiting.count("x_1.txt"));
-    const std::string staging = *std::next(waiting.begin(), waiting.begin()->ends_with(".staging") ? 0 : 1);
+    const std::string staging =
+        *std::next(waiting.begin(), waiting.begin()->ends_with(".staging") ? 0 : 1);
     EXPECT_TRUE(staging.starts_with(".pagelume-") && staging.ends_with(".staging")) << staging;
     EXPECT_FALSE(namesIn(dir.path() / staging).empty());
 
