@@ -10,6 +10,13 @@
 
 namespace engine {
 
+// An encoding found out on thin evidence: the one a source was read in, and the one that came
+// closest to it. The user should hear which was taken.
+struct EncodingGuess {
+    Encoding taken;
+    Encoding closest;
+};
+
 // A source as the conversion takes it.
 struct SourceText {
     std::string text;         // code page 932, the text-stream rule applied
@@ -18,6 +25,8 @@ struct SourceText {
     // The source's byte at which an end-of-file mark (0x1A) ended the text: nothing after it is
     // converted.
     std::optional<std::size_t> endOfFileMark;
+    // Set when the source's encoding was found out and the evidence barely favoured it.
+    std::optional<EncodingGuess> encodingGuess;
 };
 
 // Turns a source's bytes into the text the conversion takes: whatever their encoding, and with
