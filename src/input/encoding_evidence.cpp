@@ -3,8 +3,8 @@
 // punctuation, while a text read in the wrong encoding turns into codes without a character,
 // bytes that cannot be read, half-width katakana or the letters of other scripts.
 
-#include "input/encoding.h"
 #include "input/encoding_evidence.h"
+#include "input/encoding.h"
 #include "input/jis_x0208.h"
 #include "input/jisx0213_table.h"
 
@@ -78,8 +78,7 @@ class Tally {
         // Half-width katakana count against code page 932 less than stray Latin-1 counts against
         // UTF-8: the bytes of one Latin-1 letter are two half-width katakana. Every unreadable
         // byte sequence or control code outweighs a kana or two.
-        return 4 * hiragana + 3 * (katakana + punctuation) + kanji -
-               count(Kind::HalfWidthKana) -
+        return 4 * hiragana + 3 * (katakana + punctuation) + kanji - count(Kind::HalfWidthKana) -
                3 * (count(Kind::Foreign) + count(Kind::Unassigned) + count(Kind::Cut)) -
                6 * (count(Kind::Control) + count(Kind::Invalid));
     }
@@ -259,11 +258,9 @@ Tally readEucJp(std::string_view text, bool goesOn) {
         const bool opens = b == 0x8E || b == 0x8F || inRange(b, 0xA1, 0xFE);
         if (opens && i + length > size) {
             // Cut off by the end, unless what there is of it already fails.
-            const bool cut = std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                         text.end(), [](char c) {
-                                             return inRange(static_cast<unsigned char>(c), 0xA1,
-                                                            0xFE);
-                                         });
+            const bool cut = std::all_of(
+                text.begin() + static_cast<std::ptrdiff_t>(i) + 1, text.end(),
+                [](char c) { return inRange(static_cast<unsigned char>(c), 0xA1, 0xFE); });
             if (cut) {
                 if (!goesOn)
                     tally.add(Kind::Cut);
@@ -366,10 +363,10 @@ struct Designation {
 // JIS X 0208 (1978 and 1983) and JIS X 0213 plane 1 read as JIS X 0208; JIS X 0212 and JIS X
 // 0213 plane 2 as kanji code page 932 lacks; ASCII, JIS-Roman and half-width katakana.
 constexpr Designation kDesignations[] = {
-    {"$@", Iso2022Set::JisX0208},       {"$B", Iso2022Set::JisX0208},
-    {"$(Q", Iso2022Set::JisX0208},      {"$(O", Iso2022Set::JisX0208},
-    {"$(D", Iso2022Set::OtherTwoByte},  {"$(P", Iso2022Set::OtherTwoByte},
-    {"(B", Iso2022Set::Ascii},          {"(J", Iso2022Set::Ascii},
+    {"$@", Iso2022Set::JisX0208},      {"$B", Iso2022Set::JisX0208},
+    {"$(Q", Iso2022Set::JisX0208},     {"$(O", Iso2022Set::JisX0208},
+    {"$(D", Iso2022Set::OtherTwoByte}, {"$(P", Iso2022Set::OtherTwoByte},
+    {"(B", Iso2022Set::Ascii},         {"(J", Iso2022Set::Ascii},
     {"(I", Iso2022Set::HalfWidthKana},
 };
 
@@ -516,7 +513,8 @@ EncodingVerdict weighSevenBitText(std::string_view text, std::size_t limit) {
     for (const bool bigEndian : {false, true}) {
         const bool nulPattern = bigEndian ? nulAtEven && !nulAtOdd : nulAtOdd && !nulAtEven;
         Tally tally = readUtf16(stretch, bigEndian, goesOn);
-        const bool japanese = tally.allJapanese() && tally.score(KanjiAlone::Cheap) >= kFewestJapanese;
+        const bool japanese =
+            tally.allJapanese() && tally.score(KanjiAlone::Cheap) >= kFewestJapanese;
         if (nulPattern || (!nulAtEven && !nulAtOdd && japanese))
             readings[count++] = {bigEndian ? Encoding::Utf16Be : Encoding::Utf16Le, tally};
     }
@@ -566,7 +564,8 @@ EncodingVerdict WeighEncodings(std::string_view bytes) {
     // An even start keeps UTF-16's code units whole.
     const std::size_t start = (ascii - std::min(ascii, kAsciiContext)) & ~std::size_t{1};
     EncodingVerdict verdict;
-    for (std::size_t evidence = kEvidenceBytes, limit = kStretchLimit;; evidence *= 16, limit *= 16) {
+    for (std::size_t evidence = kEvidenceBytes, limit = kStretchLimit;;
+         evidence *= 16, limit *= 16) {
         const std::size_t end = stretchEnd(bytes, start, evidence, limit);
         const bool goesOn = end < bytes.size();
         const std::string_view stretch = bytes.substr(start, end - start);

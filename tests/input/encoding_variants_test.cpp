@@ -70,8 +70,10 @@ class TextMaker {
             text += sj("　");
             for (int n = 5 + below(40); n > 0; --n) {
                 const int roll = below(100);
-                text += roll < 45 ? hiragana() : roll < 75 ? kanji() : roll < 85 ? katakana()
-                                                                                 : punctuation();
+                text += roll < 45   ? hiragana()
+                        : roll < 75 ? kanji()
+                        : roll < 85 ? katakana()
+                                    : punctuation();
                 if (roll == 99)
                     text += "abc";
                 else if (roll == 98)
