@@ -30,7 +30,7 @@ constexpr bool inRange(unsigned char b, unsigned char low, unsigned char high) {
 // What one character a reading gives is worth as evidence.
 enum class Kind : unsigned char {
     Neutral,     // ASCII, line breaks, tabs, symbols, full-width letters and digits
-    Hiragana,    //
+    Hiragana,
     Katakana,    // full width, and the long vowel mark
     Punctuation, // 、。「」・…々 and the like, which Japanese prose is full of
     Kanji1,      // JIS level 1: the common kanji
