@@ -38,8 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         titlePage = engine::MakeTitlePage(info, headLength, geometry);
     }
     engine::NoEventPump pump;
-    std::optional<engine::PreparedText> prepared = engine::PrepareText(
-        {std::move(read), {}, 0, {}, {}}, titlePage ? &*titlePage : nullptr, geometry, live, pump);
+    std::optional<engine::PreparedText> prepared =
+        engine::PrepareText({std::move(read), {}, 0, {}, {}, {}}, titlePage ? &*titlePage : nullptr,
+                            geometry, live, pump);
     FUZZ_CHECK(prepared.has_value());
     const std::string& text = prepared->text;
     FUZZ_CHECK(!text.empty() && text.back() == engine::kEndByte);

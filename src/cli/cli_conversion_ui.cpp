@@ -89,6 +89,38 @@ std::string reasonOf(const engine::FileError& error) {
 
 } // namespace
 
+namespace {
+
+std::string encodingLabel(engine::Encoding encoding) {
+    switch (encoding) {
+    case engine::Encoding::Auto:
+        break;
+    case engine::Encoding::ShiftJis:
+        return "Shift_JIS";
+    case engine::Encoding::Utf8:
+        return "UTF-8";
+    case engine::Encoding::Utf16Le:
+        return "UTF-16LE";
+    case engine::Encoding::Utf16Be:
+        return "UTF-16BE";
+    case engine::Encoding::EucJp:
+        return "EUC-JP";
+    case engine::Encoding::Iso2022Jp:
+        return "ISO-2022-JP";
+    }
+    return "?";
+}
+
+} // namespace
+
+void CliConversionUi::ShowEncodingGuess(const engine::EncodingGuess& guess) {
+    // A notice, not a failure: what was taken, and the option that takes the other.
+    m_err << kProgramName << ": " << m_sourceLabel
+          << ": the encoding could not be told for certain; read as " << encodingLabel(guess.taken)
+          << " (if the pages are garbled, try --encoding "
+          << engine::EncodingChoiceName(guess.closest) << ")\n";
+}
+
 void CliConversionUi::ShowReplacedCharacters(std::size_t count) {
     // A notice, not a failure: the source is converted all the same.
     m_err << kProgramName << ": " << m_sourceLabel << ": " << count

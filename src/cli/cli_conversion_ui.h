@@ -43,6 +43,7 @@ class CliConversionUi final : public engine::ConversionUi {
     void SetBusyCursor(bool) override {}
     void ShowStage(engine::Stage stage) override { m_sourceDone |= stage == engine::Stage::Done; }
     bool StopRequested() override { return m_interrupt && *m_interrupt != 0; }
+    void ShowEncodingGuess(const engine::EncodingGuess& guess) override;
     void ShowReplacedCharacters(std::size_t count) override;
     void ShowTextCut(std::size_t offset) override;
     void ShowWaitingForOtherRun() override;

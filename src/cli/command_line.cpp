@@ -79,7 +79,7 @@ std::string displayName(const KnownOption& known) {
 }
 
 // A whole decimal number within [low, high]; nothing else (no spaces, no trailing letters).
-// "auto, sjis, utf-8 or euc-jp": the encodings one may choose.
+// "auto, sjis, ... or iso-2022-jp": the encodings one may choose.
 std::string encodingNames() {
     std::string names;
     const std::size_t count = std::size(engine::kEncodingChoices);
@@ -281,11 +281,19 @@ std::string HelpText() {
         "      --header-name      with --header, name the output \"title[author].txt\".\n"
         "\n"
         "Input:\n"
-        "      --encoding NAME    the encoding of the sources: auto (the default) finds it\n"
-        "                         out: Shift_JIS, UTF-8 and UTF-16 with a byte-order mark,\n"
-        "                         EUC-JP and ISO-2022-JP; or sjis, utf-8, euc-jp as told.\n"
-        "                         Characters Shift_JIS cannot hold become \"〓\" (counted\n"
-        "                         on the error stream).\n"
+        "      --encoding NAME    the encoding of the sources: auto (the default), sjis,\n"
+        "                         utf-8, utf-16le, utf-16be, euc-jp or iso-2022-jp.\n"
+        "                         auto weighs every one of them (code page 932, UTF-8,\n"
+        "                         UTF-16 with or without a byte-order mark, EUC-JP,\n"
+        "                         ISO-2022-JP) by how much of the text it reads and how\n"
+        "                         Japanese the result looks: kana, common kanji and\n"
+        "                         punctuation for it, half-width katakana, letters of\n"
+        "                         other scripts and unreadable bytes against it. A tie\n"
+        "                         is Shift_JIS; a close call or a tie is named on the\n"
+        "                         error stream. A text of ASCII alone is left as it is.\n"
+        "                         Characters Shift_JIS cannot hold, and bytes the\n"
+        "                         encoding cannot read, become \"〓\" (counted on the\n"
+        "                         error stream).\n"
         "      --aozora           take Aozora Bunko's notation out of the text: ruby\n"
         "                         《…》, notes ［＃…］ and the explanation of the marks at\n"
         "                         the head; page breaks, indents and lines set to the\n"

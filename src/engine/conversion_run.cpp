@@ -63,6 +63,8 @@ bool EntryConversion::readSource() {
         return false;
     }
     m_source = m_input.prepare(std::move(file.bytes), m_live, m_ui);
+    if (m_source->encodingGuess)
+        m_ui.ShowEncodingGuess(*m_source->encodingGuess);
     if (m_source->replaced > 0)
         m_ui.ShowReplacedCharacters(m_source->replaced);
     if (m_source->endOfFileMark)

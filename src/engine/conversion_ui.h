@@ -2,6 +2,7 @@
 
 #include "event_pump.h"
 #include "file_error.h"
+#include "input_stage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -75,6 +76,10 @@ class ConversionUi : public EventPump {
         (void)done;
         (void)total;
     }
+
+    // The current source's encoding was found out on thin evidence (a close call or a tie): it
+    // was read as `guess.taken`, and `guess.closest` came nearest. The conversion goes on.
+    virtual void ShowEncodingGuess(const EncodingGuess& guess) { (void)guess; }
 
     // Characters of the current source that code page 932 cannot hold were written as 〓: the
     // conversion goes on.

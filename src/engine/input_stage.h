@@ -11,6 +11,13 @@
 
 namespace engine {
 
+// An encoding found out on thin evidence: the one a source was read in, and the one that came
+// closest to it. The user should hear which was taken.
+struct EncodingGuess {
+    Encoding taken;
+    Encoding closest;
+};
+
 // A source as the conversion takes it.
 struct SourceText {
     std::string text;         // code page 932, the text-stream rule applied
@@ -24,6 +31,8 @@ struct SourceText {
     // what code page 932 lacks. Empty when there is none, or when the notation's removal changed
     // the head lines.
     std::vector<std::string> lostInHead;
+    // Set when the source's encoding was found out and the evidence barely favoured it.
+    std::optional<EncodingGuess> encodingGuess;
 };
 
 // Turns a source's bytes into the text the conversion takes: whatever their encoding, and with

@@ -39,8 +39,8 @@ enum class Encoding {
     Iso2022Jp,
 };
 
-// The encodings a user can choose, under the names of the setting "encoding" and of --encoding.
-// The others are found out, never chosen.
+// The encodings a user can choose, under the names of the setting "encoding" and of --encoding:
+// every encoding a source is read in.
 struct EncodingChoice {
     Encoding encoding;
     std::string_view name;
@@ -49,7 +49,10 @@ inline constexpr EncodingChoice kEncodingChoices[] = {
     {Encoding::Auto, "auto"},
     {Encoding::ShiftJis, "sjis"},
     {Encoding::Utf8, "utf-8"},
+    {Encoding::Utf16Le, "utf-16le"},
+    {Encoding::Utf16Be, "utf-16be"},
     {Encoding::EucJp, "euc-jp"},
+    {Encoding::Iso2022Jp, "iso-2022-jp"},
 };
 
 constexpr std::optional<Encoding> EncodingFromName(std::string_view name) {
@@ -60,7 +63,7 @@ constexpr std::optional<Encoding> EncodingFromName(std::string_view name) {
     return std::nullopt;
 }
 
-// The name of a choosable encoding; "auto" for one that is only found out.
+// The name of an encoding under which it is chosen.
 constexpr std::string_view EncodingChoiceName(Encoding encoding) {
     for (const EncodingChoice& choice : kEncodingChoices) {
         if (choice.encoding == encoding)

@@ -1,8 +1,10 @@
 #pragma once
 // How a source file becomes the text the conversion works on. Files were always read as text
-// streams: every CR byte is dropped wherever it stands (a CR LF arrives as LF, a lone CR
-// vanishes), and the first 0x1A byte ends the file. Every reader of a source applies this one
-// rule: the run, the title and author recognition and the preview.
+// streams: every CR byte is dropped wherever it stands (a CR LF arrives as LF, a stray CR
+// vanishes), and the first 0x1A byte ends the file. A text whose lines end in CR alone (no LF
+// anywhere before that 0x1A, as classic Mac OS saved them) has each CR taken as a line break
+// instead. Every reader of a source applies this one rule: the run, the title and author
+// recognition and the preview.
 
 #include "event_pump.h"
 

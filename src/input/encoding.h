@@ -28,10 +28,7 @@ struct Decoded {
 
 inline constexpr std::size_t kLostKeptBytes = 1024;
 
-// What the bytes are: a byte-order mark; else ASCII and code page 932 stay as they are, a text
-// that is strictly UTF-8 (with at least one character beyond ASCII) is UTF-8, a 7-bit text with
-// ISO-2022-JP escapes is that, and EUC-JP where it is valid and the statistics favour it over
-// code page 932. Anything else stays as it is. Never Auto.
+// What the bytes are, as WeighEncodings (encoding_evidence.h) finds: never Auto.
 Encoding DetectEncoding(std::string_view bytes);
 
 // The bytes as code page 932: `choice` Auto detects, anything else is taken as told. Code page 932

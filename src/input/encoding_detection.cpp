@@ -1,169 +1,16 @@
-// Which encoding a text's bytes are in, from byte rules alone, and the byte work every platform's
-// conversion shares. Only the EUC-JP-versus-code-page-932 statistics come from the platform file.
+// The byte work every platform's conversion shares.
 
 #include "input/encoding.h"
 #include "input/encoding_shared.h"
+#include "input/jis_x0208.h"
 
 #include "engine/sjis.h"
-#include "engine/utf8.h"
 
-#include <cstdint>
-#include <cstring>
 #include <iterator>
 
 namespace input {
 
-// Defined by the platform's conversion file (encoding_icu.cpp): whether character statistics
-// favour EUC-JP over code page 932 for a text that is valid as both.
-bool eucJpOutweighsShiftJis(std::string_view sample);
-
-namespace {
-
 using engine::byteAt;
-
-constexpr bool inRange(unsigned char b, unsigned char low, unsigned char high) {
-    return b >= low && b <= high;
-}
-
-// Bytes before the first one with its high bit set, eight at a time: a Shift_JIS or EUC-JP book
-// often opens with a long stretch of ASCII, and every rule below can start after it.
-std::size_t asciiPrefixLength(std::string_view text) {
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (word & 0x8080808080808080u)
-            break;
-    }
-    while (i < text.size() && byteAt(text, i) < 0x80)
-        ++i;
-    return i;
-}
-
-// Escapes that designate a Japanese set: JIS X 0208 (1978 and 1983), JIS X 0212, JIS X 0213
-// plane 1, JIS-Roman and half-width katakana. ESC ( B alone only returns to ASCII.
-bool hasIso2022JpDesignation(std::string_view text) {
-    constexpr std::string_view designations[] = {"$@", "$B", "$(D", "$(Q", "(J", "(I"};
-    for (std::size_t pos = text.find('\x1B'); pos != std::string_view::npos;
-         pos = text.find('\x1B', pos + 1)) {
-        const std::string_view rest = text.substr(pos + 1);
-        for (std::string_view designation : designations)
-            if (rest.starts_with(designation))
-                return true;
-    }
-    return false;
-}
-
-// Well-formed UTF-8 throughout; a sequence cut off by the end of the text fails too.
-bool isStrictUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (byteAt(text, i) < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = engine::utf8SequenceLength(text, i);
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
-}
-
-// EUC-JP: ASCII; JIS X 0208 as two bytes A1-FE; half-width katakana as 8E A1-DF; JIS X 0212 as
-// 8F and two bytes A1-FE. Any other byte with its high bit set, or a cut-off sequence, fails.
-bool isStrictEucJp(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char b = byteAt(text, i);
-        const std::size_t left = text.size() - i;
-        if (b < 0x80) {
-            i += 1;
-        } else if (inRange(b, 0xA1, 0xFE)) {
-            if (left < 2 || !inRange(byteAt(text, i + 1), 0xA1, 0xFE))
-                return false;
-            i += 2;
-        } else if (b == 0x8E) {
-            if (left < 2 || !inRange(byteAt(text, i + 1), 0xA1, 0xDF))
-                return false;
-            i += 2;
-        } else if (b == 0x8F) {
-            if (left < 3 || !inRange(byteAt(text, i + 1), 0xA1, 0xFE) ||
-                !inRange(byteAt(text, i + 2), 0xA1, 0xFE))
-                return false;
-            i += 3;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Code page 932 by structure only (which codes are assigned is not asked): a lead byte is followed
-// by a trail byte 40-7E or 80-FC, and 80, A0 and FD-FF never stand alone.
-bool isStructurallyCodePage932(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char b = byteAt(text, i);
-        if (engine::isLeadByte(b)) {
-            if (i + 1 == text.size())
-                return false;
-            const unsigned char trail = byteAt(text, i + 1);
-            if (!inRange(trail, 0x40, 0x7E) && !inRange(trail, 0x80, 0xFC))
-                return false;
-            i += 2;
-        } else if (b == 0x80 || b == 0xA0 || b >= 0xFD) {
-            return false;
-        } else {
-            i += 1;
-        }
-    }
-    return true;
-}
-
-// The statistics read every byte they are given (seconds for a 50 MB book), while their verdict
-// settles within the first pages. The sample ends at a line break, which is ASCII in both
-// encodings, so no character is cut in two.
-std::string_view statisticsSample(std::string_view text) {
-    constexpr std::size_t kSampleLimit = std::size_t{1} << 20;
-    if (text.size() <= kSampleLimit)
-        return text;
-    const std::size_t lineEnd = text.rfind('\n', kSampleLimit - 1);
-    return text.substr(0, lineEnd == std::string_view::npos ? kSampleLimit : lineEnd + 1);
-}
-
-// The cells JIS X 0208 assigns (row and cell from 1). JIS X 0213 plane 1 keeps all of them where
-// they are and fills the rest.
-bool isJisX0208Cell(int row, int cell) {
-    const auto cells = [cell](int first, int last) { return cell >= first && cell <= last; };
-    switch (row) {
-    case 1:
-        return true;
-    case 2:
-        return cells(1, 14) || cells(26, 33) || cells(42, 48) || cells(60, 74) || cells(82, 89) ||
-               cell == 94;
-    case 3:
-        return cells(16, 25) || cells(33, 58) || cells(65, 90);
-    case 4:
-        return cell <= 83;
-    case 5:
-        return cell <= 86;
-    case 6:
-        return cell <= 24 || cells(33, 56);
-    case 7:
-        return cell <= 33 || cells(49, 81);
-    case 8:
-        return cell <= 32;
-    case 47:
-        return cell <= 51;
-    case 84:
-        return cell <= 6;
-    default:
-        return (row >= 16 && row <= 46) || (row >= 48 && row <= 83);
-    }
-}
-
-} // namespace
 
 // The mark is only dropped when it matches the encoding the bytes are read in: a UTF-8 mark on a
 // text forced to EUC-JP is just bytes of that text.
@@ -285,35 +132,6 @@ std::optional<std::string> jisX0213AsJisX0208(std::string_view text) {
         ++i;
     }
     return out;
-}
-
-// The rules in order. From the first byte beyond ASCII on, each test starts where the ASCII stretch
-// ends (it is valid in all of them); a Shift_JIS text fails the UTF-8 and EUC-JP tests within its
-// first few characters, so it pays about one scan in all.
-Encoding DetectEncoding(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        return Encoding::Utf8;
-    if (bytes.starts_with("\xFF\xFE"))
-        return Encoding::Utf16Le;
-    if (bytes.starts_with("\xFE\xFF"))
-        return Encoding::Utf16Be;
-
-    const std::size_t ascii = asciiPrefixLength(bytes);
-    if (ascii == bytes.size())
-        return hasIso2022JpDesignation(bytes) ? Encoding::Iso2022Jp : Encoding::ShiftJis;
-
-    // UTF-8 goes first: Japanese UTF-8 is often structurally valid code page 932 too, while
-    // Japanese Shift_JIS is never valid UTF-8 (its hiragana lead byte 82 is a UTF-8 trail byte).
-    const std::string_view rest = bytes.substr(ascii);
-    if (isStrictUtf8(rest))
-        return Encoding::Utf8;
-    if (isStrictEucJp(rest)) {
-        if (!isStructurallyCodePage932(rest))
-            return Encoding::EucJp;
-        return eucJpOutweighsShiftJis(statisticsSample(bytes)) ? Encoding::EucJp
-                                                               : Encoding::ShiftJis;
-    }
-    return Encoding::ShiftJis;
 }
 
 } // namespace input

@@ -3,6 +3,7 @@
 #include "engine/text_stream.h"
 #include "input/aozora_notation.h"
 #include "input/encoding.h"
+#include "input/encoding_evidence.h"
 #include "input/encoding_shared.h"
 
 #include <utility>
@@ -12,8 +13,7 @@ namespace {
 
 // Where the end-of-file mark stood in the file itself, for a text converted from another
 // encoding: the character U+001A, which UTF-16 writes as a code unit and the others as the byte.
-std::size_t markInFile(std::string_view file, Encoding choice) {
-    const Encoding encoding = choice == Encoding::Auto ? DetectEncoding(file) : choice;
+std::size_t markInFile(std::string_view file, Encoding encoding) {
     if (encoding != Encoding::Utf16Le && encoding != Encoding::Utf16Be)
         return file.find('\x1A');
     const bool bigEndian = encoding == Encoding::Utf16Be;
@@ -38,9 +38,15 @@ std::string_view headLines(std::string_view text) {
 engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& live,
                                    engine::EventPump& pump) {
     engine::SourceText source;
+    Encoding encoding = live.encoding;
+    if (encoding == Encoding::Auto) {
+        const EncodingVerdict verdict = WeighEncodings(bytes);
+        encoding = verdict.encoding;
+        source.encodingGuess = verdict.guess;
+    }
     // Code page 932 bytes stay where they are; only another encoding is converted. Conversion
     // comes first: in UTF-16 a CR or 0x1A byte can be half of another character.
-    Decoded decoded = ToCodePage932(bytes, live.encoding);
+    Decoded decoded = ToCodePage932(bytes, encoding);
     if (decoded.converted) {
         std::swap(bytes, decoded.bytes); // the file's own bytes stay in `decoded.bytes`
         source.replaced = decoded.replaced;
@@ -49,7 +55,7 @@ engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& li
     pump.ProcessPendingEvents();
     source.endOfFileMark = engine::MakeTextAsRead(bytes, pump);
     if (source.endOfFileMark && decoded.converted)
-        source.endOfFileMark = markInFile(decoded.bytes, live.encoding);
+        source.endOfFileMark = markInFile(decoded.bytes, encoding);
     decoded.bytes = std::string();
     if (live.aozora) {
         AozoraText clean =

@@ -27,27 +27,6 @@
 namespace shell {
 namespace {
 
-// The encodings as the dialog names them.
-QString EncodingLabel(engine::Encoding encoding) {
-    switch (encoding) {
-    case engine::Encoding::Auto:
-        return QStringLiteral("自動判別");
-    case engine::Encoding::ShiftJis:
-        return QStringLiteral("シフトJIS");
-    case engine::Encoding::Utf8:
-        return QStringLiteral("UTF-8");
-    case engine::Encoding::Utf16Le:
-        return QStringLiteral("UTF-16LE");
-    case engine::Encoding::Utf16Be:
-        return QStringLiteral("UTF-16BE");
-    case engine::Encoding::EucJp:
-        return QStringLiteral("EUC-JP");
-    case engine::Encoding::Iso2022Jp:
-        return QStringLiteral("ISO-2022-JP");
-    }
-    return {};
-}
-
 constexpr int kDivideMinimum = engine::kDivisionSizeRange.low;
 constexpr int kDivideMaximum = engine::kDivisionSizeRange.high;
 constexpr int kDivideIncrement = 30;

@@ -34,6 +34,32 @@ bool StageReverts(engine::Stage stage) {
            stage == engine::Stage::Stopped;
 }
 
+QString EncodingLabel(engine::Encoding encoding) {
+    switch (encoding) {
+    case engine::Encoding::Auto:
+        return QStringLiteral("自動判別");
+    case engine::Encoding::ShiftJis:
+        return QStringLiteral("シフトJIS");
+    case engine::Encoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case engine::Encoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case engine::Encoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    case engine::Encoding::EucJp:
+        return QStringLiteral("EUC-JP");
+    case engine::Encoding::Iso2022Jp:
+        return QStringLiteral("ISO-2022-JP");
+    }
+    return {};
+}
+
+QString EncodingGuessText(const engine::EncodingGuess& guess) {
+    return QStringLiteral("（文字コードを判定しきれなかったため、%1として読みました。"
+                          "文字化けしていたら、設定で%2を選んでください）")
+        .arg(EncodingLabel(guess.taken), EncodingLabel(guess.closest));
+}
+
 QString ReplacedCharactersText(std::size_t count) {
     return QStringLiteral("（シフトJISにない文字 %1 個を〓にしました）").arg(count);
 }

@@ -16,6 +16,13 @@ namespace shell {
 QString StageText(engine::Stage stage);
 bool StageReverts(engine::Stage stage);
 
+// The name of an encoding in the window: in the settings dialog and in messages.
+QString EncodingLabel(engine::Encoding encoding);
+
+// Said after the completion message of an entry whose encoding was found out on thin evidence:
+// which was taken, and which came closest.
+QString EncodingGuessText(const engine::EncodingGuess& guess);
+
 // Said after the completion message of an entry with characters code page 932 cannot hold.
 QString ReplacedCharactersText(std::size_t count);
 

@@ -79,11 +79,14 @@ void QtConversionUi::SetBusyCursor(bool on) {
 void QtConversionUi::ShowStage(engine::Stage stage) {
     m_stageText = StageText(stage);
     m_percentShown = -1;
+    if (stage == engine::Stage::Done && m_guess)
+        m_stageText += EncodingGuessText(*m_guess);
     if (stage == engine::Stage::Done && m_replaced > 0)
         m_stageText += ReplacedCharactersText(m_replaced);
     if (stage == engine::Stage::Done && m_cutAt)
         m_stageText += TextCutText(*m_cutAt);
     if (stage == engine::Stage::Done || stage == engine::Stage::Cancelled) {
+        m_guess.reset();
         m_replaced = 0;
         m_cutAt.reset();
         ++m_entriesFinished;
@@ -99,6 +102,10 @@ void QtConversionUi::entryProgress(double ofEntry) {
 
 void QtConversionUi::ShowOutputsWritten(const std::vector<std::string>& paths) {
     m_written.insert(m_written.end(), paths.begin(), paths.end());
+}
+
+void QtConversionUi::ShowEncodingGuess(const engine::EncodingGuess& guess) {
+    m_guess = guess;
 }
 
 void QtConversionUi::ShowReplacedCharacters(std::size_t count) {

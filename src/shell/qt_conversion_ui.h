@@ -39,7 +39,9 @@ class QtConversionUi final : public engine::ConversionUi {
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool on) override;
     void ShowStage(engine::Stage stage) override;
-    // Kept for the entry's completion message, which says how many there were.
+    // Kept for the entry's completion message, which says which encoding was taken and how many
+    // characters were replaced.
+    void ShowEncodingGuess(const engine::EncodingGuess& guess) override;
     void ShowReplacedCharacters(std::size_t count) override;
     void ShowTextCut(std::size_t offset) override;
     void ReportFailure(const engine::Failure& failure) override;
@@ -72,6 +74,7 @@ class QtConversionUi final : public engine::ConversionUi {
     bool m_busy = false;
     QString m_stageText;
     std::int64_t m_percentShown = -1;
+    std::optional<engine::EncodingGuess> m_guess;
     std::size_t m_replaced = 0;
     std::optional<std::size_t> m_cutAt;
     int m_entries = 1;

@@ -599,7 +599,8 @@ TEST_F(ConvertCommandTest, UsageErrorsExitWithTwoBeforeAnythingIsConverted) {
          "a split output (--split) cannot go to standard output (-o -)"},
         {{"-", "tale.txt", "-"}, "standard input ('-') can be given as a SOURCE only once"},
         {{"--encoding", "latin-1", "tale.txt"},
-         "--encoding takes auto, sjis, utf-8 or euc-jp, not 'latin-1'"},
+         "--encoding takes auto, sjis, utf-8, utf-16le, utf-16be, euc-jp or iso-2022-jp, not "
+         "'latin-1'"},
         {{"--ruby=keep", "tale.txt"}, "--ruby takes drop or paren, not 'keep'"},
     };
     write("tale.txt", kLongText);
@@ -629,11 +630,27 @@ TEST_F(ConvertCommandTest, UtfEightSourceGivesTheBytesOfItsShiftJisOriginal) {
     // Told to take it as Shift_JIS, it is taken as it is.
     ASSERT_EQ(run({"--header", "--encoding", "sjis", "-o", "forced.out", "utf8.txt"}).status, 0);
     EXPECT_NE(read("forced.out"), read("sjis.out"));
-    const CommandResult odd = run({"-o", "odd.out", "odd.txt"});
+    const CommandResult odd = run({"--encoding", "utf-8", "-o", "odd.out", "odd.txt"});
     EXPECT_EQ(odd.status, 0);
     EXPECT_EQ(odd.err, "pagelume-convert: 'odd.txt': 1 character that Shift_JIS cannot hold "
                        "written as \xE3\x80\x93\n");
     EXPECT_EQ(rowOf(read("odd.out"), 0, 3, 23), oneByteBlankRow({"\x81\xAC"}));
+    // Found out, the same bytes are two half-width katakana rather than a Latin-1 letter: a guess
+    // the user hears of.
+    const CommandResult guessed = run({"-o", "guessed.out", "odd.txt"});
+    EXPECT_EQ(guessed.status, 0);
+    EXPECT_EQ(guessed.err, "pagelume-convert: 'odd.txt': the encoding could not be told for "
+                           "certain; read as Shift_JIS (if the pages are garbled, try --encoding "
+                           "euc-jp)\n");
+    // A stray Latin-1 byte at the end of a UTF-8 text leaves it UTF-8, with one 〓.
+    write("stray.txt", read("utf8.txt") + "\r\ncaf\xE9");
+    const CommandResult stray = run({"--header", "-o", "stray.out", "stray.txt"});
+    EXPECT_EQ(stray.status, 0);
+    EXPECT_EQ(stray.err, "pagelume-convert: 'stray.txt': 1 character that Shift_JIS cannot hold "
+                         "written as \xE3\x80\x93\n");
+    write("stray.sjis", kHeadedText + std::string("\r\ncaf\x81\xAC"));
+    ASSERT_EQ(run({"--header", "-o", "stray-sjis.out", "stray.sjis"}).status, 0);
+    EXPECT_EQ(read("stray.out"), read("stray-sjis.out"));
 }
 
 TEST_F(ConvertCommandTest, AozoraNotationIsTakenOutWhenAskedFor) {

@@ -234,12 +234,16 @@ TEST(ConversionRun, LineBreaksOfEveryKind) {
     f.addSource("crlf.txt", sj("あ\r\nい\r\n"));
     f.addSource("lf.txt", sj("あ\nい\n"));
     f.addSource("cr.txt", sj("あ\rい\r"));
-    f.ui.outputPaths = {f.dir.file("crlf.out"), f.dir.file("lf.out"), f.dir.file("cr.out")};
+    f.addSource("stray.txt", sj("あ\rい\n"));
+    f.ui.outputPaths = {f.dir.file("crlf.out"), f.dir.file("lf.out"), f.dir.file("cr.out"),
+                        f.dir.file("stray.out")};
     f.run();
     EXPECT_EQ(readFile(f.dir.file("crlf.out")), readFile(f.dir.file("lf.out")));
     EXPECT_EQ(readFile(f.dir.file("crlf.out")), expectedOutput(sj("あ\nい\n"), f.settings));
-    // A CR alone is dropped on reading: the lines run together.
-    EXPECT_EQ(readFile(f.dir.file("cr.out")), expectedOutput(sj("あい"), f.settings));
+    // A text whose lines end in CR alone (no LF anywhere) has its CRs as line breaks.
+    EXPECT_EQ(readFile(f.dir.file("cr.out")), readFile(f.dir.file("lf.out")));
+    // A stray CR in a text with LF is dropped: the lines run together.
+    EXPECT_EQ(readFile(f.dir.file("stray.out")), expectedOutput(sj("あい\n"), f.settings));
 }
 
 TEST(ConversionRun, EndOfFileMarkStopsTheText) {

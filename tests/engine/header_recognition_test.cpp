@@ -147,11 +147,15 @@ TEST(HeaderRecognition, NoLineBreakAtAll) {
     }
 }
 
-TEST(HeaderRecognition, CrOnlyLineBreaksVanish) {
+TEST(HeaderRecognition, CrOnlyLineBreaksEndTheLines) {
+    // Classic Mac OS line ends: no LF anywhere, so each CR is a line break.
     const Recognized r = recognize(kYama + "\r" + kChosha + "\r\r" + kHonbun + "\r");
-    EXPECT_EQ(r.title, "");
-    EXPECT_EQ(r.author, "");
-    EXPECT_EQ(r.headLength, 0);
+    EXPECT_EQ(r.title, kYama);
+    EXPECT_EQ(r.author, kChosha);
+    EXPECT_EQ(r.headLength, static_cast<std::int32_t>(kYama.size() + kChosha.size() + 2));
+    // With one LF in the text, CRs are dropped as they always were.
+    const Recognized mixed = recognize(kYama + "\r" + kChosha + "\r\r" + kHonbun + "\n");
+    EXPECT_EQ(mixed.author, "");
 }
 
 TEST(HeaderRecognition, CrBytesAnywhereAreDroppedAndNotCounted) {
@@ -318,13 +322,15 @@ std::size_t characterLengthAt(const std::string& w, std::size_t i) {
 // The recognition done step by step on a real working copy: LFs made CR LF, replacements inserted
 // in place, every position classified by walking the copy from its start.
 Recognized literalRecognition(std::string_view fileBytes) {
+    // The text as read: before the first 0x1A, CRs dropped, or taken as line breaks where the
+    // text has no LF.
+    const std::string_view before = fileBytes.substr(0, fileBytes.find('\x1a'));
+    const bool crEndsLines = before.find('\n') == std::string_view::npos;
     std::string head;
-    for (const char c : fileBytes) {
-        if (c == '\x1a')
-            break;
-        if (c == '\r')
+    for (const char c : before) {
+        if (c == '\r' && !crEndsLines)
             continue;
-        head += c;
+        head += c == '\r' ? '\n' : c;
         if (head.size() == 300)
             break;
     }
@@ -400,12 +406,14 @@ std::string randomFile(std::mt19937& rng) {
 
 // The text as the conversion run reads it, without its end byte.
 std::string asRead(std::string_view fileBytes) {
+    const std::string_view before = fileBytes.substr(0, fileBytes.find('\x1a'));
+    const bool crEndsLines = before.find('\n') == std::string_view::npos;
     std::string text;
-    for (const char c : fileBytes) {
-        if (c == '\x1a')
-            break;
+    for (const char c : before) {
         if (c != '\r')
             text += c;
+        else if (crEndsLines)
+            text += '\n';
     }
     return text;
 }

