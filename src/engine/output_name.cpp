@@ -1,9 +1,11 @@
 #include "output_name.h"
 
 #include "sjis.h"
+#include "source_files.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace engine {
 namespace {
@@ -93,6 +95,11 @@ std::string ProposeOutputName(std::string_view titleAsRecognised,
 }
 
 std::string FileNameOf(const std::string& path) {
+    if (const std::optional<MemberSource> member = AsMemberSource(path)) {
+        const std::size_t slash = member->member.find_last_of("/\\");
+        return std::string(slash == std::string_view::npos ? member->member
+                                                           : member->member.substr(slash + 1));
+    }
     return path.substr(fileNameStart(path));
 }
 

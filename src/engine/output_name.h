@@ -22,7 +22,8 @@ inline constexpr std::size_t kMaxProposedNameBytes = 36;
 std::string ProposeOutputName(std::string_view title, std::string_view author);
 
 // The file name of `path`: what follows its last folder separator ("/", and also "\\" on systems
-// that use that one).
+// that use that one). For a member of a zip, the member's own name without its folders (which
+// "/" separates, and "\\" too in zips made on Windows).
 std::string FileNameOf(const std::string& path);
 
 // The name of file `fileNumber` of a split output: the chosen path without its extension (from its
