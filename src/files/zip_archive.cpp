@@ -44,7 +44,8 @@ std::uint32_t u32(std::string_view bytes, std::size_t at) {
 std::size_t findEndRecord(std::string_view zip) {
     if (zip.size() < kEndSize)
         return std::string_view::npos;
-    const std::size_t lowest = zip.size() - kEndSize - std::min(zip.size() - kEndSize, kMaxCommentSize);
+    const std::size_t lowest =
+        zip.size() - kEndSize - std::min(zip.size() - kEndSize, kMaxCommentSize);
     for (std::size_t at = zip.size() - kEndSize + 1; at-- > lowest;) {
         if (u32(zip, at) == kEndSignature && at + kEndSize + u16(zip, at + 20) <= zip.size())
             return at;
@@ -182,7 +183,7 @@ ZipMemberBytes inflateMember(std::string_view zip, const ZipMember& member, std:
             member.crc32)
         result.fault = ArchiveFault::ChecksumMismatch;
     if (result.fault != ArchiveFault::None)
-        result.bytes = std::string();
+        result.bytes.clear();
     return result;
 }
 
