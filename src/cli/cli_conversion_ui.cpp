@@ -83,7 +83,7 @@ std::string archiveFaultText(engine::ArchiveFault fault) {
     case Fault::UnsupportedMethod:
         return "it is compressed with a method other than deflate";
     case Fault::CorruptData:
-        return "its compressed data are damaged";
+        return "its compressed data are damaged (they do not inflate to its recorded size)";
     case Fault::ChecksumMismatch:
         return "its data fail their CRC-32 check";
     case Fault::MemberTooLarge:

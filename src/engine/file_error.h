@@ -20,7 +20,7 @@ enum class ArchiveFault {
     UnsupportedMethod, // compressed other than by deflate, or stored
     CorruptData,       // the member's compressed data do not inflate to its recorded size
     ChecksumMismatch,  // the member's bytes fail its CRC-32
-    MemberTooLarge,    // the member inflates past kMaxMemberBytes
+    MemberTooLarge,    // the member's record gives more than kMaxMemberBytes
     NoTextMember,      // the zip holds no .txt file
     MemberMissing,     // the member is no longer in the zip
 };

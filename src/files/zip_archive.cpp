@@ -153,8 +153,8 @@ ZipMemberBytes inflateMember(std::string_view zip, const ZipMember& member, std:
     result.fault = findData(zip, member, dataStart);
     if (result.fault != ArchiveFault::None)
         return result;
-    // The recorded size is believed only to refuse early: a member that claims more than the
-    // limit either has it, or is damaged.
+    // A member is refused by the size its record gives; one that inflates past that size is
+    // damaged, and is found so at the first byte past it: neither costs more than the limit.
     if (whole && member.size > maxBytes) {
         result.fault = ArchiveFault::MemberTooLarge;
         return result;
@@ -167,16 +167,12 @@ ZipMemberBytes inflateMember(std::string_view zip, const ZipMember& member, std:
             result.bytes.assign(data.substr(0, whole ? data.size() : maxBytes));
     } else {
         result.bytes.reserve(std::min<std::size_t>(member.size, maxBytes));
-        // One byte past the limit tells a member of exactly `maxBytes` from a larger one.
-        const std::size_t limit = whole ? maxBytes + 1 : maxBytes;
+        const std::size_t limit = whole ? std::size_t{member.size} + 1 : maxBytes;
         bool ended = false;
         result.fault = Inflater().run(data, result.bytes, limit, ended);
-        if (result.fault == ArchiveFault::None && whole) {
-            if (result.bytes.size() > maxBytes)
-                result.fault = ArchiveFault::MemberTooLarge;
-            else if (!ended || result.bytes.size() != member.size)
-                result.fault = ArchiveFault::CorruptData;
-        }
+        if (result.fault == ArchiveFault::None && whole &&
+            (!ended || result.bytes.size() != member.size))
+            result.fault = ArchiveFault::CorruptData;
     }
     if (result.fault == ArchiveFault::None && whole &&
         crc32_z(0, reinterpret_cast<const Bytef*>(result.bytes.data()), result.bytes.size()) !=

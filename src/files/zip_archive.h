@@ -36,9 +36,9 @@ struct ZipMemberBytes {
     std::string bytes;
 };
 
-// The bytes of `member`, inflated whole and checked against its size and CRC-32; one that would
-// inflate past `maxBytes` is MemberTooLarge, found out before more than `maxBytes` + 1 bytes are
-// held.
+// The bytes of `member`, inflated whole and checked against its recorded size and CRC-32. One
+// recorded as larger than `maxBytes` is MemberTooLarge; one that inflates past its recorded size
+// is CorruptData, found out before more than that size + 1 bytes are held.
 ZipMemberBytes InflateZipMember(std::string_view zip, const ZipMember& member,
                                 std::size_t maxBytes = engine::kMaxMemberBytes);
 

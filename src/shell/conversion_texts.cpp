@@ -78,7 +78,7 @@ QString archiveFaultText(engine::ArchiveFault fault) {
     case Fault::UnsupportedMethod:
         return QStringLiteral("対応していない圧縮方式です（deflate のみ対応しています）");
     case Fault::CorruptData:
-        return QStringLiteral("圧縮されたデータが壊れています");
+        return QStringLiteral("圧縮されたデータが壊れています（記録された大きさに展開できません）");
     case Fault::ChecksumMismatch:
         return QStringLiteral("CRC-32 が合いません（データが壊れています）");
     case Fault::MemberTooLarge:

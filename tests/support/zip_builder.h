@@ -54,10 +54,11 @@ inline std::string MakeZip(const std::vector<ZipEntry>& entries, const std::stri
     for (const ZipEntry& entry : entries) {
         const std::string data = entry.stored ? entry.data : RawDeflate(entry.data);
         const std::uint16_t method = entry.method.value_or(entry.stored ? 0 : 8);
-        const auto crc = entry.recordedCrc32.value_or(static_cast<std::uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
-                  static_cast<uInt>(entry.data.size()))));
-        const auto size = entry.recordedSize.value_or(static_cast<std::uint32_t>(entry.data.size()));
+        const auto crc = entry.recordedCrc32.value_or(
+            static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
+                                             static_cast<uInt>(entry.data.size()))));
+        const auto size =
+            entry.recordedSize.value_or(static_cast<std::uint32_t>(entry.data.size()));
         const auto offset = static_cast<std::uint32_t>(local.size());
         const auto nameSize = static_cast<std::uint32_t>(entry.name.size());
         const auto dataSize = static_cast<std::uint32_t>(data.size());
