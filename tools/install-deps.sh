@@ -6,7 +6,7 @@ set -euo pipefail
 # libicu-dev: the conversion's reference test and fuzz harness hold it to ICU's converters.
 packages=(
   build-essential cmake pkg-config clang-format strace
-  libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libicu-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-noto-cjk qt6-translations-l10n
 )
@@ -21,7 +21,7 @@ fi
 # What `make test-windows` uses: the MinGW-w64 cross compiler, GoogleTest's sources to build for
 # Windows, Wine to run the tests and Python for the sample book.
 if [ "${1:-}" = "--windows" ]; then
-  packages+=(g++-mingw-w64-x86-64 googletest wine64 python3)
+  packages+=(g++-mingw-w64-x86-64 libz-mingw-w64-dev googletest wine64 python3)
 fi
 
 missing=()

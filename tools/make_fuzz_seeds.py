@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a seed corpus for the fuzz harnesses: prose, verse, title/author heads, half-width kana,
 control bytes, cut-off characters, settings files, Wine registry files, split plans and texts in
-Aozora Bunko's notation.
+Aozora Bunko's notation, and zips.
 
 Usage: make_fuzz_seeds.py OUTPUT_DIR   (creates OUTPUT_DIR/<harness>/ seed files)
 """
@@ -124,6 +124,24 @@ def decoding_seeds():
     }
 
 
+def zip_seeds():
+    from make_zip import make_zip
+    text = sj("吾輩は猫である\r\n夏目漱石\r\n\r\n　名前はまだ無い。\r\n") * 20
+    png = b"\x89PNG\r\n\x1a\n" + bytes(range(256))
+    aozora = [("wagahaiwa_nekodearu.txt", [text]), ("fig01.png", [png])]
+    return {
+        "aozora": make_zip(aozora),
+        "kanji_name": make_zip([("吾輩は猫である/本文.TXT", [text]), ("表紙.png", [png])]),
+        "utf8_name": make_zip([("猫.txt", [text])], utf8=True),
+        "stored": make_zip(aozora, stored=True),
+        "empty_member": make_zip([("empty.txt", [b""])]),
+        "no_text": make_zip([("fig01.png", [png])]),
+        "lying_size": make_zip([("bomb.txt", [bytes(200000)])], recorded_size=10),
+        "comment": make_zip(aozora, comment=b"PK\x05\x06 not the end record"),
+        "empty_zip": make_zip([]),
+    }
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -132,7 +150,8 @@ def main():
     for harness, seeds in [("engine", engine_seeds()), ("header", header_seeds()),
                            ("settings", settings_seeds()), ("wine_registry", wine_seeds()),
                            ("file_name", file_name_seeds()), ("split_plan", split_plan_seeds()),
-                           ("aozora", aozora_seeds()), ("decoding", decoding_seeds())]:
+                           ("aozora", aozora_seeds()), ("decoding", decoding_seeds()),
+                           ("zip", zip_seeds())]:
         folder = os.path.join(out, harness)
         os.makedirs(folder, exist_ok=True)
         for name, data in seeds.items():

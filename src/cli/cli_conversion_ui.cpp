@@ -65,6 +65,37 @@ std::string CliConversionUi::outputLabel(const std::string& path) const {
 
 namespace {
 
+std::string archiveFaultText(engine::ArchiveFault fault) {
+    using Fault = engine::ArchiveFault;
+    switch (fault) {
+    case Fault::None:
+        break;
+    case Fault::NotAnArchive:
+        return "not a zip file, or one cut short (it has no end-of-central-directory record)";
+    case Fault::Damaged:
+        return "the zip is damaged (its records point outside it or contradict one another)";
+    case Fault::Multipart:
+        return "the zip is split over several files, which is not supported";
+    case Fault::Zip64:
+        return "the zip uses ZIP64, which is not supported";
+    case Fault::Encrypted:
+        return "it is encrypted";
+    case Fault::UnsupportedMethod:
+        return "it is compressed with a method other than deflate";
+    case Fault::CorruptData:
+        return "its compressed data are damaged (they do not inflate to its recorded size)";
+    case Fault::ChecksumMismatch:
+        return "its data fail their CRC-32 check";
+    case Fault::MemberTooLarge:
+        return "it inflates past " + std::to_string(engine::kMaxMemberBytes >> 20) + " MiB";
+    case Fault::NoTextMember:
+        return "the zip holds no .txt file";
+    case Fault::MemberMissing:
+        return "the zip no longer holds it";
+    }
+    return "the zip cannot be read";
+}
+
 // Why, in the tool's words.
 std::string reasonOf(const engine::FileError& error) {
     using Cause = engine::FileError::Cause;
@@ -83,6 +114,8 @@ std::string reasonOf(const engine::FileError& error) {
     case Cause::SourceItself:
         return "'" + error.reason + "' is one of the sources being converted, which are never " +
                "written over";
+    case Cause::Archive:
+        return archiveFaultText(error.archiveFault);
     }
     return error.reason;
 }

@@ -5,6 +5,7 @@
 #include "cli_sources.h"
 #include "command_line.h"
 #include "engine/conversion_run.h"
+#include "files/source_files.h"
 #include "input/source_text.h"
 #include "settings/settings_store.h"
 #include "working_folder.h"
@@ -34,6 +35,43 @@ class SingleSource final : public engine::FileList {
   private:
     std::string m_path;
 };
+
+// What one SOURCE of the command line stands for: itself, or the texts of a zip, each named in
+// messages as "book.zip › member.txt". Nothing when the zip cannot be read or will not do; the
+// failure is told.
+struct Entry {
+    std::string path; // as the run reads it
+    std::string name; // as messages give it
+};
+
+std::vector<Entry> entriesOf(const std::string& source, const WorkingFolder& folder,
+                             const OutputChoice& choice, CliConversionUi& ui) {
+    if (source == "-")
+        return {{CliSources::kStandardInput, source}};
+    const std::string path = folder.resolve(source);
+    if (!files::IsZipPath(path))
+        return {{path, source}};
+    engine::NoEventPump pump;
+    const files::ZipTexts texts = files::ListZipTexts(path, pump);
+    if (!texts.ok) {
+        ui.beginSource(source, false);
+        ui.ReportFailure({engine::Failure::Action::ReadSource, path, texts.error});
+        return {};
+    }
+    // Every text would go to the one output -o names, each replacing the one before.
+    if (choice.path && texts.members.size() > 1) {
+        ui.beginSource(source, false);
+        ui.reportSourceFailure("not converting '" + source + "': it holds " +
+                               std::to_string(texts.members.size()) +
+                               " texts, and -o/--output names one output");
+        return {};
+    }
+    std::vector<Entry> entries;
+    for (const std::string& member : texts.members)
+        entries.push_back(
+            {engine::MemberSourcePath(path, member), source + " \xE2\x80\xBA " + member}); // ›
+    return entries;
+}
 
 // The options override what the settings file (or the defaults) gave.
 void applyOptions(const ConvertOptions& options, engine::Settings& settings) {
@@ -127,30 +165,41 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     ui.stopWhen(interrupt);
     const auto interrupted = [interrupt] { return interrupt && *interrupt != 0; };
     int failed = 0;
-    std::size_t started = 0;
     std::size_t complete = 0;
+    std::size_t notStarted = 0;
     std::string stoppedIn; // the source in hand when the run stopped, if any
-    for (const std::string& source : options.sources) {
-        if (interrupted())
+    for (std::size_t s = 0; s < options.sources.size() && notStarted == 0; ++s) {
+        if (interrupted()) {
+            notStarted = options.sources.size() - s;
             break;
+        }
+        const std::string& source = options.sources[s];
         const bool standardInput = source == "-";
-        ui.beginSource(source, standardInput);
-        ++started;
-        const SingleSource list(standardInput ? CliSources::kStandardInput
-                                              : folder.resolve(source));
-        // The save question's folder is not used: outputs go where -o or -d or the current
-        // folder says.
-        converter.RunConversion(list, std::string(), settings, ui);
-        if (ui.sourceFailed())
+        const std::vector<Entry> entries = entriesOf(source, folder, choice, ui);
+        if (entries.empty()) {
             ++failed;
-        if (ui.sourceDone())
-            ++complete;
-        else if (interrupted() && !ui.sourceFailed())
-            stoppedIn = ui.sourceLabel();
+            continue;
+        }
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            if (interrupted()) {
+                notStarted = entries.size() - e + options.sources.size() - s - 1;
+                break;
+            }
+            ui.beginSource(entries[e].name, standardInput);
+            const SingleSource list(entries[e].path);
+            // The save question's folder is not used: outputs go where -o or -d or the current
+            // folder says.
+            converter.RunConversion(list, std::string(), settings, ui);
+            if (ui.sourceFailed())
+                ++failed;
+            if (ui.sourceDone())
+                ++complete;
+            else if (interrupted() && !ui.sourceFailed())
+                stoppedIn = ui.sourceLabel();
+        }
     }
     if (interrupted()) {
         const int signal = *interrupt;
-        const std::size_t notStarted = options.sources.size() - started;
         err << kProgramName << ": stopped by SIG" << SignalName(signal) << ": " << complete
             << (complete == 1 ? " source's outputs are" : " sources' outputs are") << " complete";
         if (!stoppedIn.empty())

@@ -9,6 +9,25 @@ namespace engine {
 // The most bytes a text can have: positions in it are 32-bit, and the end byte follows it.
 inline constexpr std::int64_t kMaxTextBytes = std::numeric_limits<std::int32_t>::max() - 1;
 
+// Why a zip, or a member of one, could not be read.
+enum class ArchiveFault {
+    None,
+    NotAnArchive,      // no end record: not a zip file, or one cut short
+    Damaged,           // records that point outside the zip or contradict one another
+    Multipart,         // split over several files
+    Zip64,             // the 64-bit extension, which this reader does not support
+    Encrypted,         // the member is encrypted
+    UnsupportedMethod, // compressed other than by deflate, or stored
+    CorruptData,       // the member's compressed data do not inflate to its recorded size
+    ChecksumMismatch,  // the member's bytes fail its CRC-32
+    MemberTooLarge,    // the member's record gives more than kMaxMemberBytes
+    NoTextMember,      // the zip holds no .txt file
+    MemberMissing,     // the member is no longer in the zip
+};
+
+// The most bytes a member of a zip may inflate to: a zip bomb costs no more than this.
+inline constexpr std::int64_t kMaxMemberBytes = std::int64_t{256} << 20;
+
 // Why something could not be done with a file: the system's words, or a cause of our own that
 // each front end puts in its own words.
 struct FileError {
@@ -19,12 +38,15 @@ struct FileError {
         OutOfMemory,
         AlreadyExists, // a file appeared where none was to be replaced
         SourceItself,  // the output is a file the run reads; `reason` holds the output's path
+        Archive,       // a zip or its member cannot be read: `archiveFault` says why
     };
     Cause cause = Cause::System;
     std::string reason;
+    ArchiveFault archiveFault = ArchiveFault::None;
 
     static FileError System(std::string reason) { return {Cause::System, std::move(reason)}; }
     static FileError Of(Cause cause) { return {cause, {}}; }
+    static FileError Archive(ArchiveFault fault) { return {Cause::Archive, {}, fault}; }
 };
 
 // What taking back a placed file could not put right: the path holds this run's file (or, for a

@@ -1,9 +1,11 @@
 #include "output_name.h"
 
 #include "sjis.h"
+#include "source_files.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <span>
 
 namespace engine {
@@ -143,6 +145,11 @@ std::vector<std::string> LostInOutputName(std::string_view title, std::string_vi
 }
 
 std::string FileNameOf(const std::string& path) {
+    if (const std::optional<MemberSource> member = AsMemberSource(path)) {
+        const std::size_t slash = member->member.find_last_of("/\\");
+        return std::string(slash == std::string_view::npos ? member->member
+                                                           : member->member.substr(slash + 1));
+    }
     return path.substr(fileNameStart(path));
 }
 

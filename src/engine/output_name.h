@@ -39,7 +39,8 @@ std::vector<std::string> LostInOutputName(std::string_view title, std::string_vi
                                           const LostCharacters& lost);
 
 // The file name of `path`: what follows its last folder separator ("/", and also "\\" on systems
-// that use that one).
+// that use that one). For a member of a zip, the member's own name without its folders (which
+// "/" separates, and "\\" too in zips made on Windows).
 std::string FileNameOf(const std::string& path);
 
 // The name of file `fileNumber` of a split output: the chosen path without its extension (from its

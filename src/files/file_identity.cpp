@@ -1,11 +1,16 @@
 #include "files/file_identity.h"
 
+#include "engine/source_files.h"
+
 namespace files {
 
 RunSources::RunSources(const std::vector<std::string>& paths, bool standardInput) {
     for (const std::string& path : paths) {
-        if (const auto identity = IdentityOf(path))
-            m_sources.emplace_back(*identity, path);
+        // A member of a zip is read from the zip: that is the file no output may replace.
+        const auto member = engine::AsMemberSource(path);
+        const std::string file = member ? std::string(member->zipPath) : path;
+        if (const auto identity = IdentityOf(file))
+            m_sources.emplace_back(*identity, file);
     }
     if (standardInput) {
         if (const auto identity = IdentityOfStandardInput())

@@ -27,7 +27,8 @@ std::optional<FileIdentity> IdentityOfStandardInput();
 class RunSources {
   public:
     RunSources() = default;
-    // Takes the identities now, before anything is written.
+    // Takes the identities now, before anything is written. A member of a zip (see
+    // engine::MemberSourcePath) stands for its zip.
     RunSources(const std::vector<std::string>& paths, bool standardInput);
 
     // The source that `outputPath` would write over, if any: its path, or "-" for standard input.

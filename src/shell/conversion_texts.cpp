@@ -95,6 +95,37 @@ QString HeaderQuestionCaption() {
 
 namespace {
 
+QString archiveFaultText(engine::ArchiveFault fault) {
+    using Fault = engine::ArchiveFault;
+    switch (fault) {
+    case Fault::None:
+        break;
+    case Fault::NotAnArchive:
+        return QStringLiteral("zip ファイルではないか、途中で切れています");
+    case Fault::Damaged:
+        return QStringLiteral("zip ファイルが壊れています");
+    case Fault::Multipart:
+        return QStringLiteral("複数のファイルに分割された zip ファイルには対応していません");
+    case Fault::Zip64:
+        return QStringLiteral("ZIP64 形式の zip ファイルには対応していません");
+    case Fault::Encrypted:
+        return QStringLiteral("暗号化されています");
+    case Fault::UnsupportedMethod:
+        return QStringLiteral("対応していない圧縮方式です（deflate のみ対応しています）");
+    case Fault::CorruptData:
+        return QStringLiteral("圧縮されたデータが壊れています（記録された大きさに展開できません）");
+    case Fault::ChecksumMismatch:
+        return QStringLiteral("CRC-32 が合いません（データが壊れています）");
+    case Fault::MemberTooLarge:
+        return QStringLiteral("展開すると %1 MiB を超えます").arg(engine::kMaxMemberBytes >> 20);
+    case Fault::NoTextMember:
+        return QStringLiteral("zip ファイルにテキストファイル（.txt）がありません");
+    case Fault::MemberMissing:
+        return QStringLiteral("zip ファイルの中に見つかりません");
+    }
+    return QStringLiteral("zip ファイルを読み込めません");
+}
+
 QString withReason(const QString& what, const QString& reason) {
     return reason.isEmpty() ? what : what + QStringLiteral("\n理由：") + reason;
 }
@@ -116,7 +147,7 @@ QString FailureText(const engine::Failure& failure) {
         what = QStringLiteral("保存ファイル「%1」に書き込めませんでした。");
         break;
     }
-    QString text = withReason(what.arg(PathFromBytes(failure.path)), ReasonText(failure.error));
+    QString text = withReason(what.arg(EntryText(failure.path)), ReasonText(failure.error));
     // A placing that could not be taken back: every file not as it was, and where its earlier
     // contents are.
     for (const auto& [path, fault] : failure.leftMixed) {
@@ -162,6 +193,8 @@ QString ReasonText(const engine::FileError& error) {
         break;
     case Cause::SourceItself:
         return QStringLiteral("変換するファイルそのものです（変換するファイルには書き込みません）");
+    case Cause::Archive:
+        return archiveFaultText(error.archiveFault);
     }
     return {};
 }

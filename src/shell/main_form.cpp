@@ -1,7 +1,6 @@
 #include "shell/main_form.h"
 
 #include "engine/conversion_run.h"
-#include "files/file_bytes.h"
 #include "shell/config_form.h"
 #include "shell/conversion_texts.h"
 #include "shell/dialog_service.h"
@@ -41,8 +40,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace shell {
@@ -55,6 +52,14 @@ const QString kWebSite = QStringLiteral("（公開準備中）"); // no public s
 // The preview shows at most this many bytes of a text as read.
 constexpr std::size_t kPreviewBytes = 10000;
 
+// An entry's source as the run reads it (file-system bytes, or a member of a zip; see
+// engine::MemberSourcePath) is kept in the item beside the text that shows it.
+constexpr int kSourcePathRole = Qt::UserRole;
+
+std::string sourcePathOf(const QListWidgetItem* item) {
+    return item->data(kSourcePathRole).toByteArray().toStdString();
+}
+
 // The list as the conversion run reads it: live, so removals during the run shorten it. Once
 // the window is closing it reads as empty, so the run stops after the entry it is working on.
 class ListFileList final : public engine::FileList {
@@ -65,7 +70,7 @@ class ListFileList final : public engine::FileList {
         return m_closing ? 0 : static_cast<std::size_t>(m_list.count());
     }
     std::string path(std::size_t i) const override {
-        return PathToBytes(m_list.item(static_cast<int>(i))->text());
+        return sourcePathOf(m_list.item(static_cast<int>(i)));
     }
     bool isSelected(std::size_t i) const override {
         return m_list.item(static_cast<int>(i))->isSelected();
@@ -392,7 +397,7 @@ void TMainForm::STextTimerTimer() {
 void TMainForm::mnuFileOpenClick() {
     ShowStatus(QStringLiteral("変換するファイルを選んでください"), false);
     FileDialogRequest request;
-    request.filters = {QStringLiteral("テキストファイル(*.txt)"),
+    request.filters = {QStringLiteral("テキストファイル(*.txt *.zip)"),
                        // "*" rather than "*.*": on this file system names need no dot.
                        QStringLiteral("全てのファイル(*)")};
     request.defaultSuffix = QStringLiteral("txt");
@@ -409,17 +414,31 @@ void TMainForm::mnuFileOpenClick() {
 
 void TMainForm::addPaths(const QStringList& paths) {
     for (const QString& path : paths) {
-        QStringList entries{path};
+        std::vector<std::string> entries{PathToBytes(path)};
         if (QFileInfo(path).isDir()) {
             entries.clear();
             const QDir folder(path);
             for (const QString& name :
                  folder.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
-                entries << QDir::toNativeSeparators(folder.absoluteFilePath(name));
+                entries.push_back(
+                    PathToBytes(QDir::toNativeSeparators(folder.absoluteFilePath(name))));
+        } else if (files::IsZipPath(entries.front())) {
+            // A zip stands for the texts it holds, one entry each.
+            const std::string zip = entries.front();
+            entries.clear();
+            engine::NoEventPump pump;
+            const files::ZipTexts texts = files::ListZipTexts(zip, pump);
+            if (!texts.ok)
+                m_dialogs.showError(
+                    this, FailureText({engine::Failure::Action::ReadSource, zip, texts.error}));
+            for (const std::string& member : texts.members)
+                entries.push_back(engine::MemberSourcePath(zip, member));
         }
-        for (const QString& entry : entries) {
-            auto* item = new QListWidgetItem(entry, m_lstFilename);
-            item->setToolTip(entry);
+        for (const std::string& entry : entries) {
+            auto* item = new QListWidgetItem(EntryText(entry), m_lstFilename);
+            item->setData(kSourcePathRole,
+                          QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+            item->setToolTip(item->text());
         }
     }
 }
@@ -466,7 +485,7 @@ void TMainForm::tbtnResetClick() {
     // Every selected entry, as the run starts: no output may be written over one of them.
     std::vector<std::string> selected;
     for (const QListWidgetItem* item : m_lstFilename->selectedItems())
-        selected.push_back(PathToBytes(item->text()));
+        selected.push_back(sourcePathOf(item));
     m_outputs.setSources(files::RunSources(selected, false));
     ui.keepSources(&m_outputs.sources());
     ui.trackRun(static_cast<int>(m_lstFilename->selectedItems().size()), [this](double fraction) {
@@ -553,20 +572,17 @@ void TMainForm::lstFilenameClick() {
 }
 
 void TMainForm::showPreviewOf(const QListWidgetItem* item) {
-    const std::string path = PathToBytes(item->text());
+    const std::string path = sourcePathOf(item);
     // Bytes enough for the preview's text after the CRs of CR LF line ends are dropped, and for
     // as much text in an encoding of up to four bytes a character.
     const std::size_t readLimit = 4 * kPreviewBytes + 4;
-    const files::FileBytes head = files::ReadFileStart(path, readLimit);
-    if (head.outcome != files::FileBytes::Outcome::Read) {
+    const engine::SourceBytes head = files::ReadSourceStart(path, readLimit);
+    if (!head.ok) {
         m_memoContents->clear();
         m_lblPreviewCut->hide();
         m_pagePreview->show({}, {});
         m_dialogs.showError(this,
-                            FailureText({engine::Failure::Action::ReadSource, path,
-                                         head.outcome == files::FileBytes::Outcome::Missing
-                                             ? engine::FileError::System(std::strerror(ENOENT))
-                                             : engine::FileError::System(head.reason)}));
+                            FailureText({engine::Failure::Action::ReadSource, path, head.error}));
         STextTimerTimer();
         return;
     }
@@ -593,7 +609,7 @@ void TMainForm::refreshPagePreview() {
         m_pagePreview->show({}, {});
         return;
     }
-    m_pagePreview->show(PathToBytes(focused->text()), m_configForm->liveSettings());
+    m_pagePreview->show(sourcePathOf(focused), m_configForm->liveSettings());
 }
 
 void TMainForm::pmnuSelectAllClick() {

@@ -1,5 +1,7 @@
 #include "shell/text_codec.h"
 
+#include "engine/source_files.h"
+
 #include "engine/sjis.h"
 #include "files/file_names.h"
 #include "input/encoding.h"
@@ -85,6 +87,14 @@ QString PathFromBytes(const std::string& bytes) {
 
 std::string PathToBytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QString EntryText(const std::string& path) {
+    const std::optional<engine::MemberSource> member = engine::AsMemberSource(path);
+    if (!member)
+        return PathFromBytes(path);
+    return PathFromBytes(std::string(member->zipPath)) + QStringLiteral(" › ") +
+           QString::fromUtf8(member->member.data(), qsizetype(member->member.size()));
 }
 
 } // namespace shell

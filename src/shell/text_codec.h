@@ -29,4 +29,7 @@ Preview PreviewText(std::string_view head, bool cut, engine::Encoding encoding, 
 QString PathFromBytes(const std::string& bytes);
 std::string PathToBytes(const QString& path);
 
+// A source as the user sees it: its path, or for a member of a zip "path/book.zip › member.txt".
+QString EntryText(const std::string& path);
+
 } // namespace shell

@@ -202,6 +202,85 @@ else
   bad "output over standard input's file: $(head -c 300 "$work/stderr")"
 fi
 
+# --- a zip as Aozora Bunko makes them (a code page 932 name, an image beside the text) stands for
+# its texts: each converts to exactly the pages of the text itself, named after the member
+make_zip=(python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_zip.py")
+mkdir -p zips zips/plain zips/ref zips/out
+printf '\x8c\xe1\x94\x79\x82\xcd\x94\x4c\x82\xc5\x82\xa0\x82\xe9\r\n\x89\xc4\x96\xda\x9f\x80\x90\xce\r\n\r\n\x81\x40\x96\xbc\x91\x4f\x82\xcd\x82\xdc\x82\xbe\x96\xb3\x82\xa2\x81\x42\r\n' >zips/wagahai.txt
+printf 'second\r\n' >zips/second.txt
+printf '\x89PNG\r\n\x1a\n' >zips/fig.png
+if "${make_zip[@]}" zips/book.zip "neko/表紙と本文.txt=zips/wagahai.txt" "neko/fig01.png=zips/fig.png" \
+  "Second.TXT=zips/second.txt"; then
+  cp zips/book.zip zips/book.orig
+  cp zips/wagahai.txt "zips/plain/表紙と本文.txt" && cp zips/second.txt zips/plain/Second.TXT
+  "$convert" --header -d zips/ref "zips/plain/表紙と本文.txt" zips/plain/Second.TXT 2>/dev/null
+  if run 0 "" "zip of texts" -- --header -d zips/out zips/book.zip &&
+    [ "$(ls zips/out | wc -l)" -eq 2 ] && same "zips/out/表紙と本文.txt" "zips/ref/表紙と本文.txt" &&
+    same zips/out/Second.TXT zips/ref/Second.TXT; then
+    ok "each text of a zip converts to the pages of the text itself, under the member's name"
+  else
+    bad "zip of texts: $(ls zips/out) $(head -c 300 "$work/stderr")"
+  fi
+  rm -f zips/out/*
+  failed_before=$failed
+  if run 1 "not converting 'zips/book.zip': it holds 2 texts" "-o with a zip of two texts" -- \
+    -o zips/out/one.txt zips/book.zip && [ ! -e zips/out/one.txt ]; then
+    ok "-o refuses a zip of two texts, which would both go to it"
+  elif [ "$failed" -eq "$failed_before" ]; then
+    bad "-o with a zip of two texts"
+  fi
+  "${make_zip[@]}" zips/single.zip "a.txt=zips/second.txt" && cp zips/single.zip zips/single.orig
+  failed_before=$failed
+  if run 1 "'zips/single.zip' is one of the sources" "output over the zip" -- \
+    -f -o zips/single.zip zips/single.zip && same zips/single.zip zips/single.orig; then
+    ok "no output is written over the zip its text is read from"
+  elif [ "$failed" -eq "$failed_before" ]; then
+    bad "output over the zip"
+  fi
+else
+  bad "a zip for the tests could not be made"
+fi
+
+# --- zips that cannot be read: a member that inflates past 256 MiB, as its record says or hiding
+# it (refused at the first byte past the size it gives), a zip cut short, a zip without a text.
+# Each is refused by name and nothing is written; the other sources are converted all the same.
+if "${make_zip[@]}" zips/bomb.zip "bomb.txt=zeros:270000000" &&
+  "${make_zip[@]}" --size 1000 zips/hidden.zip "bomb.txt=zeros:270000000" &&
+  "${make_zip[@]}" --cut 30 zips/cut.zip "a.txt=zips/second.txt" &&
+  "${make_zip[@]}" zips/images.zip "fig01.png=zips/fig.png"; then
+  failed_before=$failed
+  if run 1 "cannot read 'zips/bomb.zip › bomb.txt': it inflates past 256 MiB" "zip bomb" -- \
+    -d zips/out zips/bomb.zip sample.txt && [ "$(ls zips/out)" = sample.txt ]; then
+    ok "a member that inflates past 256 MiB is refused, the next source converted"
+  elif [ "$failed" -eq "$failed_before" ]; then
+    bad "zip bomb: $(ls zips/out)"
+  fi
+  rm -f zips/out/*
+  failed_before=$failed
+  if run 1 "cannot read 'zips/hidden.zip › bomb.txt': its compressed data are damaged" \
+    "zip bomb hiding its size" -- -d zips/out zips/hidden.zip && [ -z "$(ls zips/out)" ]; then
+    ok "a member that inflates past the size it gives is refused"
+  elif [ "$failed" -eq "$failed_before" ]; then
+    bad "zip bomb hiding its size"
+  fi
+  failed_before=$failed
+  if run 1 "cannot read 'zips/cut.zip': not a zip file, or one cut short" "zip cut short" -- \
+    -d zips/out zips/cut.zip && [ -z "$(ls zips/out)" ]; then
+    ok "a zip cut short is refused"
+  elif [ "$failed" -eq "$failed_before" ]; then
+    bad "zip cut short"
+  fi
+  failed_before=$failed
+  if run 1 "cannot read 'zips/images.zip': the zip holds no .txt file" "zip without a text" -- \
+    -d zips/out zips/images.zip && [ -z "$(ls zips/out)" ]; then
+    ok "a zip without a text is refused"
+  elif [ "$failed" -eq "$failed_before" ]; then
+    bad "zip without a text"
+  fi
+else
+  bad "zips for the tests could not be made"
+fi
+
 # --- full disk: a small tmpfs when this machine lets us mount one
 mkdir -p full
 if mount -t tmpfs -o size=64k tmpfs full 2>/dev/null; then

@@ -3,6 +3,7 @@
 #include "shell/main_form.h"
 #include "shell/page_preview.h"
 #include "shell/status_line.h"
+#include "support/zip_builder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -197,7 +198,7 @@ class MainFormTest final : public QObject {
         QVERIFY(!convertEnabled());
         QCOMPARE(memo(), QStringLiteral("あいう\nline 2\n"));
         const shell::FileDialogRequest& request = m_dialogs.openRequests.front();
-        QCOMPARE(request.filters.front(), QStringLiteral("テキストファイル(*.txt)"));
+        QCOMPARE(request.filters.front(), QStringLiteral("テキストファイル(*.txt *.zip)"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("txt"));
     }
 
@@ -609,6 +610,54 @@ class MainFormTest final : public QObject {
             entries << list()->item(i)->text();
         QCOMPARE(entries, (QStringList{single, path(QStringLiteral("books/a.txt")),
                                        path(QStringLiteral("books/b.txt"))}));
+    }
+
+    // A dropped zip gives one entry per text in it, previewed and converted as a file would be,
+    // under the member's name; the zip is never the output. A zip without a text says so.
+    void droppedZipListsItsTexts() {
+        start();
+        // 本文.txt in code page 932 holding "あいう" CR LF, an image beside it, a text in a folder.
+        const QString zip = makeFile(QStringLiteral("book.zip"),
+                                     QByteArray::fromStdString(testing_support::MakeZip(
+                                         {{"\x96\x7B\x95\xB6.txt", "\x82\xA0\x82\xA2\x82\xA4\r\n"},
+                                          {"fig01.png", "PNG"},
+                                          {"sub/b.txt", "b"}})));
+        const QString images =
+            makeFile(QStringLiteral("images.zip"),
+                     QByteArray::fromStdString(testing_support::MakeZip({{"fig01.png", "PNG"}})));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(zip), QUrl::fromLocalFile(images)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &drop);
+        QCOMPARE(list()->count(), 2);
+        QCOMPARE(list()->item(0)->text(), zip + QStringLiteral(" › 本文.txt"));
+        QCOMPARE(list()->item(1)->text(), zip + QStringLiteral(" › sub/b.txt"));
+        QCOMPARE(m_dialogs.errors,
+                 QStringList{QStringLiteral("変換するファイル「%1」を読み込めませんでした。\n理由："
+                                            "zip ファイルにテキストファイル（.txt）がありません")
+                                 .arg(images)});
+        m_dialogs.errors.clear();
+
+        clickEntry(0);
+        QCOMPARE(memo(), QStringLiteral("あいう\n"));
+        auto* pages = child<shell::PagePreview>("PagePreview");
+        child<QTabWidget>("PreviewTabs")->setCurrentWidget(pages);
+        pages->waitForLayout();
+        QCOMPARE(pages->pageCount(), 1);
+
+        const QString output = path(QStringLiteral("out.txt"));
+        m_dialogs.saveAnswers << zip << output;
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(m_dialogs.saveRequests.size(), 2);
+        QCOMPARE(m_dialogs.saveRequests.front().fileName, QStringLiteral("本文.txt"));
+        QCOMPARE(m_dialogs.errors.size(), 1);
+        QVERIFY(m_dialogs.errors[0].contains(zip));
+        const QByteArray bytes = readAll(output);
+        QCOMPARE(bytes.size(), 2 + 23 * 42 + 2);
+        QCOMPARE(bytes.mid(2, 42), QByteArray(37, ' ') + "\x82\xA0 \r\n");
     }
 
     void convertButtonAndPreviewFollowTheSelection() {
