@@ -302,6 +302,7 @@ std::string HelpText() {
         "                         the head; page breaks, indents and lines set to the\n"
         "                         foot of a column are laid out as the notes ask, gaiji\n"
         "                         notes become their characters where Shift_JIS has them.\n"
+        "                         Every line starts a column of its own, as with --verse.\n"
         "      --ruby drop|paren  with --aozora: drop ruby readings (the default), or keep\n"
         "                         them after their words in parentheses （…）.\n"
         "\n"

@@ -52,7 +52,9 @@ std::optional<PreparedText> PrepareText(SourceText source, const TitlePage* titl
     // The normalisation takes LF, CR LF and a lone CR alike as one line break, which is what the
     // line-break step would make of them, so the text goes through in a single pass.
     const bool packed = UsesPackedLayout(live.spaceline);
-    const std::int64_t cells = live.usereturn
+    // In a text of Aozora Bunko's notation every line is a paragraph, a verse line, a speaker's
+    // turn or a heading: none is joined to the one before.
+    const std::int64_t cells = live.usereturn || live.aozora
                                    ? NormalizeVerse(geometry, text, pump, source.lines, packed)
                                    : NormalizeProse(geometry, text, pump, source.lines, packed);
     // The title page and the spaces of the normalisation may take a text past what positions

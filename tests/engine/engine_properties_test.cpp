@@ -2,6 +2,7 @@
 // their fixed shape, paging ends, and columns begin where the normalisation put them.
 #include "engine/column_layout.h"
 #include "engine/page_writer.h"
+#include "engine/prepared_text.h"
 #include "engine/text_normalization.h"
 #include "support/reference_models.h"
 #include "support/sjis_text.h"
@@ -144,6 +145,28 @@ TEST(EngineProperties, VerseLinesBeginAtTheTopOfAColumn) {
         EXPECT_EQ(markerCells(text, false).size(), markers);
         // The layout puts exactly those markers in the top row of their column.
         EXPECT_EQ(page(g, 2, text).topRowMarkers, expectedTop);
+    }
+}
+
+// With Aozora Bunko's notation taken out, every source line starts a column of its own whatever
+// the verse setting: the pages are those of the verse setting.
+TEST(EngineProperties, AozoraLinesAreNeverJoined) {
+    std::mt19937 rng(31);
+    NoEventPump pump;
+    for (int round = 0; round < 100; ++round) {
+        const PageGeometry g = MakePageGeometry(round % 5, (round / 5) % 2, 2);
+        std::string text = randomText(rng, true);
+        text.pop_back(); // the end byte: PrepareText adds its own
+        Settings prose;
+        prose.aozora = true;
+        prose.usereturn = false;
+        Settings verse = prose;
+        verse.usereturn = true;
+        const auto fromProse = PrepareText({text, {}, 0, {}, {}, {}}, nullptr, g, prose, pump);
+        const auto fromVerse = PrepareText({text, {}, 0, {}, {}, {}}, nullptr, g, verse, pump);
+        ASSERT_TRUE(fromProse && fromVerse);
+        EXPECT_EQ(fromProse->text, fromVerse->text) << "round " << round;
+        EXPECT_EQ(fromProse->pageCount, fromVerse->pageCount);
     }
 }
 
