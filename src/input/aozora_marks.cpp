@@ -7,13 +7,14 @@ namespace input::aozora {
 
 namespace {
 
-constexpr std::string_view kWarichu = "\x8A\x84\x82\xE8\x92\x8D";                   // 割り注
-constexpr std::string_view kWarichuEnd = "\x8A\x84\x82\xE8\x92\x8D\x8F\x49\x82\xED\x82\xE8"; // 割り注終わり
-constexpr std::string_view kKaigyo = "\x89\xFC\x8D\x73";                               // 改行
-constexpr std::string_view kParenOpen = "\x81\x69";                                    // （
-constexpr std::string_view kParenClose = "\x81\x6A";                                   // ）
-constexpr std::string_view kTortoiseOpen = "\x81\x6B";                                 // 〔
-constexpr std::string_view kTortoiseClose = "\x81\x6C";                                // 〕
+constexpr std::string_view kWarichu = "\x8A\x84\x82\xE8\x92\x8D"; // 割り注
+constexpr std::string_view kWarichuEnd =
+    "\x8A\x84\x82\xE8\x92\x8D\x8F\x49\x82\xED\x82\xE8";  // 割り注終わり
+constexpr std::string_view kKaigyo = "\x89\xFC\x8D\x73"; // 改行
+constexpr std::string_view kParenOpen = "\x81\x69";      // （
+constexpr std::string_view kParenClose = "\x81\x6A";     // ）
+constexpr std::string_view kTortoiseOpen = "\x81\x6B";   // 〔
+constexpr std::string_view kTortoiseClose = "\x81\x6C";  // 〕
 // A combined mark is two of these (一レ); three or more is no 返り点.
 constexpr std::size_t kMaxReturnMarks = 2;
 

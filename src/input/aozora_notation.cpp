@@ -155,8 +155,9 @@ class NotationRemover {
             emit(line.substr(i, kSymbolSize));
             i += kSymbolSize;
         }
-        if (!m_warichuClose.empty()) // a 割り注 is closed on its own line
-            emit(std::exchange(m_warichuClose, {}));
+        if (const std::string close = std::exchange(m_warichuClose, {}); // closed on its line
+            !close.empty() && close != " ")
+            emit(close);
         endLine(line.empty(), lineBreak);
     }
 
@@ -207,7 +208,7 @@ class NotationRemover {
             before = j;
         const bool wrapped =
             noteStart > 0 && line.substr(before, noteStart - before) == kParenOpen &&
-            line.substr(end).substr(closeNote.size()).starts_with(kParenClose) && end < line.size();
+            end < line.size() && line.substr(end + closeNote.size()).starts_with(kParenClose);
         if (wrapped) {
             m_warichuClose = " "; // open, with nothing to put at its end
             return;

@@ -38,9 +38,9 @@ TEST(AozoraKanbun, ReadingKanaAfterTheirKanji) {
 
 TEST(AozoraKanbun, OtherNotesAreNoMarks) {
     EXPECT_EQ(hex(removed(sj("一［＃「一」は中見出し］"))), hex(sj("一")));
-    EXPECT_EQ(hex(removed(sj("字［＃一二三］"))), hex(sj("字")));            // three marks
-    EXPECT_EQ(hex(removed(sj("字［＃（すこし）］"))), hex(sj("字")));          // hiragana
-    EXPECT_EQ(hex(removed(sj("字［＃（ママ）は底本］"))), hex(sj("字")));      // no closing ）
+    EXPECT_EQ(hex(removed(sj("字［＃一二三］"))), hex(sj("字")));         // three marks
+    EXPECT_EQ(hex(removed(sj("字［＃（すこし）］"))), hex(sj("字")));     // hiragana
+    EXPECT_EQ(hex(removed(sj("字［＃（ママ）は底本］"))), hex(sj("字"))); // no closing ）
     EXPECT_EQ(hex(removed(sj("字［＃（）］"))), hex(sj("字")));
     EXPECT_EQ(hex(removed(sj("字［＃五］"))), hex(sj("字")));
 }

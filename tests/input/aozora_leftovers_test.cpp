@@ -23,8 +23,8 @@ std::string removed(const std::string& in) {
 TEST(AozoraLeftovers, ExplanationBlockFoundByItsFrameAndWord) {
     const std::string body = sj("《》：ルビ\n（例）吾輩《わがはい》\n");
     for (const char* heading :
-         {"《テキスト中に現れる記号について》", "［表記について］", "【テキスト中に現われる記号について】",
-          "【テキス中に現れる記号について】"}) {
+         {"《テキスト中に現れる記号について》", "［表記について］",
+          "【テキスト中に現われる記号について】", "【テキス中に現れる記号について】"}) {
         const std::string in = sj("題名\n作者\n\n") + kRule + "\n" + sj(heading) + "\n" + body +
                                kRule + sj("\n本文\n");
         EXPECT_EQ(hex(removed(in)), hex(sj("題名\n作者\n\n本文\n"))) << heading;

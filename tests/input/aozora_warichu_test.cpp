@@ -29,20 +29,26 @@ TEST(AozoraWarichu, TortoiseShellsWhenItHoldsParentheses) {
               hex(sj("註〔地、は『神曲（地獄篇）』の略〕だ")));
     EXPECT_EQ(hex(removed(sj("甲［＃割り注］a(b)［＃割り注終わり］乙"))), hex(sj("甲〔a(b)〕乙")));
     // Parentheses after the 割り注 are not its own.
-    EXPECT_EQ(hex(removed(sj("甲［＃割り注］乙［＃割り注終わり］（丙）"))), hex(sj("甲（乙）（丙）")));
+    EXPECT_EQ(hex(removed(sj("甲［＃割り注］乙［＃割り注終わり］（丙）"))),
+              hex(sj("甲（乙）（丙）")));
 }
 
 TEST(AozoraWarichu, TextsOwnParenthesesFrameIt) {
     EXPECT_EQ(hex(removed(sj("影響。（［＃割り注］日本文學講座［＃割り注終わり］）"))),
               hex(sj("影響。（日本文學講座）")));
-    // Only a frame on both sides counts.
+    // Only a frame on both sides counts; a frame seen through another note leaves no stray byte.
+    EXPECT_EQ(hex(removed(sj("（［＃割り注］甲"))), hex(sj("（（甲）")));
+    EXPECT_EQ(hex(removed(sj("（［＃割り注］甲［＃「［＃割り注終わり］）」に傍点］"))),
+              hex(sj("（甲")));
     EXPECT_EQ(hex(removed(sj("（［＃割り注］甲［＃割り注終わり］乙）"))), hex(sj("（（甲）乙）")));
 }
 
 TEST(AozoraWarichu, ClosedOnItsLineAndBreaksOnlyInside) {
-    EXPECT_EQ(hex(removed(sj("甲［＃割り注］乙\n丙［＃割り注終わり］丁"))), hex(sj("甲（乙）\n丙丁")));
+    EXPECT_EQ(hex(removed(sj("甲［＃割り注］乙\n丙［＃割り注終わり］丁"))),
+              hex(sj("甲（乙）\n丙丁")));
     EXPECT_EQ(hex(removed(sj("甲［＃改行］乙"))), hex(sj("甲乙")));
     EXPECT_EQ(hex(removed(sj("甲［＃割り注終わり］乙"))), hex(sj("甲乙")));
     // A second opening inside an open one adds no bracket.
-    EXPECT_EQ(hex(removed(sj("［＃割り注］甲［＃割り注］乙［＃割り注終わり］"))), hex(sj("（甲乙）")));
+    EXPECT_EQ(hex(removed(sj("［＃割り注］甲［＃割り注］乙［＃割り注終わり］"))),
+              hex(sj("（甲乙）")));
 }
