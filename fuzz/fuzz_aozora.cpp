@@ -1,8 +1,10 @@
 // Aozora Bunko notation taken out of a text: what stays is characters of the text, in order, each
-// line on its own; no note or reading is left behind but those written unclosed; the line layouts
-// point at lines of the result. The first byte picks the ruby mode, the rest is the file.
+// line on its own; no note or reading is left behind but those written unclosed; the characters a
+// note may put in (kanbun marks, a 割り注's brackets and spaces) and the 　 of a TAB come only where
+// such a note or TAB stands; the line layouts point at lines of the result. The first byte picks the ruby mode, the rest is the file.
 #include "engine/text_stream.h"
 #include "fuzz_check.h"
+#include "input/aozora_marks.h"
 #include "input/aozora_notation.h"
 #include "input/aozora_notes.h"
 
@@ -15,18 +17,22 @@
 
 namespace {
 
-constexpr std::string_view kOpenBracket = "\x81\x6D";  // ［
-constexpr std::string_view kCloseBracket = "\x81\x6E"; // ］
-constexpr std::string_view kSharp = "\x81\x94";        // ＃
-constexpr std::string_view kKome = "\x81\xA6";         // ※
-constexpr std::string_view kRubyOpen = "\x81\x73";     // 《
-constexpr std::string_view kRubyClose = "\x81\x74";    // 》
-constexpr std::string_view kRubyBase = "\x81\x62";     // ｜
-constexpr std::string_view kParenOpen = "\x81\x69";    // （
-constexpr std::string_view kParenClose = "\x81\x6A";   // ）
-constexpr std::string_view kExplanationTitle = "\x81\x79\x83\x65\x83\x4C\x83\x58\x83\x67\x92\x86"
-                                               "\x82\xC9\x8C\xBB\x82\xEA\x82\xE9\x8B\x4C\x8D\x86"
-                                               "\x82\xC9\x82\xC2\x82\xA2\x82\xC4\x81\x7A";
+constexpr std::string_view kOpenBracket = "\x81\x6D";   // ［
+constexpr std::string_view kCloseBracket = "\x81\x6E";  // ］
+constexpr std::string_view kSharp = "\x81\x94";         // ＃
+constexpr std::string_view kKome = "\x81\xA6";          // ※
+constexpr std::string_view kRubyOpen = "\x81\x73";      // 《
+constexpr std::string_view kRubyClose = "\x81\x74";     // 》
+constexpr std::string_view kRubyBase = "\x81\x62";      // ｜
+constexpr std::string_view kParenOpen = "\x81\x69";     // （
+constexpr std::string_view kParenClose = "\x81\x6A";    // ）
+constexpr std::string_view kTortoiseOpen = "\x81\x6B";  // 〔
+constexpr std::string_view kTortoiseClose = "\x81\x6C"; // 〕
+constexpr std::string_view kSpace = "\x81\x40";         // 　
+constexpr std::string_view kQuoteOpen = "\x81\x75";     // 「
+constexpr std::string_view kQuoteClose = "\x81\x76";    // 」
+constexpr std::string_view kKigo = "\x8B\x4C\x8D\x86";  // 記号
+constexpr std::string_view kHyoki = "\x95\x5C\x8B\x4C"; // 表記
 constexpr std::size_t npos = std::string_view::npos;
 
 // Code page 932 characters, walked from the start: a lead byte takes the next byte, if any.
@@ -56,7 +62,13 @@ std::vector<Candidate> candidates(std::string_view line) {
     const std::vector<std::string_view> chars = characters(line);
     std::vector<std::size_t> noteClose(chars.size(), npos); // at the ［ of each note
     std::vector<std::size_t> open;
+    auto quotedAlone = [&](std::size_t k) {
+        return k > 0 && k + 1 < chars.size() && chars[k - 1] == kQuoteOpen &&
+               chars[k + 1] == kQuoteClose;
+    };
     for (std::size_t k = 0; k < chars.size(); ++k) {
+        if (quotedAlone(k))
+            continue;
         if (chars[k] == kOpenBracket) {
             open.push_back(k);
         } else if (chars[k] == kCloseBracket && !open.empty()) {
@@ -67,6 +79,7 @@ std::vector<Candidate> candidates(std::string_view line) {
         }
     }
     std::vector<Candidate> result;
+    bool warichu = false; // a 割り注 note was seen: its close may come at the line's end
     for (std::size_t k = 0; k < chars.size(); ++k) {
         if (noteClose[k] != npos) {
             if (k > 0 && chars[k - 1] == kKome) {
@@ -78,17 +91,59 @@ std::vector<Candidate> candidates(std::string_view line) {
                 result.push_back(
                     {std::string{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)}});
             }
+            const std::size_t from =
+                static_cast<std::size_t>(chars[k + 1].data() - line.data()) + 2;
+            const std::size_t to =
+                static_cast<std::size_t>(chars[noteClose[k]].data() - line.data());
+            const std::string_view body = line.substr(from, to - from);
+            for (std::string_view ch : characters(input::aozora::kanbunText(body)))
+                result.push_back({std::string(ch)});
+            switch (input::aozora::warichuNote(body)) {
+            case input::aozora::WarichuNote::Open:
+                warichu = true;
+                result.push_back({std::string(kParenOpen) + std::string(kTortoiseOpen)});
+                break;
+            case input::aozora::WarichuNote::Close:
+                result.push_back({std::string(kParenClose) + std::string(kTortoiseClose)});
+                break;
+            case input::aozora::WarichuNote::LineBreak:
+                result.push_back({std::string(kSpace)});
+                break;
+            case input::aozora::WarichuNote::None:
+                break;
+            }
             k = noteClose[k];
+            continue;
+        }
+        if (chars[k] == "\f")
+            continue;
+        if (chars[k] == "\t") {
+            result.push_back({std::string(kSpace)});
             continue;
         }
         result.push_back({std::string(chars[k]), chars[k] == kRubyOpen || chars[k] == kRubyClose});
     }
+    if (warichu)
+        result.push_back({std::string(kParenClose) + std::string(kTortoiseClose)});
     return result;
+}
+
+// A TAB is a full-width space, an FF nothing.
+std::string withoutControls(std::string_view line) {
+    std::string out;
+    for (std::string_view ch : characters(line)) {
+        if (ch == "\t")
+            out += kSpace;
+        else if (ch != "\f")
+            out += ch;
+    }
+    return out;
 }
 
 // The text of one line, put out for `line` alone: checked against the line's characters.
 void checkLine(std::string_view line, std::string_view out, input::Ruby ruby) {
-    FUZZ_CHECK(out.size() <= line.size());
+    FUZZ_CHECK(out.size() <=
+               line.size() + static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')));
     FUZZ_CHECK(out.find('\n') == npos);
     const std::vector<Candidate> c = candidates(line);
     const std::vector<std::string_view> o = characters(out);
@@ -99,14 +154,16 @@ void checkLine(std::string_view line, std::string_view out, input::Ruby ruby) {
             return ch.size() == 2 && ch[0] == '\x81' &&
                    std::string_view("\x6D\x6E\x94\xA6\x73\x74\x62\x6B\x6C").find(ch[1]) != npos;
         }))
-        FUZZ_CHECK(out == line);
+        FUZZ_CHECK(out == withoutControls(line));
 
     // Every character out is one of the line's, in order; a reading's marks may become （ ）.
     std::size_t at = 0;
     for (std::string_view ch : o) {
-        while (at < c.size() &&
-               !(c[at].ch == ch || (c[at].mark && c[at].ch == kRubyOpen && ch == kParenOpen) ||
-                 (c[at].mark && c[at].ch == kRubyClose && ch == kParenClose)))
+        while (at < c.size() && !(c[at].ch == ch ||
+                                  (c[at].ch.size() == 4 &&
+                                   (c[at].ch.substr(0, 2) == ch || c[at].ch.substr(2) == ch)) ||
+                                  (c[at].mark && c[at].ch == kRubyOpen && ch == kParenOpen) ||
+                                  (c[at].mark && c[at].ch == kRubyClose && ch == kParenClose)))
             ++at;
         FUZZ_CHECK(at < c.size());
         ++at;
@@ -175,14 +232,22 @@ std::vector<std::pair<std::string_view, bool>> lines(std::string_view text) {
     return result;
 }
 
-// The explanation block as line indices [first, last): a rule among the first 60 lines with the
-// title line right after it, through the next rule. Nothing when that rule never comes.
+bool containsWord(std::string_view line, std::string_view word) {
+    for (std::string_view ch : characters(line))
+        if (line.substr(static_cast<std::size_t>(ch.data() - line.data())).starts_with(word))
+            return true;
+    return false;
+}
+
+// The explanation block as line indices [first, last): a rule among the first 60 lines with a
+// heading holding 記号 or 表記 right after it, through the next rule. Nothing when that rule never comes.
 std::pair<std::size_t, std::size_t>
 explanation(const std::vector<std::pair<std::string_view, bool>>& all) {
     for (std::size_t n = 0; n < all.size() && n < 60; ++n) {
         if (!isRule(all[n].first))
             continue;
-        if (n + 1 >= all.size() || !all[n + 1].first.starts_with(kExplanationTitle))
+        if (n + 1 >= all.size() ||
+            !(containsWord(all[n + 1].first, kKigo) || containsWord(all[n + 1].first, kHyoki)))
             continue;
         for (std::size_t m = n + 2; m < all.size(); ++m)
             if (isRule(all[m].first))
@@ -202,8 +267,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::MakeTextAsRead(text);
 
     const input::AozoraText result = input::RemoveAozoraNotation(text, ruby);
-    // A reading's （ ） take the place of its 《 》, so the text never grows in either mode.
-    FUZZ_CHECK(result.text.size() <= text.size());
+    // A reading's （ ） take the place of its 《 》, and the marks a note puts in are no longer than
+    // the note, so the text grows only by the TABs that become 　.
+    FUZZ_CHECK(result.text.size() <=
+               text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\t')));
 
     // Each line's text comes from that line alone; a line that held only notation goes with its LF.
     const auto all = lines(text);

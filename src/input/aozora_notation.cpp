@@ -1,10 +1,12 @@
 #include "input/aozora_notation.h"
 
 #include "engine/sjis.h"
+#include "input/aozora_marks.h"
 #include "input/aozora_notes.h"
 #include "input/aozora_scan.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace input {
@@ -14,8 +16,11 @@ namespace {
 using namespace aozora;
 using engine::byteAt;
 
-constexpr std::string_view kParenOpen = "\x81\x69";  // （
-constexpr std::string_view kParenClose = "\x81\x6A"; // ）
+constexpr std::string_view kParenOpen = "\x81\x69";          // （
+constexpr std::string_view kParenClose = "\x81\x6A";         // ）
+constexpr std::string_view kTortoiseOpenBytes = "\x81\x6B";  // 〔
+constexpr std::string_view kTortoiseCloseBytes = "\x81\x6C"; // 〕
+constexpr std::string_view kIdeographicSpace = "\x81\x40";   // 　
 constexpr std::size_t npos = std::string_view::npos;
 
 // Block notes in force, innermost last. A block that no end note closes gives way to the next block
@@ -57,7 +62,7 @@ class NotationRemover {
           m_raises(m_blockEnds.raise) {}
 
     AozoraText run() {
-        m_result.text.reserve(m_source.size()); // the output is never longer than the source
+        m_result.text.reserve(m_source.size()); // longer only by the TABs that become 　
         std::size_t pos = 0;
         while (pos < m_source.size()) {
             if (pos == m_explanation.first && m_explanation.second > m_explanation.first) {
@@ -96,7 +101,7 @@ class NotationRemover {
                 ++s; // inside a note or 〔…〕 already taken whole
             const std::size_t textEnd = s < symbols.size() ? symbols[s].at : line.size();
             if (i < textEnd) { // the text between symbols goes as it is
-                emit(line.substr(i, textEnd - i));
+                emitText(line.substr(i, textEnd - i));
                 i = textEnd;
                 continue;
             }
@@ -104,7 +109,7 @@ class NotationRemover {
             while (next < notes.size() && notes[next].open < i)
                 ++next;
             if (next < notes.size() && notes[next].open == i) {
-                applyNote(m_scan.body(notes[next]));
+                applyNote(line, notes[next]);
                 i = notes[next].close + kSymbolSize;
                 continue;
             }
@@ -150,7 +155,66 @@ class NotationRemover {
             emit(line.substr(i, kSymbolSize));
             i += kSymbolSize;
         }
+        if (const std::string close = std::exchange(m_warichuClose, {}); // closed on its line
+            !close.empty() && close != " ")
+            emit(close);
         endLine(line.empty(), lineBreak);
+    }
+
+    // TAB takes a cell as a full-width space, and FF, which the pages have no use for, goes; a
+    // half-width control byte would shift the rest of its row.
+    void emitText(std::string_view text) {
+        if (text.find_first_of("\t\f") == npos) {
+            emit(text);
+            return;
+        }
+        // Walked by character: a control byte after a lead byte is that character's trail.
+        std::size_t from = 0;
+        for (std::size_t j = 0; j < text.size(); j += engine::charLengthAt(text, j)) {
+            const char b = text[j];
+            if (b != '\t' && b != '\f')
+                continue;
+            if (j > from)
+                emit(text.substr(from, j - from));
+            if (b == '\t')
+                emit(kIdeographicSpace);
+            from = j + 1;
+        }
+        if (from < text.size())
+            emit(text.substr(from));
+    }
+
+    // A 割り注 is set in （）, or in 〔〕 when its own text holds parentheses, so that the two
+    // cannot be told apart. Already written inside （…）, it gets no second pair. It ends at its end
+    // note or, failing one, at the end of its line.
+    void openWarichu(std::string_view line, std::size_t noteStart, std::size_t noteEnd) {
+        if (!m_warichuClose.empty())
+            return;
+        const std::string_view closeNote =
+            "\x81\x6D\x81\x94\x8A\x84\x82\xE8\x92\x8D\x8F\x49\x82\xED\x82\xE8\x81\x6E"; // ［＃割り注終わり］
+        std::size_t end = line.size();
+        bool parentheses = false;
+        for (std::size_t j = noteEnd; j < line.size(); j += engine::charLengthAt(line, j)) {
+            const std::string_view ch = line.substr(j, engine::charLengthAt(line, j));
+            if (line.substr(j).starts_with(closeNote)) {
+                end = j;
+                break;
+            }
+            parentheses =
+                parentheses || ch == kParenOpen || ch == kParenClose || ch == "(" || ch == ")";
+        }
+        std::size_t before = 0; // the character right before the note
+        for (std::size_t j = 0; j < noteStart; j += engine::charLengthAt(line, j))
+            before = j;
+        const bool wrapped =
+            noteStart > 0 && line.substr(before, noteStart - before) == kParenOpen &&
+            end < line.size() && line.substr(end + closeNote.size()).starts_with(kParenClose);
+        if (wrapped) {
+            m_warichuClose = " "; // open, with nothing to put at its end
+            return;
+        }
+        emit(parentheses ? kTortoiseOpenBytes : kParenOpen);
+        m_warichuClose = parentheses ? kTortoiseCloseBytes : kParenClose;
     }
 
     // A 《 is a reading only when a 》 follows on its line, and a ｜ marks a ruby base only when
@@ -180,7 +244,28 @@ class NotationRemover {
         }
     }
 
-    void applyNote(std::string_view body) {
+    void applyNote(std::string_view line, const NoteSpan& span) {
+        const std::string_view body = m_scan.body(span);
+        if (const std::string kanbun = kanbunText(body); !kanbun.empty()) {
+            emit(kanbun);
+            return;
+        }
+        switch (warichuNote(body)) {
+        case WarichuNote::Open:
+            openWarichu(line, span.open, span.close + kSymbolSize);
+            return;
+        case WarichuNote::Close:
+            if (m_warichuClose != " ")
+                emit(m_warichuClose);
+            m_warichuClose.clear();
+            return;
+        case WarichuNote::LineBreak:
+            if (!m_warichuClose.empty())
+                emit(kIdeographicSpace);
+            return;
+        case WarichuNote::None:
+            break;
+        }
         const NoteMeaning note = readNote(body);
         switch (note.action) {
         case NoteAction::None:
@@ -263,6 +348,7 @@ class NotationRemover {
     std::size_t m_lineStart = 0;
     bool m_hasText = false;
     bool m_inReading = false;
+    std::string m_warichuClose; // what ends the open 割り注; " " when the text's own （） frame it
     int m_blockIndent = 0;
     int m_blockRaise = -1;
     std::size_t m_lastRubyClose = npos;

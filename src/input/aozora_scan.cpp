@@ -11,10 +11,12 @@ namespace {
 
 using engine::byteAt;
 
-// 【テキスト中に現れる記号について】
-constexpr std::string_view kExplanationTitle =
-    "\x81\x79\x83\x65\x83\x4C\x83\x58\x83\x67\x92\x86\x82\xC9\x8C\xBB\x82\xEA\x82\xE9\x8B\x4C\x8D"
-    "\x86\x82\xC9\x82\xC2\x82\xA2\x82\xC4\x81\x7A";
+// The explanation block's heading names the signs (記号) or the spelling (表記) of the text, in
+// words that vary from text to text: 【テキスト中に現れる記号について】, ［表記について］, misspelt ones.
+constexpr std::string_view kKigo = "\x8B\x4C\x8D\x86";                          // 記号
+constexpr std::string_view kHyoki = "\x95\x5C\x8B\x4C";                         // 表記
+constexpr std::string_view kQuoteOpen = "\x81\x75";                             // 「
+constexpr std::string_view kQuoteClose = "\x81\x76";                            // 」
 constexpr std::string_view kBlockNoteOpen = "\x81\x6D\x81\x94\x82\xB1\x82\xB1"; // ［＃ここ
 constexpr std::size_t kExplanationSearchLines = 60;
 constexpr std::size_t kMinRuleLength = 10;
@@ -22,6 +24,17 @@ constexpr std::size_t npos = std::string_view::npos;
 
 bool isRule(std::string_view line) {
     return line.size() >= kMinRuleLength && line.find_first_not_of('-') == npos;
+}
+
+bool containsWord(std::string_view line, std::string_view word) {
+    for (std::size_t i = 0; i < line.size(); i += engine::charLengthAt(line, i))
+        if (line.substr(i).starts_with(word))
+            return true;
+    return false;
+}
+
+bool isExplanationHeading(std::string_view line) {
+    return containsWord(line, kKigo) || containsWord(line, kHyoki);
 }
 
 // The symbols the passes after the walk look at; other full-width signs are text.
@@ -56,15 +69,24 @@ void LineScan::scan(std::string_view line) {
     m_symbols.clear();
     m_notes.clear();
     m_openBrackets.clear();
-    // The one walk over the line's characters; everything after it looks at the symbols only.
+    // The one walk over the line's characters; everything after it looks at the symbols only. A
+    // bracket quoted alone, 「［」 or 「］」 (a note about a bracket of the text), is a character of
+    // the note and pairs with nothing.
+    std::size_t previous = npos; // start of the character before i
     for (std::size_t i = 0; i < line.size();) {
         const unsigned char b = byteAt(line, i);
         if (!engine::isLeadByte(b) || i + 1 == line.size()) {
-            ++i;
+            previous = i++;
             continue;
         }
-        if (b == kSymbolLead && isNotationSymbol(byteAt(line, i + 1)))
-            m_symbols.push_back({i, byteAt(line, i + 1)});
+        const unsigned char trail = byteAt(line, i + 1);
+        const bool quotedBracket = (trail == kOpenBracket || trail == kCloseBracket) &&
+                                   previous != npos && previous + kSymbolSize == i &&
+                                   line.substr(previous, 2) == kQuoteOpen &&
+                                   line.substr(i + 2, 2) == kQuoteClose;
+        if (b == kSymbolLead && isNotationSymbol(trail) && !quotedBracket)
+            m_symbols.push_back({i, trail});
+        previous = i;
         i += 2;
     }
     for (std::size_t k = 0; k < m_symbols.size(); ++k) {
@@ -104,7 +126,7 @@ std::pair<std::size_t, std::size_t> explanationBlock(std::string_view text) {
     std::size_t pos = 0;
     for (std::size_t n = 0; n < kExplanationSearchLines && pos < text.size(); ++n) {
         const auto [line, next] = lineAt(pos);
-        if (isRule(line) && lineAt(next).first.starts_with(kExplanationTitle)) {
+        if (isRule(line) && isExplanationHeading(lineAt(next).first)) {
             for (std::size_t p = lineAt(next).second; p < text.size();) {
                 const auto [inner, after] = lineAt(p);
                 if (isRule(inner))

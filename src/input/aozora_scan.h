@@ -73,8 +73,8 @@ class LineScan {
 };
 
 // Byte range of the explanation block at the head: a rule of hyphens opening within the first 60
-// lines, the line 【テキスト中に現れる記号について】 right after it, through the next rule, line
-// breaks included. Empty when there is none or it is never closed (then nothing is dropped).
+// lines, a heading with 記号 or 表記 in it right after it, through the next rule, line breaks
+// included. Empty when there is none or it is never closed (then nothing is dropped).
 std::pair<std::size_t, std::size_t> explanationBlock(std::string_view text);
 
 // For each block note of the text in order (ここから…字下げ in `indent`, ここから地付き and
