@@ -96,7 +96,7 @@ void runEngine(benchmark::State& state, int spaceline, bool verse) {
     const engine::PageGeometry geometry = engine::MakePageGeometry(0, 0, spaceline);
     for (auto _ : state) {
         const std::optional<engine::PreparedText> prepared =
-            engine::PrepareText({book, {}, 0, {}, {}, {}}, nullptr, geometry, live, pump);
+            engine::PrepareText({book, {}, 0, {}, {}, {}, {}}, nullptr, geometry, live, pump);
         engine::LayoutState layout;
         engine::PageRows rows;
         out.clear();

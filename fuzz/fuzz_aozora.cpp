@@ -87,9 +87,11 @@ std::vector<Candidate> candidates(std::string_view line) {
                     static_cast<std::size_t>(chars[k + 1].data() - line.data()) + 2;
                 const std::size_t to =
                     static_cast<std::size_t>(chars[noteClose[k]].data() - line.data());
-                const std::uint16_t c = input::aozora::gaijiCharacter(line.substr(from, to - from));
-                result.push_back(
-                    {std::string{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)}});
+                // A readable form may be several characters (ワ゛, !!).
+                const std::string form =
+                    input::aozora::gaijiCharacter(line.substr(from, to - from)).bytes;
+                for (std::string_view ch : characters(form))
+                    result.push_back({std::string(ch)});
             }
             const std::size_t from =
                 static_cast<std::size_t>(chars[k + 1].data() - line.data()) + 2;

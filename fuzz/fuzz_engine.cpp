@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     engine::NoEventPump pump;
     std::optional<engine::PreparedText> prepared =
-        engine::PrepareText({std::move(read), {}, 0, {}, {}, {}}, titlePage ? &*titlePage : nullptr,
-                            geometry, live, pump);
+        engine::PrepareText({std::move(read), {}, 0, {}, {}, {}, {}},
+                            titlePage ? &*titlePage : nullptr, geometry, live, pump);
     FUZZ_CHECK(prepared.has_value());
     const std::string& text = prepared->text;
     FUZZ_CHECK(!text.empty() && text.back() == engine::kEndByte);

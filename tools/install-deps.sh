@@ -10,6 +10,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-noto-cjk qt6-translations-l10n
 )
+# unicode-data: Unicode's data and Unihan, which tools/make_readable_forms.py reads to regenerate
+# src/input/readable_forms.cpp (checked in: the build does not need it).
+if [ "${1:-}" = "--table-tools" ]; then
+  packages+=(unicode-data python3)
+fi
 if [ "${1:-}" = "--gui-tools" ]; then
   packages+=(xvfb xauth imagemagick x11-utils libxtst6 python3)
 fi

@@ -161,6 +161,12 @@ void CliConversionUi::ShowReplacedCharacters(std::size_t count) {
           << " that Shift_JIS cannot hold written as \xE3\x80\x93\n"; // 〓
 }
 
+void CliConversionUi::ShowGaijiCounts(const engine::GaijiCounts& counts) {
+    m_err << kProgramName << ": " << m_sourceLabel << ": gaiji: " << counts.exact << " resolved, "
+          << counts.readableForm << " given a readable form, " << counts.geta
+          << " left as \xE3\x80\x93\n"; // 〓
+}
+
 void CliConversionUi::ShowTextCut(std::size_t offset) {
     m_err << kProgramName << ": " << m_sourceLabel << ": the text after byte " << offset
           << " (an end-of-file mark) was not converted\n";

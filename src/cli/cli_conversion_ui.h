@@ -45,6 +45,7 @@ class CliConversionUi final : public engine::ConversionUi {
     bool StopRequested() override { return m_interrupt && *m_interrupt != 0; }
     void ShowEncodingGuess(const engine::EncodingGuess& guess) override;
     void ShowReplacedCharacters(std::size_t count) override;
+    void ShowGaijiCounts(const engine::GaijiCounts& counts) override;
     void ShowTextCut(std::size_t offset) override;
     void ShowWaitingForOtherRun() override;
     void ReportFailure(const engine::Failure& failure) override;

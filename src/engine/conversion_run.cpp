@@ -67,6 +67,8 @@ bool EntryConversion::readSource() {
         m_ui.ShowEncodingGuess(*m_source->encodingGuess);
     if (m_source->replaced > 0)
         m_ui.ShowReplacedCharacters(m_source->replaced);
+    if (m_source->gaiji)
+        m_ui.ShowGaijiCounts(*m_source->gaiji);
     if (m_source->endOfFileMark)
         m_ui.ShowTextCut(*m_source->endOfFileMark);
     return true;

@@ -85,6 +85,10 @@ class ConversionUi : public EventPump {
     // conversion goes on.
     virtual void ShowReplacedCharacters(std::size_t count) { (void)count; }
 
+    // How the current source's gaiji notes were resolved, when Aozora Bunko's notation was taken
+    // out. The conversion goes on.
+    virtual void ShowGaijiCounts(const GaijiCounts& counts) { (void)counts; }
+
     // An end-of-file mark (0x1A) at byte `offset` of the source (counted from 0) ended its text:
     // what follows it is not converted. The conversion goes on.
     virtual void ShowTextCut(std::size_t offset) { (void)offset; }

@@ -18,6 +18,14 @@ struct EncodingGuess {
     Encoding closest;
 };
 
+// How the gaiji notes of an Aozora Bunko text were resolved: to the character they name, to a
+// readable form of it (ヷ as ワ゛), or to 〓.
+struct GaijiCounts {
+    std::size_t exact = 0;
+    std::size_t readableForm = 0;
+    std::size_t geta = 0;
+};
+
 // A source as the conversion takes it.
 struct SourceText {
     std::string text;         // code page 932, the text-stream rule applied
@@ -31,6 +39,8 @@ struct SourceText {
     // what code page 932 lacks. Empty when there is none, or when the notation's removal changed
     // the head lines.
     std::vector<std::string> lostInHead;
+    // Set when the notation of Aozora Bunko was taken out.
+    std::optional<GaijiCounts> gaiji;
     // Set when the source's encoding was found out and the evidence barely favoured it.
     std::optional<EncodingGuess> encodingGuess;
 };

@@ -89,6 +89,7 @@ class NotationRemover {
         m_lineStart = m_result.text.size();
         m_hasText = false;
         m_inReading = false;
+        m_getaEnd = npos;
         m_scan.scan(line);
         findRubyMarks();
 
@@ -115,24 +116,27 @@ class NotationRemover {
             }
             if (symbol == kKome && next < notes.size() && notes[next].open == i + kSymbolSize &&
                 m_scan.isGaiji(notes[next])) {
-                const std::uint16_t c = gaijiCharacter(m_scan.body(notes[next]));
-                const char bytes[2] = {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
-                emit(std::string_view(bytes, 2));
+                const GaijiCharacter c = gaijiCharacter(m_scan.body(notes[next]));
+                emit(c.bytes);
                 i = notes[next].close + kSymbolSize;
+                countGaiji(c.kind);
+                m_getaEnd = c.kind == GaijiCharacter::Geta ? i : npos;
                 continue;
             }
             if (symbol == kRubyOpen && !m_inReading && m_lastRubyClose != npos &&
                 i < m_lastRubyClose) {
-                if (m_ruby == Ruby::Parentheses)
-                    emit(kParenOpen);
+                // The reading of a 〓 is all a reader has of it: kept even when readings go.
+                m_readingKept = m_ruby == Ruby::Parentheses || i == m_getaEnd;
                 m_inReading = true;
+                if (m_readingKept)
+                    emit(kParenOpen);
                 i += kSymbolSize;
                 continue;
             }
             if (symbol == kRubyClose && m_inReading) {
-                m_inReading = false;
-                if (m_ruby == Ruby::Parentheses)
+                if (m_readingKept)
                     emit(kParenClose);
+                m_inReading = false;
                 i += kSymbolSize;
                 continue;
             }
@@ -296,6 +300,13 @@ class NotationRemover {
         }
     }
 
+    void countGaiji(GaijiCharacter::Kind kind) {
+        engine::GaijiCounts& n = m_result.gaiji;
+        ++(kind == GaijiCharacter::Exact          ? n.exact
+           : kind == GaijiCharacter::ReadableForm ? n.readableForm
+                                                  : n.geta);
+    }
+
     // The blocks in force when a line's first character comes are the line's.
     void takeBlocks() {
         m_blockIndent = m_indents.innermost(0);
@@ -303,7 +314,7 @@ class NotationRemover {
     }
 
     void emit(std::string_view bytes) {
-        if (m_inReading && m_ruby == Ruby::Drop)
+        if (m_inReading && !m_readingKept)
             return;
         if (!m_hasText) {
             m_hasText = true;
@@ -349,6 +360,8 @@ class NotationRemover {
     bool m_hasText = false;
     bool m_inReading = false;
     std::string m_warichuClose; // what ends the open 割り注; " " when the text's own （） frame it
+    bool m_readingKept = false;   // the reading goes out in （）
+    std::size_t m_getaEnd = npos; // where the last gaiji left as 〓 ends
     int m_blockIndent = 0;
     int m_blockRaise = -1;
     std::size_t m_lastRubyClose = npos;

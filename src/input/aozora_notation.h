@@ -3,6 +3,7 @@
 // out of a text, so that the pages show the text itself; what the notes ask of the layout (page
 // breaks, indents, alignment to the foot of a column) is kept as line layouts for the engine.
 
+#include "engine/input_stage.h"
 #include "engine/line_layout.h"
 
 #include <string>
@@ -17,11 +18,13 @@ enum class Ruby { Drop, Parentheses };
 struct AozoraText {
     std::string text;          // code page 932, LF line breaks
     engine::LineLayouts lines; // offsets into `text`
+    engine::GaijiCounts gaiji; // how its gaiji notes were resolved
 };
 
 // `textAsRead`: code page 932 with LF line breaks (CRs already dropped). Every character that is
 // not notation reaches the output: a ［＃ or 《 not closed on its line stays as written, and a gaiji
-// becomes its character where code page 932 holds it, else 〓. A line that held nothing but notes
+// becomes its character where code page 932 holds it, else its readable form, else 〓 (whose
+// ruby reading is kept in （） even when readings are dropped). A line that held nothing but notes
 // goes with its line break; what its notes asked of the layout passes to the next line that stays.
 AozoraText RemoveAozoraNotation(std::string_view textAsRead, Ruby ruby);
 

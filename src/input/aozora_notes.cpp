@@ -2,6 +2,7 @@
 
 #include "engine/sjis.h"
 #include "input/jisx0213_table.h"
+#include "input/readable_forms.h"
 
 #include <algorithm>
 #include <array>
@@ -33,9 +34,6 @@ constexpr std::string_view kKaigyoTentsuki =
     "\x89\xFC\x8D\x73\x93\x56\x95\x74\x82\xAB";          // 改行天付き
 constexpr std::string_view kDai = "\x91\xE6";            // 第
 constexpr std::string_view kSuijun = "\x90\x85\x8F\x80"; // 水準
-// 〓 as lead << 8 | trail, the form a gaiji note's character takes.
-constexpr std::uint16_t kGetaCode =
-    static_cast<std::uint16_t>(byteAt(engine::kGeta, 0) << 8 | byteAt(engine::kGeta, 1));
 
 constexpr std::array<std::string_view, 5> kPageBreaks = {
     "\x89\xFC\x83\x79\x81\x5B\x83\x57", // 改ページ
@@ -213,7 +211,22 @@ bool endsBlockRaise(std::string_view body) {
 
 // A note's parts, split at the commas that are not inside 「…」 (a quoted description may hold
 // commas of its own).
+bool quotesBalance(std::string_view body) {
+    int depth = 0;
+    for (std::size_t i = 0; i < body.size(); i += charLengthAt(body, i)) {
+        const std::string_view ch = body.substr(i, charLengthAt(body, i));
+        if (ch == kOpenQuote)
+            ++depth;
+        else if (ch == kCloseQuote && --depth < 0)
+            return false;
+    }
+    return depth == 0;
+}
+
 template <typename Visit> void forEachPart(std::string_view body, Visit visit) {
+    // A description with an unbalanced 「 would hide the code after it; then every 、 cuts, so
+    // that the code still names the character.
+    const bool balanced = quotesBalance(body);
     int quoteDepth = 0;
     std::size_t partStart = 0;
     for (std::size_t i = 0; i < body.size(); i += charLengthAt(body, i)) {
@@ -222,7 +235,7 @@ template <typename Visit> void forEachPart(std::string_view body, Visit visit) {
             ++quoteDepth;
         } else if (ch == kCloseQuote && quoteDepth > 0) {
             --quoteDepth;
-        } else if (ch == kComma && quoteDepth == 0) {
+        } else if (ch == kComma && (quoteDepth == 0 || !balanced)) {
             visit(body.substr(partStart, i - partStart));
             partStart = i + ch.size();
         }
@@ -336,18 +349,35 @@ bool isGaijiNote(std::string_view body) {
     return true;
 }
 
-std::uint16_t gaijiCharacter(std::string_view body) {
-    std::uint16_t found = 0;
+GaijiCharacter gaijiCharacter(std::string_view body) {
+    // The first code that names a character code page 932 holds wins; failing that, the first
+    // with a readable form.
+    std::optional<GaijiCharacter> exact, form;
     forEachPart(body, [&](std::string_view part) {
-        if (found != 0)
+        if (exact)
             return;
         const Code code = readCode(part);
-        if (code.kind == Code::JisX0213)
+        std::uint16_t found = 0;
+        std::string_view readable;
+        if (code.kind == Code::JisX0213) {
             found = cp932FromJisX0213(code.plane, code.row, code.cell);
-        else if (code.kind == Code::CodePoint)
+            readable = readableFormOfJisX0213(code.plane, code.row, code.cell);
+        } else if (code.kind == Code::CodePoint) {
             found = cp932FromCodePoint(code.codePoint);
+            readable = readableForm(code.codePoint);
+        }
+        if (found != 0)
+            exact =
+                GaijiCharacter{GaijiCharacter::Exact,
+                               {static_cast<char>(found >> 8), static_cast<char>(found & 0xFF)}};
+        else if (!readable.empty() && !form)
+            form = GaijiCharacter{GaijiCharacter::ReadableForm, std::string(readable)};
     });
-    return found != 0 ? found : kGetaCode;
+    if (exact)
+        return *exact;
+    if (form)
+        return *form;
+    return {GaijiCharacter::Geta, std::string(engine::kGeta)};
 }
 
 } // namespace input::aozora

@@ -3,6 +3,7 @@
 // character a gaiji note ※［＃…］ stands for. A body is the code page 932 bytes between ［＃ and ］.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace input::aozora {
@@ -29,8 +30,12 @@ NoteMeaning readNote(std::string_view body);
 // note) rather than a ※ of the text followed by an ordinary note.
 bool isGaijiNote(std::string_view body);
 
-// Code page 932 bytes (lead << 8 | trail) of the character a gaiji note names by plane-row-cell or
-// code point; 〓 when it names none or code page 932 lacks it.
-std::uint16_t gaijiCharacter(std::string_view body);
+// What a gaiji note becomes: the character it names by plane-row-cell or code point where code page
+// 932 holds it, else that character's readable form (ヷ as ワ゛), else 〓.
+struct GaijiCharacter {
+    enum Kind { Exact, ReadableForm, Geta } kind = Geta;
+    std::string bytes; // code page 932
+};
+GaijiCharacter gaijiCharacter(std::string_view body);
 
 } // namespace input::aozora

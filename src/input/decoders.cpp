@@ -9,6 +9,7 @@
 #include "input/decoder_tables.h"
 #include "input/encoding.h"
 #include "input/encoding_shared.h"
+#include "input/readable_forms.h"
 
 #include "engine/sjis.h"
 #include "engine/utf8.h"
@@ -67,9 +68,10 @@ const ReverseTable& reverseTable() {
     return *table;
 }
 
-// Writes code points as code page 932, each one it has no code for as a counted 〓. Control codes
-// and ASCII pass as they are (0x1A included). The result is written through a pointer into room
-// made ahead (a character takes at most two bytes), and cut to its length by finish().
+// Writes code points as code page 932: one it has no code for as its readable form (ヷ as ワ゛),
+// else as a counted 〓. Control codes and ASCII pass as they are (0x1A included). The result is
+// written through a pointer into room made ahead (two bytes a character, more for a longer form),
+// and cut to its length by finish().
 class CodePage932Encoder {
   public:
     CodePage932Encoder(std::string& out, std::size_t& replaced, std::vector<std::string>& lost,
@@ -103,6 +105,10 @@ class CodePage932Encoder {
         } else if (const auto variant = jisVariantBytes(c)) {
             std::memcpy(m_pos, variant->data(), variant->size());
             m_pos += variant->size();
+        } else if (const std::string_view form = readableForm(c); !form.empty()) {
+            makeRoom(form.size()); // a form may be longer than the two bytes made room for
+            std::memcpy(m_pos, form.data(), form.size());
+            m_pos += form.size();
         } else {
             noteGeta(c == kReplacement ? kGetaCharacter : c);
             std::memcpy(m_pos, kGeta.data(), kGeta.size());

@@ -65,6 +65,7 @@ engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& li
             source.lostInHead.clear();
         bytes = std::move(clean.text);
         source.lines = std::move(clean.lines);
+        source.gaiji = clean.gaiji;
     }
     source.text = std::move(bytes);
     return source;

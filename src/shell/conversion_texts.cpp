@@ -64,6 +64,13 @@ QString ReplacedCharactersText(std::size_t count) {
     return QStringLiteral("（シフトJISにない文字 %1 個を〓にしました）").arg(count);
 }
 
+QString GaijiCountsText(const engine::GaijiCounts& counts) {
+    return QStringLiteral("（外字注記: %1 個を文字に、%2 個を読める形に、%3 個を〓にしました）")
+        .arg(counts.exact)
+        .arg(counts.readableForm)
+        .arg(counts.geta);
+}
+
 QString TextCutText(std::size_t offset) {
     return QStringLiteral(
                "（%1 バイト目の後にあるファイル終端記号 (0x1A) から後は変換していません）")

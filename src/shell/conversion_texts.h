@@ -26,6 +26,10 @@ QString EncodingGuessText(const engine::EncodingGuess& guess);
 // Said after the completion message of an entry with characters code page 932 cannot hold.
 QString ReplacedCharactersText(std::size_t count);
 
+// Said after the completion message of an entry whose Aozora Bunko notation was taken out: how
+// its gaiji notes were resolved.
+QString GaijiCountsText(const engine::GaijiCounts& counts);
+
 // Said after the completion message of an entry whose text an end-of-file mark (0x1A) ended at
 // byte `offset` of the source.
 QString TextCutText(std::size_t offset);

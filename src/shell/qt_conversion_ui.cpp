@@ -83,11 +83,14 @@ void QtConversionUi::ShowStage(engine::Stage stage) {
         m_stageText += EncodingGuessText(*m_guess);
     if (stage == engine::Stage::Done && m_replaced > 0)
         m_stageText += ReplacedCharactersText(m_replaced);
+    if (stage == engine::Stage::Done && m_gaiji)
+        m_stageText += GaijiCountsText(*m_gaiji);
     if (stage == engine::Stage::Done && m_cutAt)
         m_stageText += TextCutText(*m_cutAt);
     if (stage == engine::Stage::Done || stage == engine::Stage::Cancelled) {
         m_guess.reset();
         m_replaced = 0;
+        m_gaiji.reset();
         m_cutAt.reset();
         ++m_entriesFinished;
         entryProgress(0);
@@ -110,6 +113,10 @@ void QtConversionUi::ShowEncodingGuess(const engine::EncodingGuess& guess) {
 
 void QtConversionUi::ShowReplacedCharacters(std::size_t count) {
     m_replaced = count;
+}
+
+void QtConversionUi::ShowGaijiCounts(const engine::GaijiCounts& counts) {
+    m_gaiji = counts;
 }
 
 void QtConversionUi::ShowTextCut(std::size_t offset) {

@@ -43,6 +43,7 @@ class QtConversionUi final : public engine::ConversionUi {
     // characters were replaced.
     void ShowEncodingGuess(const engine::EncodingGuess& guess) override;
     void ShowReplacedCharacters(std::size_t count) override;
+    void ShowGaijiCounts(const engine::GaijiCounts& counts) override;
     void ShowTextCut(std::size_t offset) override;
     void ReportFailure(const engine::Failure& failure) override;
     // The pages' progress on the status line, after the message of the stage in hand.
@@ -76,6 +77,7 @@ class QtConversionUi final : public engine::ConversionUi {
     std::int64_t m_percentShown = -1;
     std::optional<engine::EncodingGuess> m_guess;
     std::size_t m_replaced = 0;
+    std::optional<engine::GaijiCounts> m_gaiji;
     std::optional<std::size_t> m_cutAt;
     int m_entries = 1;
     int m_entriesFinished = 0;

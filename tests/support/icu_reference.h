@@ -8,6 +8,7 @@
 
 #include "input/encoding.h"
 #include "input/encoding_shared.h"
+#include "input/readable_forms.h"
 
 #include <iconv.h>
 #include <unicode/ucnv.h>
@@ -151,7 +152,8 @@ inline void toUnicode(const void* context, UConverterToUnicodeArgs* args, const 
                           static_cast<int32_t>(replacement.size()), 0, error);
 }
 
-// A character windows-31j has no code for: a JIS variant's code, else a counted 〓.
+// A character windows-31j has no code for: a JIS variant's code, else its readable form (the
+// program's own table), else a counted 〓.
 inline void fromUnicode(const void* context, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
                         UChar32 codePoint, UConverterCallbackReason reason, UErrorCode* error) {
     if (!isError(reason))
@@ -161,6 +163,9 @@ inline void fromUnicode(const void* context, UConverterFromUnicodeArgs* args, co
         variant != kJisVariants.end()) {
         bytes = variant->second;
         departuresMet().variants.insert(variant->first);
+    } else if (const std::string_view form = input::readableForm(static_cast<char32_t>(codePoint));
+               !form.empty()) {
+        bytes = form;
     } else {
         ++*static_cast<std::size_t*>(const_cast<void*>(context));
     }

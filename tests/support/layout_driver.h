@@ -48,7 +48,7 @@ inline std::string convertedFile(const std::string& textAsRead, const engine::Se
         engine::MakePageGeometry(settings.gyokan, settings.charsize, settings.spaceline);
     engine::NoEventPump pump;
     const std::optional<engine::PreparedText> prepared =
-        engine::PrepareText({textAsRead, {}, 0, {}, {}, {}}, nullptr, geometry, settings, pump);
+        engine::PrepareText({textAsRead, {}, 0, {}, {}, {}, {}}, nullptr, geometry, settings, pump);
     return layoutFile(prepared->geometry, settings.spaceline, prepared->text);
 }
 
