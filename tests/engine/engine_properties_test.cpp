@@ -162,8 +162,10 @@ TEST(EngineProperties, AozoraLinesAreNeverJoined) {
         prose.usereturn = false;
         Settings verse = prose;
         verse.usereturn = true;
-        const auto fromProse = PrepareText({text, {}, 0, {}, {}, {}}, nullptr, g, prose, pump);
-        const auto fromVerse = PrepareText({text, {}, 0, {}, {}, {}}, nullptr, g, verse, pump);
+        SourceText source;
+        source.text = text;
+        const auto fromProse = PrepareText(source, nullptr, g, prose, pump);
+        const auto fromVerse = PrepareText(source, nullptr, g, verse, pump);
         ASSERT_TRUE(fromProse && fromVerse);
         EXPECT_EQ(fromProse->text, fromVerse->text) << "round " << round;
         EXPECT_EQ(fromProse->pageCount, fromVerse->pageCount);
