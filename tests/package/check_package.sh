@@ -144,8 +144,8 @@ check_completion() {
     fi
 }
 if [ -f "$completion" ]; then
-    check_completion "auto euc-jp sjis utf-8" pagelume-convert --encoding ""
-    check_completion "utf-8" pagelume-convert --encoding = u
+    check_completion "auto euc-jp iso-2022-jp sjis utf-16be utf-16le utf-8" pagelume-convert --encoding ""
+    check_completion "utf-16be utf-16le utf-8" pagelume-convert --encoding = u
     check_completion "drop paren" pagelume-convert --aozora --ruby ""
     check_completion "0 1 2 3 4" pagelume-convert --line-spacing ""
     check_completion "0 1" pagelume-convert --char-size ""
