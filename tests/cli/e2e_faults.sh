@@ -362,8 +362,9 @@ for round in $(seq 1 "$rounds"); do
   fi
   "$convert" "${args[@]}" >/dev/null 2>"$work/stderr" &
   pid=$!
-  # Somewhere within the run, a little past its end at most.
-  delay_ms=$((RANDOM % (span * 11 / 10 + 20) + 10))
+  # Somewhere within the run, a little past its end at most; never before the run has set up
+  # its signal handling (a sanitizer build starts slowly), when the signal would simply kill it.
+  delay_ms=$((RANDOM % (span * 11 / 10 + 20) + 150))
   sleep "$((delay_ms / 1000)).$(printf '%03d' $((delay_ms % 1000)))"
   kill -s "$signal" "$pid" 2>/dev/null
   wait "$pid"
