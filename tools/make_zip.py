@@ -79,8 +79,8 @@ def main(args):
         sys.exit(__doc__)
     output = args.pop(0)
     members = []
-    for spec in args:
-        name, _, source = spec.partition("=")
+    for member in args:
+        name, _, source = member.partition("=")
         members.append((name, member_chunks(source)))
     data = make_zip(members, options["utf8"], options["stored"], options["size"])
     if options["cut"]:
