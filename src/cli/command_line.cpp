@@ -20,6 +20,8 @@ enum class OptionId {
     Encoding,
     Aozora,
     Ruby,
+    Kinsoku,
+    TcyDigits,
     Settings,
     Output,
     OutputDir,
@@ -46,6 +48,8 @@ constexpr KnownOption kOptions[] = {
     {OptionId::Encoding, "encoding", 0, true},
     {OptionId::Aozora, "aozora", 0, false},
     {OptionId::Ruby, "ruby", 0, true},
+    {OptionId::Kinsoku, "kinsoku", 0, false},
+    {OptionId::TcyDigits, "tcy-digits", 0, false},
     {OptionId::Settings, "settings", 0, true},
     {OptionId::Output, "output", 'o', true},
     {OptionId::OutputDir, "output-dir", 'd', true},
@@ -143,6 +147,12 @@ std::string apply(const KnownOption& known, const std::string& value, ConvertOpt
         if (value != "drop" && value != "paren")
             return "--ruby takes drop or paren, not '" + value + "'";
         options.ruby = value;
+        return {};
+    case OptionId::Kinsoku:
+        options.kinsoku = true;
+        return {};
+    case OptionId::TcyDigits:
+        options.tcyDigits = true;
         return {};
     case OptionId::Header:
         options.header = true;
@@ -277,6 +287,11 @@ std::string HelpText() {
         "                         and the like). Without it the lines of a paragraph run\n"
         "                         on, and a new column starts only for a new paragraph,\n"
         "                         a quotation, or after an empty line.\n"
+        "      --kinsoku          no column starts with 、。，．」』）〕】》〉・ー or a small\n"
+        "                         kana: the character before them moves to the next\n"
+        "                         column with them (at most three characters move).\n"
+        "      --tcy-digits       set every number of exactly two digits upright in one\n"
+        "                         cell, as two half-width digits.\n"
         "\n"
         "Title and author:\n"
         "      --header           take the first two lines of each source as its title\n"

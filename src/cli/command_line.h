@@ -20,6 +20,8 @@ struct ConvertOptions {
     std::optional<engine::Encoding> encoding;
     bool aozora = false;
     std::optional<std::string> ruby; // "drop" or "paren"
+    bool kinsoku = false;
+    bool tcyDigits = false;
     bool verse = false;
     bool header = false;
     bool headerName = false;

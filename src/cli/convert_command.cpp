@@ -97,6 +97,10 @@ void applyOptions(const ConvertOptions& options, engine::Settings& settings) {
         settings.aozora = true;
     if (options.ruby)
         settings.rubyInParentheses = *options.ruby == "paren";
+    if (options.kinsoku)
+        settings.kinsoku = true;
+    if (options.tcyDigits)
+        settings.tcyDigits = true;
 }
 
 } // namespace

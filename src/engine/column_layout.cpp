@@ -102,6 +102,12 @@ bool BuildColumn(const PageGeometry& geometry, std::string_view text, PageRows& 
                 continue;
             }
         }
+        if (b == static_cast<unsigned char>(kPairCellMark) && geometry.pairCells &&
+            isPairCellAt(content, i)) {
+            rows.prepend(r, content[i + 1], content[i + 2]);
+            cursor += kPairCellBytes;
+            continue;
+        }
         const Cell cell = cellAt(content, i);
         rows.prepend(r, cell.bytes);
         cursor += cell.step;

@@ -15,6 +15,7 @@ struct PageGeometry {
     std::int32_t textLength = 0;     // bytes of the normalised text, end byte included
     std::int32_t columnSlots = 20;   // column slots across a page (26 with one-byte blank columns)
     std::string spacer = "\x81\x40"; // one cell of a blank column: "　", or " "
+    bool pairCells = false;          // the text may hold pair cells (see isPairCellAt)
 };
 
 // Rows per page for a line spacing (gyokan 0-4) and character size (charsize 0-1). Newspaper mode

@@ -3,6 +3,7 @@
 #include "column_layout.h"
 #include "file_error.h"
 #include "header_block.h"
+#include "pair_cells.h"
 #include "text_normalization.h"
 #include "text_stream.h"
 
@@ -48,20 +49,28 @@ std::optional<PreparedText> PrepareText(SourceText source, const TitlePage* titl
         moveLinesForTitlePage(source.lines, static_cast<std::size_t>(titlePage->headLength),
                               titlePage->block.size());
     }
+    // The notation's 縦中横 comes as pair cells; two-digit numbers become them on request. The
+    // title page keeps its columns as they were laid out.
+    PageGeometry columns = geometry;
+    columns.pairCells = live.aozora || live.tcyDigits;
+    if (live.tcyDigits)
+        SetTwoDigitNumbersUpright(text, titlePage ? titlePage->block.size() : 0, source.lines,
+                                  !live.aozora);
     text += kEndByte;
     // The normalisation takes LF, CR LF and a lone CR alike as one line break, which is what the
     // line-break step would make of them, so the text goes through in a single pass.
     const bool packed = UsesPackedLayout(live.spaceline);
     // In a text of Aozora Bunko's notation every line is a paragraph, a verse line, a speaker's
     // turn or a heading: none is joined to the one before.
-    const std::int64_t cells = live.usereturn || live.aozora
-                                   ? NormalizeVerse(geometry, text, pump, source.lines, packed)
-                                   : NormalizeProse(geometry, text, pump, source.lines, packed);
+    const std::int64_t cells =
+        live.usereturn || live.aozora
+            ? NormalizeVerse(columns, text, pump, source.lines, packed, live.kinsoku)
+            : NormalizeProse(columns, text, pump, source.lines, packed, live.kinsoku);
     // The title page and the spaces of the normalisation may take a text past what positions
     // can count.
     if (text.size() > static_cast<std::size_t>(kMaxTextBytes) + 1)
         return std::nullopt;
-    PreparedText prepared{std::move(text), geometry, 1};
+    PreparedText prepared{std::move(text), columns, 1};
     prepared.geometry.textLength = static_cast<std::int32_t>(prepared.text.size());
     prepared.pageCount = pagesOf(prepared.geometry, packed, cells);
     return prepared;

@@ -88,6 +88,8 @@ struct Settings {
     Encoding encoding = Encoding::Auto; // of the sources
     bool aozora = false;                // take Aozora Bunko's notation out of the texts
     bool rubyInParentheses = false;     // with aozora: keep ruby readings after their bases
+    bool kinsoku = false;               // no column starts with a closing mark or a small kana
+    bool tcyDigits = false;             // a number of two digits stands in one cell
 
     bool operator==(const Settings&) const = default;
 };

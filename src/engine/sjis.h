@@ -32,6 +32,18 @@ constexpr unsigned char byteAt(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);
 }
 
+// Two half-width characters set side by side in one cell (縦中横, two-digit numbers): the mark
+// and then the two, each printable ASCII. Only a text prepared with pair cells holds it; in any
+// other text the mark is a byte like any other.
+inline constexpr char kPairCellMark = '\x1F';
+inline constexpr std::size_t kPairCellBytes = 3;
+
+constexpr bool isPairCellAt(std::string_view s, std::size_t i) {
+    const auto printable = [](unsigned char b) { return b >= 0x21 && b <= 0x7E; };
+    return i + 2 < s.size() && s[i] == kPairCellMark && printable(byteAt(s, i + 1)) &&
+           printable(byteAt(s, i + 2));
+}
+
 // Bytes taken by the cell that starts at index i (0-based) of `text`: a two-byte character, a
 // half-width kana followed by its voiced or semi-voiced mark, or any other single byte. A lead
 // byte with nothing after it is a cell of one byte.

@@ -118,22 +118,138 @@ std::int64_t spacesForBreak(Mode mode, std::string_view in, std::size_t next, co
     return 0;
 }
 
+// What decides where the columns of a text break, beside its line breaks.
+struct ColumnRules {
+    bool pairCells = false; // the text holds pair cells
+    bool kinsoku = false;   // no column starts with a closing mark or a small kana
+};
+
+// Bytes of the cell at p (p < in.size()).
+std::size_t cellBytesAt(std::string_view in, std::size_t p, const ColumnRules& rules) {
+    if (isLeadByte(byteAt(in, p)))
+        return 2;
+    if (rules.pairCells && isPairCellAt(in, p))
+        return kPairCellBytes;
+    return cellLengthAt(in, p);
+}
+
 // Cells of the line that starts at `p`, up to its line break.
-std::int64_t cellsOfLine(std::string_view in, std::size_t p) {
+std::int64_t cellsOfLine(std::string_view in, std::size_t p, const ColumnRules& rules) {
     std::int64_t cells = 0;
     while (p < in.size() && lineBreakLengthAt(in, p) == 0) {
-        p += isLeadByte(byteAt(in, p)) ? 2 : cellLengthAt(in, p);
+        p += cellBytesAt(in, p, rules);
         ++cells;
     }
     return cells;
+}
+
+// A character no column may start with: the closing marks 、。，．」』）〕】》〉, ・, ー and the small
+// kana, in full and in half width.
+bool opensNoColumn(std::string_view in, std::size_t p) {
+    const unsigned char b = byteAt(in, p);
+    if (!isLeadByte(b)) {
+        switch (b) {
+        case ',':
+        case '.':
+        case ')':
+        case 0xA1: // ｡
+        case 0xA3: // ｣
+        case 0xA4: // ､
+        case 0xA5: // ･
+        case 0xB0: // ｰ
+            return true;
+        default:
+            return b >= 0xA7 && b <= 0xAF; // ｧ-ｯ
+        }
+    }
+    if (p + 1 >= in.size())
+        return false;
+    const unsigned char second = byteAt(in, p + 1);
+    switch (b) {
+    case 0x81:
+        switch (second) {
+        case 0x41: // 、
+        case 0x42: // 。
+        case 0x43: // ，
+        case 0x44: // ．
+        case 0x45: // ・
+        case 0x5B: // ー
+        case 0x6A: // ）
+        case 0x6C: // 〕
+        case 0x72: // 〉
+        case 0x74: // 》
+        case 0x76: // 」
+        case 0x78: // 』
+        case 0x7A: // 】
+            return true;
+        default:
+            return false;
+        }
+    case 0x82: // ぁぃぅぇぉっゃゅょゎ
+        switch (second) {
+        case 0x9F:
+        case 0xA1:
+        case 0xA3:
+        case 0xA5:
+        case 0xA7:
+        case 0xC1:
+        case 0xE1:
+        case 0xE3:
+        case 0xE5:
+        case 0xEC:
+            return true;
+        default:
+            return false;
+        }
+    case 0x83: // ァィゥェォッャュョヮヵヶ
+        switch (second) {
+        case 0x40:
+        case 0x42:
+        case 0x44:
+        case 0x46:
+        case 0x48:
+        case 0x62:
+        case 0x83:
+        case 0x85:
+        case 0x87:
+        case 0x8E:
+        case 0x95:
+        case 0x96:
+            return true;
+        default:
+            return false;
+        }
+    default:
+        return false;
+    }
+}
+
+// A column has no room to hang a mark below its foot, so the character before the marks goes to
+// the next column with them. At most this many characters move.
+constexpr std::int64_t kMostCarried = 3;
+
+// Whether the character at p, with `room` cells left in its column (itself included), goes to
+// the next column: the `room` characters after it are all marks no column may start with, and
+// it is not one itself. Looks no further than the line.
+bool carriedToNextColumn(std::string_view in, std::size_t p, std::int64_t room,
+                         const ColumnRules& rules) {
+    const std::size_t contentEnd = in.size() - 1; // the end byte is no character
+    for (std::int64_t k = 0; k <= room; ++k) {
+        if (p >= contentEnd || lineBreakLengthAt(in, p) > 0)
+            return false;
+        if (opensNoColumn(in, p) != (k > 0))
+            return false;
+        p += cellBytesAt(in, p, rules);
+    }
+    return true;
 }
 
 // What marked-up lines ask of the scan (see LineLayout). The layouts are met in order, as the
 // scan reaches the starts of their lines.
 class LineMarks {
   public:
-    LineMarks(const LineLayouts& lines, std::int64_t cellsPerPage)
-        : m_lines(lines), m_cellsPerPage(std::max<std::int64_t>(cellsPerPage, 1)) {}
+    LineMarks(const LineLayouts& lines, std::int64_t cellsPerPage, const ColumnRules& rules)
+        : m_lines(lines), m_cellsPerPage(std::max<std::int64_t>(cellsPerPage, 1)), m_rules(rules) {}
 
     bool any() const { return !m_lines.empty(); }
 
@@ -160,7 +276,7 @@ class LineMarks {
             pad(m_cellsPerPage - t % m_cellsPerPage);
         if (layout.raise >= 0) {
             // Only a line that fits one column stands at its foot; a longer one runs as usual.
-            const std::int64_t cells = cellsOfLine(in, p);
+            const std::int64_t cells = cellsOfLine(in, p, m_rules);
             if (cells + layout.raise <= n) {
                 toColumnTop();
                 pad(n - layout.raise - cells);
@@ -182,6 +298,7 @@ class LineMarks {
   private:
     const LineLayouts& m_lines;
     std::int64_t m_cellsPerPage;
+    ColumnRules m_rules;
     std::size_t m_next = 0;
     bool m_endColumnAfterLine = false;
 };
@@ -190,12 +307,13 @@ class LineMarks {
 // included, so columns end where the layout will end them.
 template <typename Sink>
 std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, LineMarks marks,
-                  EventPump& pump) {
+                  const ColumnRules& rules, EventPump& pump) {
     std::int64_t t = 0;
     std::size_t nextPump = 0;
     std::size_t p = 0;
     bool lineStart = true;
     std::int64_t indent = 0; // of the line in hand, for each of its columns
+    bool carried = false;    // the character at p was just moved to a column of its own
     while (p < in.size()) {
         if (p >= nextPump) {
             pump.ProcessPendingEvents();
@@ -205,14 +323,26 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             indent = marks.beginLine(in, p, n, out, t);
         lineStart = false;
         // Count the cells of the run up to the next line break (or the next pump point, or the
-        // foot of the column of an indented line), then copy the run in one piece.
+        // foot of the column of an indented line, or a character that moves to the next column),
+        // then copy the run in one piece.
         const std::size_t runStart = p;
         const std::size_t runLimit = std::min(in.size(), nextPump);
         std::int64_t cellsLeft = indent > 0 ? n - t % n : -1;
+        std::int64_t carry = 0; // cells left empty at the foot of the column
         while (p < runLimit && cellsLeft != 0) {
             const unsigned char b = byteAt(in, p);
             if (b == '\r' || b == '\n')
                 break;
+            if (rules.kinsoku && !carried) {
+                const std::int64_t room = n - t % n;
+                // Not from a column's first cell: the character would meet the same marks below.
+                if (room <= kMostCarried && room < n - indent &&
+                    carriedToNextColumn(in, p, room, rules)) {
+                    carry = room;
+                    break;
+                }
+            }
+            carried = false;
             if (isLeadByte(b)) {
                 // A lead byte cut off by the end of the text pairs with the end byte here; the
                 // layout takes it as a cell of its own before the end, so both are counted.
@@ -220,12 +350,17 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
                     ++t;
                 p += 2;
             } else
-                p += cellLengthAt(in, p);
+                p += rules.pairCells && isPairCellAt(in, p) ? kPairCellBytes : cellLengthAt(in, p);
             ++t;
             --cellsLeft;
         }
         p = std::min(p, in.size());
         out.copy(in.substr(runStart, p - runStart), p);
+        if (carry > 0) {
+            out.spaces(carry, p);
+            t += carry;
+            carried = true;
+        }
         const std::size_t lineBreak = p < in.size() ? lineBreakLengthAt(in, p) : 0;
         if (lineBreak > 0) {
             p += lineBreak;
@@ -247,12 +382,13 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
 }
 
 std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
-                       const LineLayouts& lines, bool packedPages) {
+                       const LineLayouts& lines, bool packedPages, bool kinsoku) {
     const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo in the scan needs a column
     const std::int64_t columns = packedPages ? PackedColumns(geometry) : geometry.columnSlots / 2;
-    const LineMarks marks(lines, columns * n);
+    const ColumnRules rules{geometry.pairCells, kinsoku};
+    const LineMarks marks(lines, columns * n, rules);
     CountingSink count;
-    scan(mode, n, text, count, marks, pump);
+    scan(mode, n, text, count, marks, rules, pump);
     // The input moves up by the writing's largest lead; the output is written from the start.
     const std::size_t inputLength = text.size();
     const std::size_t lead = count.lead();
@@ -261,7 +397,7 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
     std::memmove(data + lead, data, inputLength);
     WritingSink write(data);
     const std::int64_t cells =
-        scan(mode, n, std::string_view(data + lead, inputLength), write, marks, pump);
+        scan(mode, n, std::string_view(data + lead, inputLength), write, marks, rules, pump);
     text.resize(count.written());
     return cells;
 }
@@ -269,13 +405,13 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
 } // namespace
 
 std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,
-                            const LineLayouts& lines, bool packedPages) {
-    return normalize(Mode::Verse, geometry, text, pump, lines, packedPages);
+                            const LineLayouts& lines, bool packedPages, bool kinsoku) {
+    return normalize(Mode::Verse, geometry, text, pump, lines, packedPages, kinsoku);
 }
 
 std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump,
-                            const LineLayouts& lines, bool packedPages) {
-    return normalize(Mode::Prose, geometry, text, pump, lines, packedPages);
+                            const LineLayouts& lines, bool packedPages, bool kinsoku) {
+    return normalize(Mode::Prose, geometry, text, pump, lines, packedPages, kinsoku);
 }
 
 } // namespace engine

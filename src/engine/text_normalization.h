@@ -20,9 +20,15 @@ namespace engine {
 // page (a page of packed or of spaced columns, as `packedPages` says), an indented line starts
 // every one of its columns that many cells down, and a raised line that fits one column ends that
 // many cells above the column's foot, alone in its column.
+//
+// A geometry with pairCells counts a pair cell as one cell. With `kinsoku`, no column starts with
+// a closing mark (、。」）…), ・, ー or a small kana where spaces can help it: the character before
+// such marks moves to the next column with them, at most three characters, within a line.
 std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,
-                            const LineLayouts& lines = {}, bool packedPages = false);
+                            const LineLayouts& lines = {}, bool packedPages = false,
+                            bool kinsoku = false);
 std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump,
-                            const LineLayouts& lines = {}, bool packedPages = false);
+                            const LineLayouts& lines = {}, bool packedPages = false,
+                            bool kinsoku = false);
 
 } // namespace engine

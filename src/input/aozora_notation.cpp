@@ -4,6 +4,7 @@
 #include "input/aozora_marks.h"
 #include "input/aozora_notes.h"
 #include "input/aozora_scan.h"
+#include "input/aozora_upright.h"
 
 #include <optional>
 #include <utility>
@@ -117,7 +118,7 @@ class NotationRemover {
             if (symbol == kKome && next < notes.size() && notes[next].open == i + kSymbolSize &&
                 m_scan.isGaiji(notes[next])) {
                 const GaijiCharacter c = gaijiCharacter(m_scan.body(notes[next]));
-                emit(c.bytes);
+                emitGaiji(c);
                 i = notes[next].close + kSymbolSize;
                 countGaiji(c.kind);
                 m_getaEnd = c.kind == GaijiCharacter::Geta ? i : npos;
@@ -166,9 +167,10 @@ class NotationRemover {
     }
 
     // TAB takes a cell as a full-width space, and FF, which the pages have no use for, goes; a
-    // half-width control byte would shift the rest of its row.
+    // half-width control byte would shift the rest of its row. The pair-cell mark is ours alone.
     void emitText(std::string_view text) {
-        if (text.find_first_of("\t\f") == npos) {
+        static constexpr char kDropped[] = {'\t', '\f', engine::kPairCellMark, '\0'};
+        if (text.find_first_of(kDropped) == npos) {
             emit(text);
             return;
         }
@@ -176,7 +178,7 @@ class NotationRemover {
         std::size_t from = 0;
         for (std::size_t j = 0; j < text.size(); j += engine::charLengthAt(text, j)) {
             const char b = text[j];
-            if (b != '\t' && b != '\f')
+            if (b != '\t' && b != '\f' && b != engine::kPairCellMark)
                 continue;
             if (j > from)
                 emit(text.substr(from, j - from));
@@ -270,6 +272,8 @@ class NotationRemover {
         case WarichuNote::None:
             break;
         }
+        if (setUpright(uprightNote(body)))
+            return;
         const NoteMeaning note = readNote(body);
         switch (note.action) {
         case NoteAction::None:
@@ -298,6 +302,54 @@ class NotationRemover {
             m_raises.close();
             break;
         }
+    }
+
+    // 縦中横 around two half-width characters sets them in one cell; around anything else it
+    // leaves the text as it is. Returns whether the note was one of 縦中横.
+    bool setUpright(const UprightNote& note) {
+        std::string& text = m_result.text;
+        switch (note.kind) {
+        case UprightNote::None:
+            return false;
+        case UprightNote::Open:
+            m_uprightFrom = text.size();
+            return true;
+        case UprightNote::Close:
+            if (m_uprightFrom != npos && m_uprightFrom >= m_lineStart)
+                makeUpright(m_uprightFrom);
+            m_uprightFrom = npos;
+            return true;
+        case UprightNote::Named:
+            if (text.size() - m_lineStart >= note.named.size() && text.ends_with(note.named) &&
+                startsCharacter(text.size() - note.named.size()))
+                makeUpright(text.size() - note.named.size());
+            return true;
+        }
+        return false;
+    }
+
+    void makeUpright(std::size_t from) {
+        std::string& text = m_result.text;
+        if (std::string pair = uprightPair(std::string_view(text).substr(from)); !pair.empty())
+            text.replace(from, npos, pair);
+    }
+
+    // Whether a character of the line being written starts at offset `at` of the text.
+    bool startsCharacter(std::size_t at) const {
+        const std::string_view text = m_result.text;
+        std::size_t i = m_lineStart;
+        while (i < at)
+            i += engine::charLengthAt(text, i);
+        return i == at;
+    }
+
+    // ‼ ⁉ ⁈ read as two half-width marks in one cell.
+    void emitGaiji(const GaijiCharacter& c) {
+        const bool marks = c.bytes.size() == 2 && c.bytes.find_first_not_of("!?") == npos;
+        if (c.kind == GaijiCharacter::ReadableForm && marks)
+            emit(std::string(1, engine::kPairCellMark) + c.bytes);
+        else
+            emit(c.bytes);
     }
 
     void countGaiji(GaijiCharacter::Kind kind) {
@@ -360,8 +412,9 @@ class NotationRemover {
     bool m_hasText = false;
     bool m_inReading = false;
     std::string m_warichuClose; // what ends the open 割り注; " " when the text's own （） frame it
-    bool m_readingKept = false;   // the reading goes out in （）
-    std::size_t m_getaEnd = npos; // where the last gaiji left as 〓 ends
+    bool m_readingKept = false;       // the reading goes out in （）
+    std::size_t m_getaEnd = npos;     // where the last gaiji left as 〓 ends
+    std::size_t m_uprightFrom = npos; // where the text of an open 縦中横 starts
     int m_blockIndent = 0;
     int m_blockRaise = -1;
     std::size_t m_lastRubyClose = npos;

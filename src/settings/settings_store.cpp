@@ -30,6 +30,12 @@ int DivisionSizeInRange(int value) {
     return engine::kDivisionSizeRange.clamp(static_cast<std::int16_t>(value));
 }
 
+// A switch of the program's own section: on for a whole number other than 0.
+bool flagIn(const IniDocument& document, std::string_view key) {
+    const auto value = document.value(kPagelumeSection, key);
+    return value && !value->empty() && ProfileIntFromValue(*value) != 0;
+}
+
 Settings SettingsFromDocument(const IniDocument& document) {
     const Settings defaults;
     Settings s;
@@ -50,9 +56,10 @@ Settings SettingsFromDocument(const IniDocument& document) {
 
     s.encoding = engine::EncodingFromName(document.value(kPagelumeSection, "encoding").value_or(""))
                      .value_or(engine::Encoding::Auto);
-    const auto aozora = document.value(kPagelumeSection, "aozora");
-    s.aozora = aozora && !aozora->empty() && ProfileIntFromValue(*aozora) != 0;
+    s.aozora = flagIn(document, "aozora");
     s.rubyInParentheses = document.value(kPagelumeSection, "ruby").value_or("") == "paren";
+    s.kinsoku = flagIn(document, "kinsoku");
+    s.tcyDigits = flagIn(document, "tcydigits");
     return s;
 }
 
@@ -152,6 +159,8 @@ WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
                     {"encoding", std::string(engine::EncodingChoiceName(settings.encoding))},
                     {"aozora", flag(settings.aozora)},
                     {"ruby", settings.rubyInParentheses ? "paren" : "drop"},
+                    {"kinsoku", flag(settings.kinsoku)},
+                    {"tcydigits", flag(settings.tcyDigits)},
                 }}});
 }
 

@@ -220,6 +220,9 @@ void TConfigForm::buildControls() {
     m_lblEncoding->setBuddy(m_cmbEncoding);
     m_chkAozora = checkBox(this, "chkAozora", QStringLiteral("青空文庫の注記を取り除く"));
     m_chkRubyParen = checkBox(this, "chkRubyParen", QStringLiteral("ルビを（）で残す"));
+    // How columns break: marks that may not open a column, and numbers set upright.
+    m_chkKinsoku = checkBox(this, "chkKinsoku", QStringLiteral("禁則処理"));
+    m_chkTcyDigits = checkBox(this, "chkTcyDigits", QStringLiteral("2桁の数字を縦中横にする"));
 
     layOutControls();
 
@@ -227,7 +230,7 @@ void TConfigForm::buildControls() {
         m_btnExit,      m_rgLineSpace, m_rgCharSize,         m_rgSpaceLine,      m_editSavePath,
         m_btnFolderRef, m_btnClear,    m_chkUseHeader,       m_chkUseReturnCode, m_chkUseDivision,
         m_editDivideBy, m_udDivide,    m_chkUseHeaderToFile, m_cmbEncoding,      m_chkAozora,
-        m_chkRubyParen};
+        m_chkRubyParen, m_chkKinsoku,  m_chkTcyDigits};
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {
         // A group takes the focus through its buttons.
@@ -260,7 +263,7 @@ void TConfigForm::layOutControls() {
         bool textMustFit; // line edits and arrows take whatever room they get
     };
     const Placement placements[] = {
-        {m_btnExit, {120, 268, 161, 25}, true},
+        {m_btnExit, {120, 292, 161, 25}, true},
         {m_rgLineSpace, {8, 8, 385, 41}, true},
         {m_rgCharSize, {232, 56, 161, 41}, true},
         {m_rgSpaceLine, {8, 56, 217, 41}, true},
@@ -279,6 +282,8 @@ void TConfigForm::layOutControls() {
         {m_cmbEncoding, {96, 218, 113, 20}, false},
         {m_chkAozora, {8, 244, 225, 17}, true},
         {m_chkRubyParen, {240, 244, 153, 17}, true},
+        {m_chkKinsoku, {8, 266, 225, 17}, true},
+        {m_chkTcyDigits, {240, 266, 153, 17}, true},
     };
     double scale = 1.0;
     for (const Placement& placement : placements) {
@@ -300,8 +305,8 @@ void TConfigForm::layOutControls() {
                                       r.height());
     }
     m_lblKB->adjustSize();
-    // The client area of a 410 by 291 window with a caption and thin borders.
-    setFixedSize(qRound(402 * scale), 300);
+    // The client area of a 410 by 315 window with a caption and thin borders.
+    setFixedSize(qRound(402 * scale), 324);
 }
 
 void TConfigForm::connectControls() {
@@ -337,6 +342,14 @@ void TConfigForm::connectControls() {
     });
     connect(m_chkRubyParen, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.rubyInParentheses = on;
+        emit settingsChanged();
+    });
+    connect(m_chkKinsoku, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.kinsoku = on;
+        emit settingsChanged();
+    });
+    connect(m_chkTcyDigits, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.tcyDigits = on;
         emit settingsChanged();
     });
     connect(m_chkUseHeaderToFile, &QCheckBox::toggled, this, [this](bool on) {
@@ -389,6 +402,8 @@ void TConfigForm::loadSettings() {
     m_chkAozora->setChecked(stored.aozora);
     m_chkRubyParen->setChecked(stored.rubyInParentheses);
     m_chkRubyParen->setEnabled(stored.aozora);
+    m_chkKinsoku->setChecked(stored.kinsoku);
+    m_chkTcyDigits->setChecked(stored.tcyDigits);
     // The text may not have changed (an empty folder), so take the stored bytes as they are.
     m_settings.savepath = stored.savepath;
 }

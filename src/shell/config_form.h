@@ -122,6 +122,8 @@ class TConfigForm final : public QDialog {
     QComboBox* m_cmbEncoding = nullptr;
     QCheckBox* m_chkAozora = nullptr;
     QCheckBox* m_chkRubyParen = nullptr;
+    QCheckBox* m_chkKinsoku = nullptr;
+    QCheckBox* m_chkTcyDigits = nullptr;
 };
 
 } // namespace shell

@@ -46,7 +46,7 @@ constexpr std::string_view kDefaultFile = "[setting]\r\n"
                                           "[pagelume]\r\n"
                                           "encoding=auto\r\n"
                                           "aozora=0\r\n"
-                                          "ruby=drop\r\n";
+                                          "ruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n";
 
 Settings LoadFrom(const TempDir& folder, std::string_view bytes) {
     const std::string path = folder.file(kSettingsFileName);
@@ -271,7 +271,7 @@ TEST(SettingsSave, ValuesWrittenAsLoaded) {
                               "[pagelume]\r\n"
                               "encoding=auto\r\n"
                               "aozora=0\r\n"
-                              "ruby=drop\r\n");
+                              "ruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n");
 }
 
 TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
@@ -285,21 +285,23 @@ TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
     s.gyokan = 4;
     s.savepath = "/out";
     ASSERT_TRUE(SaveSettings(s, path).ok);
-    EXPECT_EQ(readFile(path), "[window]\r\nleft=10\r\ntop=20\r\n\r\n"
-                              "[setting]\r\n"
-                              "divisionsize=5000\r\n"
-                              "note=mine\r\n"
-                              "gyokan=4\r\n"
-                              "charsize=0\r\n"
-                              "spaceline=1\r\n"
-                              "usereturn=0\r\n"
-                              "useheader=0\r\n"
-                              "useheadertofile=0\r\n"
-                              "usedivision=0\r\n"
-                              "savepath=/out\r\n"
-                              "\r\n"
-                              "[recent]\r\nfile1=/a.txt\r\n"
-                              "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\n");
+    EXPECT_EQ(
+        readFile(path),
+        "[window]\r\nleft=10\r\ntop=20\r\n\r\n"
+        "[setting]\r\n"
+        "divisionsize=5000\r\n"
+        "note=mine\r\n"
+        "gyokan=4\r\n"
+        "charsize=0\r\n"
+        "spaceline=1\r\n"
+        "usereturn=0\r\n"
+        "useheader=0\r\n"
+        "useheadertofile=0\r\n"
+        "usedivision=0\r\n"
+        "savepath=/out\r\n"
+        "\r\n"
+        "[recent]\r\nfile1=/a.txt\r\n"
+        "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n");
 }
 
 TEST(SettingsLoad, OwnKeysComeFromTheirOwnSection) {
@@ -307,9 +309,12 @@ TEST(SettingsLoad, OwnKeysComeFromTheirOwnSection) {
     // In section "setting" they are not ours; unknown encodings read as automatic.
     EXPECT_EQ(LoadFrom(folder, "[setting]\nencoding=utf-8\naozora=1\nruby=paren\n"), Settings{});
     const Settings s =
-        LoadFrom(folder, "[pagelume]\r\nencoding=euc-jp\r\naozora=2\r\nruby=paren\r\n");
+        LoadFrom(folder, "[pagelume]\r\nencoding=euc-jp\r\naozora=2\r\nruby=paren\r\n"
+                         "kinsoku=1\r\ntcydigits=x\r\n");
     EXPECT_EQ(s.encoding, engine::Encoding::EucJp);
     EXPECT_TRUE(s.aozora);
+    EXPECT_TRUE(s.kinsoku);
+    EXPECT_FALSE(s.tcyDigits);
     EXPECT_TRUE(s.rubyInParentheses);
     EXPECT_EQ(LoadFrom(folder, "[pagelume]\nencoding=latin-1\naozora=no\nruby=x\n"), Settings{});
 }
@@ -333,6 +338,8 @@ TEST(SettingsSave, RandomSettingsRoundTrip) {
             engine::kEncodingChoices[random() % std::size(engine::kEncodingChoices)].encoding;
         s.aozora = random() % 2;
         s.rubyInParentheses = random() % 2;
+        s.kinsoku = random() % 2;
+        s.tcyDigits = random() % 2;
         ASSERT_TRUE(SaveSettings(s, path).ok);
         EXPECT_EQ(LoadSettings(path).settings, s) << "round " << round;
     }

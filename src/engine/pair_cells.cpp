@@ -1,0 +1,79 @@
+#include "pair_cells.h"
+
+#include "sjis.h"
+
+namespace engine {
+namespace {
+
+// The digit a character is, or -1: '0'-'9' and ０-９ (0x824F-0x8258).
+int digitAt(std::string_view s, std::size_t i) {
+    const unsigned char b = byteAt(s, i);
+    if (b >= '0' && b <= '9')
+        return b - '0';
+    if (b == 0x82 && i + 1 < s.size()) {
+        const unsigned char second = byteAt(s, i + 1);
+        if (second >= 0x4F && second <= 0x58)
+            return second - 0x4F;
+    }
+    return -1;
+}
+
+} // namespace
+
+void SetTwoDigitNumbersUpright(std::string& text, std::size_t from, LineLayouts& lines,
+                               bool dropStrayMarks) {
+    const std::string_view in = text;
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    out.append(in.substr(0, from));
+    std::size_t nextLine = 0;
+    const auto moveLinesUpTo = [&](std::size_t i) {
+        while (nextLine < lines.size() && lines[nextLine].lineStart <= i) {
+            if (lines[nextLine].lineStart >= from)
+                lines[nextLine].lineStart = out.size();
+            ++nextLine;
+        }
+    };
+    std::size_t i = from;
+    while (i < in.size()) {
+        moveLinesUpTo(i);
+        if (in[i] == kPairCellMark) {
+            if (!dropStrayMarks && isPairCellAt(in, i)) {
+                out.append(in.substr(i, kPairCellBytes));
+                i += kPairCellBytes;
+            } else {
+                if (!dropStrayMarks)
+                    out.push_back(in[i]);
+                ++i;
+            }
+            continue;
+        }
+        const int first = digitAt(in, i);
+        if (first < 0) {
+            const std::size_t length = charLengthAt(in, i);
+            out.append(in.substr(i, length));
+            i += length;
+            continue;
+        }
+        // A run of digits: two of them make a pair cell, any other count stays as it is.
+        std::size_t end = i;
+        int count = 0;
+        while (end < in.size() && digitAt(in, end) >= 0) {
+            end += charLengthAt(in, end);
+            ++count;
+        }
+        if (count == 2) {
+            const std::size_t second = i + charLengthAt(in, i);
+            out.push_back(kPairCellMark);
+            out.push_back(static_cast<char>('0' + first));
+            out.push_back(static_cast<char>('0' + digitAt(in, second)));
+        } else {
+            out.append(in.substr(i, end - i));
+        }
+        i = end;
+    }
+    moveLinesUpTo(in.size());
+    text = std::move(out);
+}
+
+} // namespace engine
