@@ -6,6 +6,8 @@
 #include "input/aozora_scan.h"
 #include "input/aozora_upright.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -55,15 +57,58 @@ class Blocks {
     std::vector<Block> m_blocks;
 };
 
+// The text without its notation, written over the text itself: what a stretch of the source
+// becomes is never longer than the stretch, so the writing never overtakes the reading. Only a TAB
+// grows (into 　); a text that holds one is written into a buffer of its own.
+class CleanText {
+  public:
+    explicit CleanText(std::string& source) {
+        const std::size_t tabs =
+            static_cast<std::size_t>(std::count(source.begin(), source.end(), '\t'));
+        if (tabs > 0) {
+            m_own.resize(source.size() + tabs);
+            m_buffer = &m_own;
+        } else {
+            m_buffer = &source;
+        }
+        m_data = m_buffer->data();
+    }
+
+    std::size_t size() const { return m_size; }
+    std::string_view view() const { return {m_data, m_size}; }
+
+    // The bytes may lie further up the same buffer.
+    void append(std::string_view bytes) {
+        std::memmove(m_data + m_size, bytes.data(), bytes.size());
+        m_size += bytes.size();
+    }
+    void push_back(char c) { m_data[m_size++] = c; }
+    // Replaces everything from `from` on (no longer than what it replaces and the note read after).
+    void replaceTail(std::size_t from, std::string_view bytes) {
+        m_size = from;
+        append(bytes);
+    }
+
+    std::string take() {
+        m_buffer->resize(m_size);
+        return std::move(*m_buffer);
+    }
+
+  private:
+    std::string m_own;
+    std::string* m_buffer;
+    char* m_data;
+    std::size_t m_size = 0;
+};
+
 class NotationRemover {
   public:
-    NotationRemover(std::string_view source, Ruby ruby)
+    NotationRemover(std::string& source, Ruby ruby)
         : m_source(source), m_ruby(ruby), m_explanation(explanationBlock(source)),
           m_blockEnds(matchBlockEnds(source, m_explanation)), m_indents(m_blockEnds.indent),
-          m_raises(m_blockEnds.raise) {}
+          m_raises(m_blockEnds.raise), m_text(source) {}
 
     AozoraText run() {
-        m_result.text.reserve(m_source.size()); // longer only by the TABs that become 　
         std::size_t pos = 0;
         while (pos < m_source.size()) {
             if (pos == m_explanation.first && m_explanation.second > m_explanation.first) {
@@ -75,6 +120,7 @@ class NotationRemover {
             takeLine(m_source.substr(pos, end - pos), lf != npos);
             pos = lf == npos ? end : lf + 1;
         }
+        m_result.text = m_text.take();
         return std::move(m_result);
     }
 
@@ -87,7 +133,7 @@ class NotationRemover {
     };
 
     void takeLine(std::string_view line, bool lineBreak) {
-        m_lineStart = m_result.text.size();
+        m_lineStart = m_text.size();
         m_hasText = false;
         m_inReading = false;
         m_getaEnd = npos;
@@ -169,8 +215,11 @@ class NotationRemover {
     // TAB takes a cell as a full-width space, and FF, which the pages have no use for, goes; a
     // half-width control byte would shift the rest of its row. The pair-cell mark is ours alone.
     void emitText(std::string_view text) {
-        static constexpr char kDropped[] = {'\t', '\f', engine::kPairCellMark, '\0'};
-        if (text.find_first_of(kDropped) == npos) {
+        // One comparison a byte: control bytes are rare, and find_first_of would call memchr for
+        // every byte.
+        const bool control = std::any_of(
+            text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+        if (!control) {
             emit(text);
             return;
         }
@@ -307,7 +356,7 @@ class NotationRemover {
     // 縦中横 around two half-width characters sets them in one cell; around anything else it
     // leaves the text as it is. Returns whether the note was one of 縦中横.
     bool setUpright(const UprightNote& note) {
-        std::string& text = m_result.text;
+        const std::string_view text = m_text.view();
         switch (note.kind) {
         case UprightNote::None:
             return false;
@@ -329,14 +378,13 @@ class NotationRemover {
     }
 
     void makeUpright(std::size_t from) {
-        std::string& text = m_result.text;
-        if (std::string pair = uprightPair(std::string_view(text).substr(from)); !pair.empty())
-            text.replace(from, npos, pair);
+        if (const std::string pair = uprightPair(m_text.view().substr(from)); !pair.empty())
+            m_text.replaceTail(from, pair);
     }
 
     // Whether a character of the line being written starts at offset `at` of the text.
     bool startsCharacter(std::size_t at) const {
-        const std::string_view text = m_result.text;
+        const std::string_view text = m_text.view();
         std::size_t i = m_lineStart;
         while (i < at)
             i += engine::charLengthAt(text, i);
@@ -372,7 +420,7 @@ class NotationRemover {
             m_hasText = true;
             takeBlocks();
         }
-        m_result.text.append(bytes);
+        m_text.append(bytes);
     }
 
     // A line that had characters and lost them all held nothing but notation: it goes with its
@@ -393,7 +441,7 @@ class NotationRemover {
         m_requests.pageBreak = m_breakAfterLine;
         m_breakAfterLine = false;
         if (lineBreak)
-            m_result.text.push_back('\n');
+            m_text.push_back('\n');
     }
 
     std::string_view m_source;
@@ -402,6 +450,7 @@ class NotationRemover {
     BlockEnds m_blockEnds;
     Blocks m_indents;
     Blocks m_raises;
+    CleanText m_text;
     AozoraText m_result;
     Requests m_requests;
     bool m_breakAfterLine = false;
@@ -423,8 +472,13 @@ class NotationRemover {
 
 } // namespace
 
+AozoraText RemoveAozoraNotation(std::string&& textAsRead, Ruby ruby) {
+    std::string text = std::move(textAsRead);
+    return NotationRemover(text, ruby).run();
+}
+
 AozoraText RemoveAozoraNotation(std::string_view textAsRead, Ruby ruby) {
-    return NotationRemover(textAsRead, ruby).run();
+    return RemoveAozoraNotation(std::string(textAsRead), ruby);
 }
 
 } // namespace input

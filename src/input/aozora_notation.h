@@ -27,5 +27,7 @@ struct AozoraText {
 // ruby reading is kept in （） even when readings are dropped). A line that held nothing but notes
 // goes with its line break; what its notes asked of the layout passes to the next line that stays.
 AozoraText RemoveAozoraNotation(std::string_view textAsRead, Ruby ruby);
+// The same, written over the text's own bytes: a book is not held twice.
+AozoraText RemoveAozoraNotation(std::string&& textAsRead, Ruby ruby);
 
 } // namespace input

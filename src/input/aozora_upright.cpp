@@ -6,9 +6,10 @@ namespace input::aozora {
 
 namespace {
 
-constexpr std::string_view kUpright = "\x8F\x63\x92\x86\x89\xA1";               // 縦中横
-constexpr std::string_view kUprightEnd = "\x8F\x63\x92\x86\x89\xA1\x8F\x49\x82\xED\x82\xE8"; // 縦中横終わり
-constexpr std::string_view kOpenQuote = "\x81\x75";  // 「
+constexpr std::string_view kUpright = "\x8F\x63\x92\x86\x89\xA1"; // 縦中横
+constexpr std::string_view kUprightEnd =
+    "\x8F\x63\x92\x86\x89\xA1\x8F\x49\x82\xED\x82\xE8";        // 縦中横終わり
+constexpr std::string_view kOpenQuote = "\x81\x75";            // 「
 constexpr std::string_view kCloseQuoteWa = "\x81\x76\x82\xCD"; // 」は
 
 // The half-width form of the character at i, 0 when it has none.
@@ -42,8 +43,8 @@ UprightNote uprightNote(std::string_view body) {
     if (body == kUprightEnd)
         return {UprightNote::Close, {}};
     if (body.starts_with(kOpenQuote) && body.ends_with(kUpright)) {
-        const std::string_view quoted = body.substr(
-            kOpenQuote.size(), body.size() - kOpenQuote.size() - kUpright.size());
+        const std::string_view quoted =
+            body.substr(kOpenQuote.size(), body.size() - kOpenQuote.size() - kUpright.size());
         if (quoted.ends_with(kCloseQuoteWa))
             return {UprightNote::Named, quoted.substr(0, quoted.size() - kCloseQuoteWa.size())};
     }

@@ -58,10 +58,11 @@ engine::SourceText SourceFromBytes(std::string bytes, const engine::Settings& li
         source.endOfFileMark = markInFile(decoded.bytes, encoding);
     decoded.bytes = std::string();
     if (live.aozora) {
-        AozoraText clean =
-            RemoveAozoraNotation(bytes, live.rubyInParentheses ? Ruby::Parentheses : Ruby::Drop);
+        const std::string head(headLines(bytes));
+        AozoraText clean = RemoveAozoraNotation(
+            std::move(bytes), live.rubyInParentheses ? Ruby::Parentheses : Ruby::Drop);
         // The lost characters follow the 〓s of the head lines only while those lines stand.
-        if (headLines(clean.text) != headLines(bytes))
+        if (headLines(clean.text) != head)
             source.lostInHead.clear();
         bytes = std::move(clean.text);
         source.lines = std::move(clean.lines);

@@ -61,7 +61,8 @@ TEST(Kinsoku, CharacterBeforeTheMarksMovesWithThem) {
 
 TEST(Kinsoku, NothingMovesWhereItCannotHelp) {
     // Four marks would take four characters along: they stay.
-    EXPECT_EQ(hex(normalized("あいう」」」」」", true)), hex(normalized("あいう」」」」」", false)));
+    EXPECT_EQ(hex(normalized("あいう」」」」」", true)),
+              hex(normalized("あいう」」」」」", false)));
     // A line that opens with a mark, and marks after a line break, are the source's own.
     EXPECT_EQ(hex(normalized("あいうえおかき\n。", true)), hex(cols("あいうえおかき。")));
     EXPECT_EQ(hex(normalized("。」あ", true)), hex(cols("。」あ")));
@@ -71,8 +72,7 @@ TEST(Kinsoku, NothingMovesWhereItCannotHelp) {
 
 TEST(Kinsoku, IndentedLinesKeepTheirIndent) {
     const LineLayouts indented{{0, false, 2, -1}};
-    EXPECT_EQ(hex(normalized("あいうえお。", true, indented)),
-              hex(cols("□□あいうえ□□□お。")));
+    EXPECT_EQ(hex(normalized("あいうえお。", true, indented)), hex(cols("□□あいうえ□□□お。")));
     // The first cell after the indent is the column's first: nothing moves from there.
     const LineLayouts deep{{0, false, 5, -1}};
     EXPECT_EQ(hex(normalized("あい。", true, deep)), hex(cols("□□□□□あ□□□□□□い。")));

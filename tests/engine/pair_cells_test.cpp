@@ -22,32 +22,48 @@ std::string upright(const std::string& text, bool dropStrayMarks = true) {
 } // namespace
 
 TEST(PairCells, TwoDigitNumbersOnly) {
-    EXPECT_EQ(hex(upright(sj("第12話"))), hex(sj("第") + "\x1F" "12" + sj("話")));
-    EXPECT_EQ(hex(upright(sj("１２月と3日と123号と４５６"))),
-              hex("\x1F" "12" + sj("月と3日と123号と４５６")));
+    EXPECT_EQ(hex(upright(sj("第12話"))), hex(sj("第") +
+                                              "\x1F"
+                                              "12" +
+                                              sj("話")));
+    EXPECT_EQ(hex(upright(sj("１２月と3日と123号と４５６"))), hex("\x1F"
+                                                                  "12" +
+                                                                  sj("月と3日と123号と４５６")));
     // Full-width and ASCII digits in one run are one number.
-    EXPECT_EQ(hex(upright(sj("1２"))), hex("\x1F" "12"));
+    EXPECT_EQ(hex(upright(sj("1２"))), hex("\x1F"
+                                           "12"));
     EXPECT_EQ(hex(upright(sj("1２3"))), hex(sj("1２3")));
     // A digit byte inside a two-byte character is none: ０ is 0x82 0x4F, ア is 0x83 0x41.
-    EXPECT_EQ(hex(upright(sj("ア09"))), hex(sj("ア") + "\x1F" "09"));
+    EXPECT_EQ(hex(upright(sj("ア09"))), hex(sj("ア") + "\x1F"
+                                                       "09"));
 }
 
 TEST(PairCells, StrayMarksAndLineStarts) {
     // A mark that came with the source goes, so that it cannot make a pair of its own.
-    EXPECT_EQ(hex(upright("\x1F" "ab")), hex("ab"));
+    EXPECT_EQ(hex(upright("\x1F"
+                          "ab")),
+              hex("ab"));
     // The notation's pairs stay when the marks are not stray.
-    EXPECT_EQ(hex(upright("\x1F" "!?12", false)), hex("\x1F" "!?\x1F" "12"));
+    EXPECT_EQ(hex(upright("\x1F"
+                          "!?12",
+                          false)),
+              hex("\x1F"
+                  "!?\x1F"
+                  "12"));
     std::string text = sj("12\n12345\nあ");
     LineLayouts lines{{3, false, 1, -1}, {9, true, 0, -1}};
     SetTwoDigitNumbersUpright(text, 0, lines, true);
-    ASSERT_EQ(hex(text), hex("\x1F" "12\n12345\n" + sj("あ")));
+    ASSERT_EQ(hex(text), hex("\x1F"
+                             "12\n12345\n" +
+                             sj("あ")));
     EXPECT_EQ(lines[0].lineStart, 4u);
     EXPECT_EQ(lines[1].lineStart, 10u);
     // Nothing before `from` changes.
     std::string head = "12|12";
     LineLayouts none;
     SetTwoDigitNumbersUpright(head, 3, none, true);
-    EXPECT_EQ(head, "12|\x1F" "12");
+    EXPECT_EQ(head, "12|\x1F"
+                    "12");
 }
 
 // Through the run's own steps: a pair is one cell of the column, its two characters side by side.
@@ -68,5 +84,9 @@ TEST(PairCells, OneCellInTheColumn) {
     EXPECT_EQ(plain.find("12"), std::string::npos);
     // A mark in a text prepared without pair cells is a byte like any other.
     settings.tcyDigits = false;
-    EXPECT_NE(convertedFile("\x1F" "12", settings).find("\x1F"), std::string::npos);
+    EXPECT_NE(convertedFile("\x1F"
+                            "12",
+                            settings)
+                  .find("\x1F"),
+              std::string::npos);
 }

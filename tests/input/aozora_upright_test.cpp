@@ -20,10 +20,12 @@ const std::string kPair = "\x1F";
 } // namespace
 
 TEST(AozoraUpright, NamedTextBeforeTheNote) {
-    EXPECT_EQ(hex(removed(sj("明治12［＃「12」は縦中横］年"))), hex(sj("明治") + kPair + "12" + sj("年")));
+    EXPECT_EQ(hex(removed(sj("明治12［＃「12」は縦中横］年"))),
+              hex(sj("明治") + kPair + "12" + sj("年")));
     EXPECT_EQ(hex(removed(sj("なに!?［＃「!?」は縦中横］"))), hex(sj("なに") + kPair + "!?"));
     // Full-width digits and letters take their half-width forms.
-    EXPECT_EQ(hex(removed(sj("第１２［＃「１２」は縦中横］回"))), hex(sj("第") + kPair + "12" + sj("回")));
+    EXPECT_EQ(hex(removed(sj("第１２［＃「１２」は縦中横］回"))),
+              hex(sj("第") + kPair + "12" + sj("回")));
     EXPECT_EQ(hex(removed(sj("ＡＢ［＃「ＡＢ」は縦中横］"))), hex(kPair + "AB"));
     // Three characters, one, or a kanji do not fit a cell as a pair: the text stays.
     EXPECT_EQ(hex(removed(sj("606［＃「606」は縦中横］"))), hex(sj("606")));
@@ -45,5 +47,7 @@ TEST(AozoraUpright, OpenAndCloseNotes) {
 
 TEST(AozoraUpright, MarkOfTheSourceGoes) {
     // A byte that would read as our mark is no text of the book.
-    EXPECT_EQ(hex(removed("a\x1F" "12")), hex("a12"));
+    EXPECT_EQ(hex(removed("a\x1F"
+                          "12")),
+              hex("a12"));
 }
