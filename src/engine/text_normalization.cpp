@@ -279,9 +279,9 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             t += k;
             lineStart = true;
             indent = 0;
-        } else if (indent > 0 && t % n == 0 && p + 1 < in.size()) {
-            // The next column of an indented line starts as far down as its first (the end byte
-            // alone, last in the text, starts none).
+        } else if (indent > 0 && t % n == 0 && p + 1 < in.size() && p != marks.footAt()) {
+            // The next column of an indented line starts at the line's further indent (the end
+            // byte alone, last in the text, starts none; a raised part places itself).
             out.spaces(indent, p);
             t += indent;
         }

@@ -49,6 +49,9 @@ TEST(AozoraMidlineFoot, RestThatDoesNotFitGoesToTheNextColumn) {
               hex(columns({"一二三四五六　", "　　　　　七八", "次"})));
     EXPECT_EQ(hex(laidOut(sj("一二［＃地から１字上げ］三四五六七八\n次"))),
               hex(columns({"一二　　　　　", "三四五六七八　", "次"})));
+    // The text before fills its column: the next column is the rest's alone, its indent unused.
+    EXPECT_EQ(hex(laidOut(sj("［＃２字下げ］一二三四五［＃地付き］六七八九十百\n次"))),
+              hex(columns({"　　一二三四五", "　六七八九十百", "次"})));
     // Longer than a column: it runs on from the next column's top, its further columns indented
     // as the line's.
     EXPECT_EQ(hex(laidOut(sj("［＃ここから１字下げ、折り返して２字下げ］\n一［＃地付き］二三四五六七八九\n"
