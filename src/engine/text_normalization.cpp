@@ -221,7 +221,7 @@ class LineMarks {
     std::int64_t m_cellsPerPage;
     std::size_t m_next = 0;
     bool m_endColumnAfterLine = false;
-    std::int64_t m_wrapIndent = 0;                  // of the line in hand
+    std::int64_t m_wrapIndent = 0;                 // of the line in hand
     std::size_t m_footAt = std::string_view::npos; // input offset of its raised part
     std::int64_t m_footRaise = 0;
 };

@@ -85,7 +85,7 @@ class NotationRemover {
         bool pageBreak = false;
         std::optional<int> indent;
         std::optional<int> raise;
-        std::size_t raiseFrom = 0; // bytes into the line; 0 the whole line
+        std::size_t raiseFrom = 0;          // bytes into the line; 0 the whole line
         std::optional<HeadingSize> heading; // a heading starts on the line
         bool blankBefore = false; // a blank column before the line, unless one is there already
     };

@@ -32,17 +32,17 @@ constexpr std::string_view kChiyori = "\x92\x6E\x82\xE6\x82\xE8";          // �
 constexpr std::string_view kOwari = "\x8F\x49\x82\xED\x82\xE8";            // 終わり
 constexpr std::string_view kKaigyoTentsuki =
     "\x89\xFC\x8D\x73\x93\x56\x95\x74\x82\xAB";          // 改行天付き
-constexpr std::string_view kOrikaeshite =
-    "\x90\xDC\x82\xE8\x95\xD4\x82\xB5\x82\xC4";                    // 折り返して
-constexpr std::string_view kMidashi = "\x8C\xA9\x8F\x6F\x82\xB5"; // 見出し
-constexpr std::string_view kLarge = "\x91\xE5";                     // 大
-constexpr std::string_view kMedium = "\x92\x86";                    // 中
-constexpr std::string_view kSmall = "\x8F\xAC";                     // 小
-constexpr std::string_view kDogyo = "\x93\xAF\x8D\x73";             // 同行
-constexpr std::string_view kMado = "\x91\x8B";                      // 窓
-constexpr std::string_view kWa = "\x82\xCD";                        // は
 constexpr std::string_view kDai = "\x91\xE6";            // 第
 constexpr std::string_view kSuijun = "\x90\x85\x8F\x80"; // 水準
+
+constexpr std::string_view kOrikaeshite = "\x90\xDC\x82\xE8\x95\xD4\x82\xB5\x82\xC4"; // 折り返して
+constexpr std::string_view kMidashi = "\x8C\xA9\x8F\x6F\x82\xB5";                     // 見出し
+constexpr std::string_view kLarge = "\x91\xE5";                                       // 大
+constexpr std::string_view kMedium = "\x92\x86";                                      // 中
+constexpr std::string_view kSmall = "\x8F\xAC";                                       // 小
+constexpr std::string_view kDogyo = "\x93\xAF\x8D\x73";                               // 同行
+constexpr std::string_view kMado = "\x91\x8B";                                        // 窓
+constexpr std::string_view kWa = "\x82\xCD";                                          // は
 
 constexpr std::array<std::string_view, 5> kPageBreaks = {
     "\x89\xFC\x83\x79\x81\x5B\x83\x57", // 改ページ

@@ -14,12 +14,14 @@ enum class NoteAction {
     LineIndent, // N字下げ, 天からN字下げ: the line it opens
     BlockIndent, // ここからN字下げ[、折り返してM字下げ], ここから改行天付き[、折り返してM字下げ] (0)
     EndBlockIndent, // ここで字下げ終わり
-    LineRaise, // 地付き (0), 地からN字上げ, 地付き、地よりN字アキ (N): the line it stands in
+    LineRaise, // 地付き (0), 地からN字上げ, 地付き、地よりN字アキ (N): the line, or its rest
     BlockRaise,    // ここから地付き, ここから地からN字上げ
     EndBlockRaise, // ここで地付き終わり, ここで字上げ終わり
-    Heading,       // 「…」は大見出し (中見出し, 小見出し; 同行… and 窓… run in with their text)
-    OpenHeading,   // 大見出し, ここから大見出し and the like
-    CloseHeading,  // 大見出し終わり, ここで大見出し終わり and the like
+    // 「…」は大見出し (中見出し, 小見出し; a 同行… or 窓… one is set in with its text), then the
+    // inline and block forms: 大見出し, ここから大見出し / 大見出し終わり, ここで大見出し終わり.
+    Heading,
+    OpenHeading,
+    CloseHeading,
 };
 
 enum class HeadingSize { Large, Medium, Small };

@@ -33,10 +33,11 @@ std::string columns(const std::vector<std::string>& utf8Columns) {
 } // namespace
 
 TEST(AozoraHangingIndent, FurtherColumnsStartAtTheWrapIndent) {
-    EXPECT_EQ(hex(laidOut(sj("［＃ここから１字下げ、折り返して２字下げ］\n一、一二三四五六七八九十\n"
-                             "二、短い\n［＃ここで字下げ終わり］\n後"))),
-              hex(columns({"　一、一二三四", "　　五六七八九", "　　十　　　　", "　二、短い　　",
-                           "後"})));
+    EXPECT_EQ(
+        hex(laidOut(sj("［＃ここから１字下げ、折り返して２字下げ］\n一、一二三四五六七八九十\n"
+                       "二、短い\n［＃ここで字下げ終わり］\n後"))),
+        hex(columns(
+            {"　一、一二三四", "　　五六七八九", "　　十　　　　", "　二、短い　　", "後"})));
     // Indented less on the further columns than on the first.
     EXPECT_EQ(hex(laidOut(sj("［＃ここから３字下げ、折り返して１字下げ］\n一二三四五六\n"
                              "［＃ここで字下げ終わり］"))),
@@ -52,13 +53,15 @@ TEST(AozoraHangingIndent, TopAlignedFirstColumn) {
 TEST(AozoraHangingIndent, BlocksAndLineIndentsAround) {
     // Full-width two-digit amounts: an indent past the column keeps one cell for the text; the
     // rest of the note (字詰め) does not hide the wrap.
-    EXPECT_EQ(hex(laidOut(sj("［＃ここから１字下げ、折り返して１２字下げ、２１字詰め］\n一二三四五六七八\n"
-                             "［＃ここで字下げ終わり］"))),
+    EXPECT_EQ(hex(laidOut(
+                  sj("［＃ここから１字下げ、折り返して１２字下げ、２１字詰め］\n一二三四五六七八\n"
+                     "［＃ここで字下げ終わり］"))),
               hex(columns({"　一二三四五六", "　　　　　　七", "　　　　　　八"})));
     // A line indent beats the block for all its columns; the block's end gives back the outer
     // plain block, whose columns all start two cells down.
-    EXPECT_EQ(hex(laidOut(sj("［＃ここから２字下げ］\n［＃ここから改行天付き、折り返して１字下げ］\n"
-                             "［＃３字下げ］一二三四五\n［＃ここで字下げ終わり］\n一二三四五六\n"
-                             "［＃ここで字下げ終わり］"))),
-              hex(columns({"　　　一二三四", "　　　五　　　", "　　一二三四五", "　　六　　　　", ""})));
+    EXPECT_EQ(
+        hex(laidOut(sj("［＃ここから２字下げ］\n［＃ここから改行天付き、折り返して１字下げ］\n"
+                       "［＃３字下げ］一二三四五\n［＃ここで字下げ終わり］\n一二三四五六\n"
+                       "［＃ここで字下げ終わり］"))),
+        hex(columns({"　　　一二三四", "　　　五　　　", "　　一二三四五", "　　六　　　　", ""})));
 }

@@ -41,7 +41,8 @@ TEST(AozoraMidlineFoot, RestGoesToTheFootOfTheSameColumn) {
     EXPECT_EQ(hex(laidOut(sj("中より［＃地付き］５［＃「５」は縦中横］\n次"))),
               hex(columns({"中より　　　５", "次"})));
     // Filling the column exactly.
-    EXPECT_EQ(hex(laidOut(sj("一二三四五［＃地付き］六七\n次"))), hex(columns({"一二三四五六七", "次"})));
+    EXPECT_EQ(hex(laidOut(sj("一二三四五［＃地付き］六七\n次"))),
+              hex(columns({"一二三四五六七", "次"})));
 }
 
 TEST(AozoraMidlineFoot, RestThatDoesNotFitGoesToTheNextColumn) {
@@ -54,8 +55,9 @@ TEST(AozoraMidlineFoot, RestThatDoesNotFitGoesToTheNextColumn) {
               hex(columns({"　　一二三四五", "　六七八九十百", "次"})));
     // Longer than a column: it runs on from the next column's top, its further columns indented
     // as the line's.
-    EXPECT_EQ(hex(laidOut(sj("［＃ここから１字下げ、折り返して２字下げ］\n一［＃地付き］二三四五六七八九\n"
-                             "［＃ここで字下げ終わり］"))),
+    EXPECT_EQ(hex(laidOut(
+                  sj("［＃ここから１字下げ、折り返して２字下げ］\n一［＃地付き］二三四五六七八九\n"
+                     "［＃ここで字下げ終わり］"))),
               hex(columns({"　一　　　　　", "　　二三四五六", "　　七八九　　", ""})));
 }
 

@@ -43,7 +43,8 @@ std::string describe(const engine::LineLayouts& lines) {
         if (l.indent != 0)
             parts += (parts.empty() ? "" : ",") + std::string("indent=") + std::to_string(l.indent);
         if (l.wrapIndent >= 0)
-            parts += (parts.empty() ? "" : ",") + std::string("wrap=") + std::to_string(l.wrapIndent);
+            parts +=
+                (parts.empty() ? "" : ",") + std::string("wrap=") + std::to_string(l.wrapIndent);
         if (l.raise >= 0)
             parts += (parts.empty() ? "" : ",") + std::string("raise=") + std::to_string(l.raise);
         if (l.raiseFrom > 0)
@@ -279,6 +280,11 @@ TEST(AozoraProperties, GeneratedTexts) {
                                             sj("［＃ここから２字下げ］"),
                                             sj("［＃ここで字下げ終わり］"),
                                             sj("［＃地付き］"),
+                                            sj("［＃地から２字上げ］"),
+                                            sj("［＃ここから１字下げ、折り返して３字下げ］"),
+                                            sj("［＃「猫」は中見出し］"),
+                                            sj("［＃小見出し］"),
+                                            sj("［＃ここで大見出し終わり］"),
                                             "\n",
                                             sj("〔"),
                                             sj("〕"),
@@ -309,6 +315,11 @@ TEST(AozoraProperties, GeneratedTexts) {
                 }
                 const std::size_t at = result.lines[i].lineStart;
                 EXPECT_TRUE(at == 0 || result.text[at - 1] == '\n') << hex(marked);
+                // A raised part starts inside its line, after some of its text.
+                const std::size_t from = result.lines[i].raiseFrom;
+                EXPECT_TRUE(from == 0 || (at + from < result.text.size() &&
+                                          result.text.find('\n', at) > at + from))
+                    << hex(marked);
             }
             if (ruby == Ruby::Parentheses) {
                 // Nothing here is dropped but marks: every 語 and abc survives.
