@@ -199,8 +199,7 @@ class LineMarks {
         if (cells > n - t % n)
             toColumnTop(n, t, pad);
         if (cells > n) {
-            if (t % n == 0)
-                pad(m_wrapIndent);
+            pad(m_wrapIndent);
             return m_wrapIndent;
         }
         pad(n - t % n - cells);
