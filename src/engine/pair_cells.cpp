@@ -26,12 +26,24 @@ void SetTwoDigitNumbersUpright(std::string& text, std::size_t from, LineLayouts&
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     out.append(in.substr(0, from));
+    // Line starts move with their lines, and the start of a line's raised part with it.
     std::size_t nextLine = 0;
+    LineLayout* raised = nullptr; // the line in hand, when it has a raised part
+    std::size_t raisedAt = 0;     // where that part starts in `in`
     const auto moveLinesUpTo = [&](std::size_t i) {
+        if (raised && raisedAt <= i) {
+            raised->raiseFrom = out.size() - raised->lineStart;
+            raised = nullptr;
+        }
         while (nextLine < lines.size() && lines[nextLine].lineStart <= i) {
-            if (lines[nextLine].lineStart >= from)
-                lines[nextLine].lineStart = out.size();
-            ++nextLine;
+            LineLayout& line = lines[nextLine++];
+            if (line.lineStart < from)
+                continue;
+            if (line.raiseFrom > 0) {
+                raised = &line;
+                raisedAt = line.lineStart + line.raiseFrom;
+            }
+            line.lineStart = out.size();
         }
     };
     std::size_t i = from;
@@ -58,7 +70,9 @@ void SetTwoDigitNumbersUpright(std::string& text, std::size_t from, LineLayouts&
         // A run of digits: two of them make a pair cell, any other count stays as it is.
         std::size_t end = i;
         int count = 0;
-        while (end < in.size() && digitAt(in, end) >= 0) {
+        // Digits on both sides of where a raised part starts are two numbers.
+        while (end < in.size() && digitAt(in, end) >= 0 &&
+               !(raised && end == raisedAt && end > i)) {
             end += charLengthAt(in, end);
             ++count;
         }

@@ -259,6 +259,7 @@ class LineMarks {
     std::int64_t beginLine(std::string_view in, std::size_t p, std::int64_t n, Sink& out,
                            std::int64_t& t) {
         m_endColumnAfterLine = false;
+        m_footAt = std::string_view::npos;
         while (m_next < m_lines.size() && m_lines[m_next].lineStart < p)
             ++m_next;
         if (m_next >= m_lines.size() || m_lines[m_next].lineStart != p)
@@ -268,39 +269,77 @@ class LineMarks {
             out.spaces(spaces, p);
             t += spaces;
         };
-        const auto toColumnTop = [&] {
-            if (t % n != 0)
-                pad(n - t % n);
-        };
         if (layout.pageBreakBefore && t % m_cellsPerPage != 0)
             pad(m_cellsPerPage - t % m_cellsPerPage);
-        if (layout.raise >= 0) {
+        if (layout.raise >= 0 && layout.raiseFrom == 0) {
             // Only a line that fits one column stands at its foot; a longer one runs as usual.
             const std::int64_t cells = cellsOfLine(in, p, m_rules);
             if (cells + layout.raise <= n) {
-                toColumnTop();
+                toColumnTop(n, t, pad);
                 pad(n - layout.raise - cells);
                 m_endColumnAfterLine = true;
                 return 0;
             }
         }
-        const std::int64_t indent = std::min<std::int64_t>(layout.indent, n - 1);
-        if (indent <= 0)
+        // An indent of the whole column or more keeps one cell for the text.
+        const std::int64_t first = std::min<std::int64_t>(layout.indent, n - 1);
+        m_wrapIndent = layout.wrapIndent >= 0 ? std::min<std::int64_t>(layout.wrapIndent, n - 1)
+                                              : std::max<std::int64_t>(first, 0);
+        if (layout.raise >= 0 && layout.raiseFrom > 0) {
+            m_footAt = p + layout.raiseFrom;
+            m_footRaise = layout.raise;
+        }
+        if (first <= 0 && m_wrapIndent <= 0)
             return 0;
-        toColumnTop();
-        pad(indent);
-        return indent;
+        toColumnTop(n, t, pad);
+        pad(std::max<std::int64_t>(first, 0));
+        return m_wrapIndent;
+    }
+
+    // Where the raised part of the line in hand starts (npos: none); the scan stops there.
+    std::size_t footAt() const { return m_footAt; }
+
+    // At footAt(): spaces that take the rest of the line to the foot of the column it is in, or
+    // of the next one when it does not fit in what is left of this one. A rest longer than a column
+    // runs on from the top of the next column, further columns indented as the line's. Returns the
+    // indent its further columns take.
+    template <typename Sink>
+    std::int64_t beginFoot(std::string_view in, std::size_t p, std::int64_t n, Sink& out,
+                           std::int64_t& t) {
+        m_footAt = std::string_view::npos;
+        const auto pad = [&](std::int64_t spaces) {
+            out.spaces(spaces, p);
+            t += spaces;
+        };
+        const std::int64_t cells = cellsOfLine(in, p, m_rules) + m_footRaise;
+        if (cells > n - t % n)
+            toColumnTop(n, t, pad);
+        if (cells > n) {
+            pad(m_wrapIndent);
+            return m_wrapIndent;
+        }
+        pad(n - t % n - cells);
+        m_endColumnAfterLine = true;
+        return 0;
     }
 
     // A line standing at the foot of its column leaves the rest of the column to itself.
     bool endColumnAfterLine() const { return m_endColumnAfterLine; }
 
   private:
+    template <typename Pad> static void toColumnTop(std::int64_t n, std::int64_t t, Pad pad) {
+        if (t % n != 0)
+            pad(n - t % n);
+    }
+
     const LineLayouts& m_lines;
     std::int64_t m_cellsPerPage;
     ColumnRules m_rules;
     std::size_t m_next = 0;
     bool m_endColumnAfterLine = false;
+    std::int64_t m_wrapIndent = 0;                 // of the line in hand
+    std::size_t m_footAt = std::string_view::npos; // input offset of its raised part
+    std::int64_t m_footRaise = 0;
 };
 
 // The scan both passes share. The cell counter t counts every cell written, inserted spaces
@@ -321,12 +360,14 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
         }
         if (lineStart && marks.any())
             indent = marks.beginLine(in, p, n, out, t);
+        else if (p >= marks.footAt())
+            indent = marks.beginFoot(in, p, n, out, t);
         lineStart = false;
         // Count the cells of the run up to the next line break (or the next pump point, or the
-        // foot of the column of an indented line, or a character that moves to the next column),
-        // then copy the run in one piece.
+        // foot of the column of an indented line, or the raised part of a line, or a character
+        // that moves to the next column), then copy the run in one piece.
         const std::size_t runStart = p;
-        const std::size_t runLimit = std::min(in.size(), nextPump);
+        const std::size_t runLimit = std::min({in.size(), nextPump, marks.footAt()});
         std::int64_t cellsLeft = indent > 0 ? n - t % n : -1;
         std::int64_t carry = 0; // cells left empty at the foot of the column
         while (p < runLimit && cellsLeft != 0) {
@@ -371,9 +412,9 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             t += k;
             lineStart = true;
             indent = 0;
-        } else if (indent > 0 && t % n == 0 && p + 1 < in.size()) {
-            // The next column of an indented line starts as far down as its first (the end byte
-            // alone, last in the text, starts none).
+        } else if (indent > 0 && t % n == 0 && p + 1 < in.size() && p != marks.footAt()) {
+            // The next column of an indented line starts at the line's further indent (the end
+            // byte alone, last in the text, starts none; a raised part places itself).
             out.spaces(indent, p);
             t += indent;
         }

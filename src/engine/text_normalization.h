@@ -18,8 +18,12 @@ namespace engine {
 //
 // `lines` (offsets into `text`) place marked-up lines: after a page break a line starts on a new
 // page (a page of packed or of spaced columns, as `packedPages` says), an indented line starts
-// every one of its columns that many cells down, and a raised line that fits one column ends that
-// many cells above the column's foot, alone in its column.
+// its first column that many cells down and its further columns as far as its wrap indent says
+// (by default as the first), and a raised line that fits one column ends that many cells above
+// the column's foot, alone in its column. A line raised from mid-line keeps its text before that
+// point in place and sets the rest, when it fits one column, at the foot of the column that text
+// ends in, or of the next column where there is no room; a longer rest runs on from the next
+// column.
 //
 // A geometry with pairCells counts a pair cell as one cell. With `kinsoku`, no column starts with
 // a closing mark (、。」）…), ・, ー or a small kana where spaces can help it: the character before

@@ -32,12 +32,12 @@ class Blocks {
   public:
     explicit Blocks(const std::vector<bool>& hasEnd) : m_hasEnd(hasEnd) {}
 
-    void open(int amount) {
+    void open(int amount, int wrapAmount = -1) {
         const bool hasEnd = m_opened < m_hasEnd.size() && m_hasEnd[m_opened];
         ++m_opened;
         while (!m_blocks.empty() && !m_blocks.back().hasEnd)
             m_blocks.pop_back();
-        m_blocks.push_back({amount, hasEnd});
+        m_blocks.push_back({amount, wrapAmount, hasEnd});
     }
 
     void close() {
@@ -46,10 +46,12 @@ class Blocks {
     }
 
     int innermost(int none) const { return m_blocks.empty() ? none : m_blocks.back().amount; }
+    int innermostWrap() const { return m_blocks.empty() ? -1 : m_blocks.back().wrapAmount; }
 
   private:
     struct Block {
         int amount;
+        int wrapAmount; // of further columns, -1: as the first
         bool hasEnd;
     };
     const std::vector<bool>& m_hasEnd; // for every block of the text, in order
@@ -58,8 +60,9 @@ class Blocks {
 };
 
 // The text without its notation, written over the text itself: what a stretch of the source
-// becomes is never longer than the stretch, so the writing never overtakes the reading. Only a TAB
-// grows (into 　); a text that holds one is written into a buffer of its own.
+// becomes is never longer than the stretch (a line break put before a heading comes of a note
+// longer than it), so the writing never overtakes the reading. Only a TAB grows (into 　); a text
+// that holds one is written into a buffer of its own.
 class CleanText {
   public:
     explicit CleanText(std::string& source) {
@@ -83,6 +86,12 @@ class CleanText {
         m_size += bytes.size();
     }
     void push_back(char c) { m_data[m_size++] = c; }
+    // An empty line before the one that starts at `at` (the notes read have room for it).
+    void insertLineBreak(std::size_t at) {
+        std::memmove(m_data + at + 1, m_data + at, m_size - at);
+        m_data[at] = '\n';
+        ++m_size;
+    }
     // Replaces everything from `from` on (no longer than what it replaces and the note read after).
     void replaceTail(std::size_t from, std::string_view bytes) {
         m_size = from;
@@ -130,6 +139,9 @@ class NotationRemover {
         bool pageBreak = false;
         std::optional<int> indent;
         std::optional<int> raise;
+        std::size_t raiseFrom = 0;          // bytes into the line; 0 the whole line
+        std::optional<HeadingSize> heading; // a heading starts on the line
+        bool blankBefore = false; // a blank column before the line, unless one is there already
     };
 
     void takeLine(std::string_view line, bool lineBreak) {
@@ -336,19 +348,39 @@ class NotationRemover {
                 m_requests.indent = note.amount;
             break;
         case NoteAction::BlockIndent:
-            m_indents.open(note.amount);
+            m_indents.open(note.amount, note.wrapAmount);
             break;
         case NoteAction::EndBlockIndent:
             m_indents.close();
             break;
         case NoteAction::LineRaise:
-            m_requests.raise = note.amount;
+            if (!m_hasText) {
+                m_requests.raise = note.amount;
+                m_requests.raiseFrom = 0;
+            } else if (!m_requests.raise) { // the text after the note goes to the foot
+                m_requests.raise = note.amount;
+                m_requests.raiseFrom = m_text.size() - m_lineStart;
+            }
             break;
         case NoteAction::BlockRaise:
             m_raises.open(note.amount);
             break;
         case NoteAction::EndBlockRaise:
             m_raises.close();
+            break;
+        case NoteAction::Heading: // names the text before it on its line
+            if (!note.runIn && m_hasText) {
+                startHeading(note.heading);
+                m_blankAfterLine = m_blankAfterLine || note.heading == HeadingSize::Medium;
+            }
+            break;
+        case NoteAction::OpenHeading:
+            if (!note.runIn)
+                startHeading(note.heading);
+            break;
+        case NoteAction::CloseHeading:
+            if (!note.runIn && note.heading == HeadingSize::Medium)
+                (m_hasText ? m_blankAfterLine : m_requests.blankBefore) = true;
             break;
         }
     }
@@ -400,6 +432,12 @@ class NotationRemover {
             emit(c.bytes);
     }
 
+    // 大見出し starts a page; 中見出し and 小見出し take a blank column before them.
+    void startHeading(HeadingSize size) {
+        if (!m_requests.heading || size < *m_requests.heading)
+            m_requests.heading = size;
+    }
+
     void countGaiji(GaijiCharacter::Kind kind) {
         engine::GaijiCounts& n = m_result.gaiji;
         ++(kind == GaijiCharacter::Exact          ? n.exact
@@ -410,6 +448,7 @@ class NotationRemover {
     // The blocks in force when a line's first character comes are the line's.
     void takeBlocks() {
         m_blockIndent = m_indents.innermost(0);
+        m_blockWrap = m_indents.innermostWrap();
         m_blockRaise = m_raises.innermost(-1);
     }
 
@@ -430,18 +469,49 @@ class NotationRemover {
             return;
         if (!m_hasText)
             takeBlocks();
+        const bool empty = m_text.size() == m_lineStart;
+        const std::optional<HeadingSize> heading = m_requests.heading;
         engine::LineLayout layout;
+        // A 大見出し on a page that holds no text yet (the text's first, or one after a page
+        // break and blank lines) is at the top of its page already.
+        layout.pageBreakBefore =
+            m_requests.pageBreak || (heading == HeadingSize::Large && m_pageHasText);
+        const bool blankBefore = m_requests.blankBefore || heading == HeadingSize::Medium ||
+                                 heading == HeadingSize::Small;
+        if (blankBefore && !empty && !layout.pageBreakBefore && m_pageHasText &&
+            !followsEmptyLine()) {
+            m_text.insertLineBreak(m_lineStart);
+            ++m_lineStart;
+        }
         layout.lineStart = m_lineStart;
-        layout.pageBreakBefore = m_requests.pageBreak;
         layout.indent = m_requests.indent.value_or(m_blockIndent);
+        if (!m_requests.indent && m_blockWrap >= 0 && m_blockWrap != layout.indent)
+            layout.wrapIndent = m_blockWrap;
         layout.raise = m_requests.raise.value_or(m_blockRaise);
-        if (layout.pageBreakBefore || layout.indent != 0 || layout.raise >= 0)
+        if (m_requests.raise && m_requests.raiseFrom > 0) {
+            if (m_lineStart + m_requests.raiseFrom < m_text.size())
+                layout.raiseFrom = m_requests.raiseFrom;
+            else // nothing after the note to move
+                layout.raise = m_blockRaise;
+        }
+        if (layout.pageBreakBefore || layout.indent != 0 || layout.wrapIndent >= 0 ||
+            layout.raise >= 0)
             m_result.lines.push_back(layout);
+        m_pageHasText = (m_pageHasText && !layout.pageBreakBefore) || !empty;
         m_requests = Requests{};
         m_requests.pageBreak = m_breakAfterLine;
+        m_requests.blankBefore = m_blankAfterLine;
         m_breakAfterLine = false;
+        m_blankAfterLine = false;
         if (lineBreak)
             m_text.push_back('\n');
+    }
+
+    // The line before the one in hand was empty (the text starts with the one in hand: no).
+    bool followsEmptyLine() const {
+        const std::string_view text = m_text.view();
+        return m_lineStart > 0 && text[m_lineStart - 1] == '\n' &&
+               (m_lineStart == 1 || text[m_lineStart - 2] == '\n');
     }
 
     std::string_view m_source;
@@ -454,6 +524,8 @@ class NotationRemover {
     AozoraText m_result;
     Requests m_requests;
     bool m_breakAfterLine = false;
+    bool m_blankAfterLine = false; // a 中見出し ended on the line in hand
+    bool m_pageHasText = false;    // since the text's start or its last page break
 
     // The line being read.
     LineScan m_scan;
@@ -465,6 +537,7 @@ class NotationRemover {
     std::size_t m_getaEnd = npos;     // where the last gaiji left as 〓 ends
     std::size_t m_uprightFrom = npos; // where the text of an open 縦中横 starts
     int m_blockIndent = 0;
+    int m_blockWrap = -1;
     int m_blockRaise = -1;
     std::size_t m_lastRubyClose = npos;
     std::size_t m_lastRubyOpen = npos; // the last 《 that has a 》 after it

@@ -2,6 +2,9 @@
 // Aozora Bunko's notation (ruby, notes in ［＃…］, gaiji, the explanation block at the head) taken
 // out of a text, so that the pages show the text itself; what the notes ask of the layout (page
 // breaks, indents, alignment to the foot of a column) is kept as line layouts for the engine.
+// Headings get room: a 大見出し starts a page, a 中見出し gets an empty line (a blank column) before
+// and after it and a 小見出し one before it, added to the text where it has none there already and
+// never at the top of a page; a 同行 or 窓 heading, set in with its text, gets none.
 
 #include "engine/input_stage.h"
 #include "engine/line_layout.h"

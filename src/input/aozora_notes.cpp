@@ -35,6 +35,15 @@ constexpr std::string_view kKaigyoTentsuki =
 constexpr std::string_view kDai = "\x91\xE6";            // 第
 constexpr std::string_view kSuijun = "\x90\x85\x8F\x80"; // 水準
 
+constexpr std::string_view kOrikaeshite = "\x90\xDC\x82\xE8\x95\xD4\x82\xB5\x82\xC4"; // 折り返して
+constexpr std::string_view kMidashi = "\x8C\xA9\x8F\x6F\x82\xB5";                     // 見出し
+constexpr std::string_view kLarge = "\x91\xE5";                                       // 大
+constexpr std::string_view kMedium = "\x92\x86";                                      // 中
+constexpr std::string_view kSmall = "\x8F\xAC";                                       // 小
+constexpr std::string_view kDogyo = "\x93\xAF\x8D\x73";                               // 同行
+constexpr std::string_view kMado = "\x91\x8B";                                        // 窓
+constexpr std::string_view kWa = "\x82\xCD";                                          // は
+
 constexpr std::array<std::string_view, 5> kPageBreaks = {
     "\x89\xFC\x83\x79\x81\x5B\x83\x57", // 改ページ
     "\x89\xFC\x92\x9A",                 // 改丁
@@ -162,17 +171,29 @@ std::optional<int> lineIndent(std::string_view body) {
     return std::nullopt;
 }
 
-// ここからN字下げ[、…] / ここから改行天付き[、…]: the first line's indent stands for the block.
-std::optional<int> blockIndent(std::string_view body) {
+// ここからN字下げ[、…] / ここから改行天付き[、…], with the further columns' indent when a
+// 折り返してM字下げ follows.
+std::optional<NoteMeaning> blockIndent(std::string_view body) {
     Cursor c(body);
     if (!c.take(kKokoKara))
         return std::nullopt;
-    if (c.take(kKaigyoTentsuki))
-        return c.atEnd() || c.take(kComma) ? std::optional<int>(0) : std::nullopt;
-    const auto n = c.takeNumber();
-    if (n && c.take(kJisage) && (c.atEnd() || c.take(kComma)))
-        return n;
-    return std::nullopt;
+    NoteMeaning meaning{NoteAction::BlockIndent, 0};
+    if (!c.take(kKaigyoTentsuki)) {
+        const auto n = c.takeNumber();
+        if (!n || !c.take(kJisage))
+            return std::nullopt;
+        meaning.amount = *n;
+    }
+    if (c.atEnd())
+        return meaning;
+    if (!c.take(kComma))
+        return std::nullopt;
+    if (c.take(kOrikaeshite)) {
+        const auto m = c.takeNumber();
+        if (m && c.take(kJisage) && (c.atEnd() || c.take(kComma)))
+            meaning.wrapAmount = *m;
+    }
+    return meaning;
 }
 
 bool endsBlockIndent(std::string_view body) {
@@ -310,6 +331,65 @@ bool pointsAtText(std::string_view body) {
     return false;
 }
 
+// [同行|窓](大|中|小)見出し, the heading's words after its prefix.
+std::optional<NoteMeaning> heading(Cursor& c, NoteAction action) {
+    NoteMeaning meaning{action, 0};
+    meaning.runIn = c.take(kDogyo) || c.take(kMado);
+    if (c.take(kLarge))
+        meaning.heading = HeadingSize::Large;
+    else if (c.take(kMedium))
+        meaning.heading = HeadingSize::Medium;
+    else if (c.take(kSmall))
+        meaning.heading = HeadingSize::Small;
+    else
+        return std::nullopt;
+    if (!c.take(kMidashi))
+        return std::nullopt;
+    if (c.atEnd())
+        return meaning;
+    if (action == NoteAction::OpenHeading && c.take(kOwari) && c.atEnd()) {
+        meaning.action = NoteAction::CloseHeading;
+        return meaning;
+    }
+    return std::nullopt;
+}
+
+// 「…」は中見出し, ［＃中見出し］…［＃中見出し終わり］, ［＃ここから中見出し］…［＃ここで中見出し終わり］ and
+// the like for 大 and 小.
+std::optional<NoteMeaning> headingNote(std::string_view body) {
+    if (body.starts_with(kOpenQuote)) {
+        // The quote's own close, then は: 「…「…」…」は中見出し.
+        int depth = 0;
+        for (std::size_t i = 0; i < body.size(); i += charLengthAt(body, i)) {
+            const std::string_view ch = body.substr(i, charLengthAt(body, i));
+            if (ch == kOpenQuote) {
+                ++depth;
+            } else if (ch == kCloseQuote && --depth == 0) {
+                Cursor c(body.substr(i + ch.size()));
+                if (!c.take(kWa))
+                    return std::nullopt;
+                const auto meaning = heading(c, NoteAction::Heading);
+                return meaning && meaning->action == NoteAction::Heading ? meaning : std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+    Cursor c(body);
+    if (c.take(kKokoKara)) {
+        const auto meaning = heading(c, NoteAction::OpenHeading);
+        return meaning && meaning->action == NoteAction::OpenHeading && !meaning->runIn
+                   ? meaning
+                   : std::nullopt;
+    }
+    if (c.take(kKokoDe)) {
+        const auto meaning = heading(c, NoteAction::OpenHeading);
+        return meaning && meaning->action == NoteAction::CloseHeading && !meaning->runIn
+                   ? meaning
+                   : std::nullopt;
+    }
+    return heading(c, NoteAction::OpenHeading);
+}
+
 } // namespace
 
 NoteMeaning readNote(std::string_view body) {
@@ -318,8 +398,8 @@ NoteMeaning readNote(std::string_view body) {
             return {NoteAction::PageBreak, 0};
     if (const auto n = lineIndent(body))
         return {NoteAction::LineIndent, *n};
-    if (const auto n = blockIndent(body))
-        return {NoteAction::BlockIndent, *n};
+    if (const auto block = blockIndent(body))
+        return *block;
     if (endsBlockIndent(body))
         return {NoteAction::EndBlockIndent, 0};
     if (Cursor c(body); const auto n = raise(c))
@@ -330,6 +410,8 @@ NoteMeaning readNote(std::string_view body) {
     }
     if (endsBlockRaise(body))
         return {NoteAction::EndBlockRaise, 0};
+    if (const auto note = headingNote(body))
+        return *note;
     return {};
 }
 

@@ -58,6 +58,17 @@ TEST(PairCells, StrayMarksAndLineStarts) {
                              sj("あ")));
     EXPECT_EQ(lines[0].lineStart, 4u);
     EXPECT_EQ(lines[1].lineStart, 10u);
+    // A raised part keeps its place in its line; digits on both sides of it are two numbers.
+    std::string raisedText = sj("第12回34");
+    LineLayouts raisedLines{{0, false, 0, -1, 0, 6}};
+    SetTwoDigitNumbersUpright(raisedText, 0, raisedLines, true);
+    ASSERT_EQ(hex(raisedText), hex(sj("第") +
+                                   "\x1F"
+                                   "12" +
+                                   sj("回") +
+                                   "\x1F"
+                                   "34"));
+    EXPECT_EQ(raisedLines[0].raiseFrom, 7u);
     // Nothing before `from` changes.
     std::string head = "12|12";
     LineLayouts none;

@@ -29,7 +29,8 @@ void expectText(const std::vector<TextCase>& cases) {
     }
 }
 
-// Line layouts as "offset:break,indent=N,raise=N" joined by spaces, for compact expectations.
+// Line layouts as "offset:break,indent=N,wrap=N,raise=N@from" joined by spaces, for compact
+// expectations.
 std::string describe(const engine::LineLayouts& lines) {
     std::string out;
     for (const engine::LineLayout& l : lines) {
@@ -41,8 +42,13 @@ std::string describe(const engine::LineLayouts& lines) {
             parts += "break";
         if (l.indent != 0)
             parts += (parts.empty() ? "" : ",") + std::string("indent=") + std::to_string(l.indent);
+        if (l.wrapIndent >= 0)
+            parts +=
+                (parts.empty() ? "" : ",") + std::string("wrap=") + std::to_string(l.wrapIndent);
         if (l.raise >= 0)
             parts += (parts.empty() ? "" : ",") + std::string("raise=") + std::to_string(l.raise);
+        if (l.raiseFrom > 0)
+            parts += "@" + std::to_string(l.raiseFrom);
         out += parts;
     }
     return out;
@@ -213,21 +219,21 @@ TEST(AozoraLayout, PageBreaksIndentsRaises) {
          sj("［＃ここから改行天付き、折り返して１字下げ］\na\n［＃ここから１字下げ、折り返して２字下げ］\nb\n"
             "［＃ここから２字下げ］\nc\n［＃ここで字下げ終わり］\nd\n［＃ここから３字下げ］\ne\n"
             "［＃ここから４字下げ］\nf"),
-         "a\nb\nc\nd\ne\nf", "2:indent=1 4:indent=2 8:indent=3 10:indent=4"},
+         "a\nb\nc\nd\ne\nf", "0:wrap=1 2:indent=1,wrap=2 4:indent=2 8:indent=3 10:indent=4"},
         {"wrapped lines indented further",
          sj("［＃ここから３字下げ、折り返して５字下げ］\na\n［＃ここで字下げ終わり］\nb"), "a\nb",
-         "0:indent=3"},
+         "0:indent=3,wrap=5"},
         {"top-aligned block inside an indented one",
          sj("［＃ここから２字下げ］\n［＃ここから改行天付き、折り返して３字下げ］\na\n"
             "［＃ここで字下げ終わり］\nb\n［＃ここで字下げ終わり］"),
-         "a\nb\n", "2:indent=2"},
+         "a\nb\n", "0:wrap=3 2:indent=2"},
         {"line indent beats the block",
          sj("［＃ここから２字下げ］\n［＃５字下げ］a\nb［＃ここで字下げ終わり］\nc"), "a\nb\nc",
          "0:indent=5 2:indent=2"},
         {"block opened in mid-line starts with the next line",
          sj("a［＃ここから２字下げ］\nb\n［＃ここで字下げ終わり］c"), "a\nb\nc", "2:indent=2"},
         {"foot", sj("a［＃地付き］b\n［＃地から３字上げ］c\n［＃地付き、地より２字アキ］d"),
-         "ab\nc\nd", "0:raise=0 3:raise=3 5:raise=2"},
+         "ab\nc\nd", "0:raise=0@1 3:raise=3 5:raise=2"},
         {"foot blocks one after another",
          sj("［＃ここから地付き］\na\n［＃ここから地から２字上げ］\nb\n［＃ここで字上げ終わり］\nc"),
          "a\nb\nc", "0:raise=0 2:raise=2"},
@@ -239,7 +245,7 @@ TEST(AozoraLayout, PageBreaksIndentsRaises) {
          sj("x\n［＃改ページ］\n［＃地付き］\n［＃３字下げ］\ny"), "x\ny",
          "2:break,indent=3,raise=0"},
         {"indent with its page break and text",
-         sj("［＃改ページ］［＃３字下げ］一［＃「一」は中見出し］\n本文"), sj("一\n本文"),
+         sj("［＃改ページ］［＃３字下げ］一［＃「一」は小見出し］\n本文"), sj("一\n本文"),
          "0:break,indent=3"},
         {"unknown end note leaves the blocks",
          sj("［＃ここから２字下げ］\na\n［＃ここで太字終わり］\nb"), "a\nb",
@@ -274,6 +280,11 @@ TEST(AozoraProperties, GeneratedTexts) {
                                             sj("［＃ここから２字下げ］"),
                                             sj("［＃ここで字下げ終わり］"),
                                             sj("［＃地付き］"),
+                                            sj("［＃地から２字上げ］"),
+                                            sj("［＃ここから１字下げ、折り返して３字下げ］"),
+                                            sj("［＃「猫」は中見出し］"),
+                                            sj("［＃小見出し］"),
+                                            sj("［＃ここで大見出し終わり］"),
                                             "\n",
                                             sj("〔"),
                                             sj("〕"),
@@ -304,6 +315,11 @@ TEST(AozoraProperties, GeneratedTexts) {
                 }
                 const std::size_t at = result.lines[i].lineStart;
                 EXPECT_TRUE(at == 0 || result.text[at - 1] == '\n') << hex(marked);
+                // A raised part starts inside its line, after some of its text.
+                const std::size_t from = result.lines[i].raiseFrom;
+                EXPECT_TRUE(from == 0 || (at + from < result.text.size() &&
+                                          result.text.find('\n', at) > at + from))
+                    << hex(marked);
             }
             if (ruby == Ruby::Parentheses) {
                 // Nothing here is dropped but marks: every 語 and abc survives.
