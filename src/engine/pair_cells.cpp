@@ -25,14 +25,20 @@ void SetTwoDigitNumbersUpright(std::string& text, std::size_t from, LineLayouts&
     const std::string_view in = text;
     std::string out;
     out.reserve(text.size() + text.size() / 16);
-    out.append(in.substr(0, from));
+    // Bytes that stay as they are go over in stretches, up to the next change.
+    std::size_t copied = 0;
+    const auto copyUpTo = [&](std::size_t i) {
+        out.append(in.substr(copied, i - copied));
+        copied = i;
+    };
+    const auto outputAt = [&](std::size_t i) { return out.size() + (i - copied); };
     // Line starts move with their lines, and the start of a line's raised part with it.
     std::size_t nextLine = 0;
     LineLayout* raised = nullptr; // the line in hand, when it has a raised part
     std::size_t raisedAt = 0;     // where that part starts in `in`
     const auto moveLinesUpTo = [&](std::size_t i) {
         if (raised && raisedAt <= i) {
-            raised->raiseFrom = out.size() - raised->lineStart;
+            raised->raiseFrom = outputAt(raisedAt) - raised->lineStart;
             raised = nullptr;
         }
         while (nextLine < lines.size() && lines[nextLine].lineStart <= i) {
@@ -43,28 +49,26 @@ void SetTwoDigitNumbersUpright(std::string& text, std::size_t from, LineLayouts&
                 raised = &line;
                 raisedAt = line.lineStart + line.raiseFrom;
             }
-            line.lineStart = out.size();
+            line.lineStart = outputAt(line.lineStart);
         }
     };
     std::size_t i = from;
     while (i < in.size()) {
-        moveLinesUpTo(i);
+        if ((nextLine < lines.size() && lines[nextLine].lineStart <= i) ||
+            (raised && raisedAt <= i))
+            moveLinesUpTo(i);
         if (in[i] == kPairCellMark) {
-            if (!dropStrayMarks && isPairCellAt(in, i)) {
-                out.append(in.substr(i, kPairCellBytes));
-                i += kPairCellBytes;
-            } else {
-                if (!dropStrayMarks)
-                    out.push_back(in[i]);
-                ++i;
+            if (!dropStrayMarks) // the notation's own pair, or a lone mark: as it is
+                i += isPairCellAt(in, i) ? kPairCellBytes : 1;
+            else {
+                copyUpTo(i);
+                copied = ++i;
             }
             continue;
         }
         const int first = digitAt(in, i);
         if (first < 0) {
-            const std::size_t length = charLengthAt(in, i);
-            out.append(in.substr(i, length));
-            i += length;
+            i += charLengthAt(in, i);
             continue;
         }
         // A run of digits: two of them make a pair cell, any other count stays as it is.
@@ -77,16 +81,17 @@ void SetTwoDigitNumbersUpright(std::string& text, std::size_t from, LineLayouts&
             ++count;
         }
         if (count == 2) {
+            copyUpTo(i);
             const std::size_t second = i + charLengthAt(in, i);
             out.push_back(kPairCellMark);
             out.push_back(static_cast<char>('0' + first));
             out.push_back(static_cast<char>('0' + digitAt(in, second)));
-        } else {
-            out.append(in.substr(i, end - i));
+            copied = end;
         }
         i = end;
     }
     moveLinesUpTo(in.size());
+    copyUpTo(in.size());
     text = std::move(out);
 }
 

@@ -369,21 +369,21 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
         const std::size_t runStart = p;
         const std::size_t runLimit = std::min({in.size(), nextPump, marks.footAt()});
         std::int64_t cellsLeft = indent > 0 ? n - t % n : -1;
-        std::int64_t carry = 0; // cells left empty at the foot of the column
+        std::int64_t room = n - t % n; // cells left in the column, the one at p included
+        std::int64_t carry = 0;        // cells left empty at the foot of the column
         while (p < runLimit && cellsLeft != 0) {
             const unsigned char b = byteAt(in, p);
             if (b == '\r' || b == '\n')
                 break;
-            if (rules.kinsoku && !carried) {
-                const std::int64_t room = n - t % n;
-                // Not from a column's first cell: the character would meet the same marks below.
-                if (room <= kMostCarried && room < n - indent &&
-                    carriedToNextColumn(in, p, room, rules)) {
-                    carry = room;
-                    break;
-                }
+            // Not from a column's first cell: the character would meet the same marks below.
+            if (rules.kinsoku && room <= kMostCarried && !carried && room < n - indent &&
+                carriedToNextColumn(in, p, room, rules)) {
+                carry = room;
+                break;
             }
             carried = false;
+            if (--room == 0)
+                room = n;
             if (isLeadByte(b)) {
                 // A lead byte cut off by the end of the text pairs with the end byte here; the
                 // layout takes it as a cell of its own before the end, so both are counted.
