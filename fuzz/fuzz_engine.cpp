@@ -18,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int spaceline = data[1] % 4 - 1;
     const bool verse = data[1] & 0x10;
     const bool header = data[1] & 0x20;
+    const bool kinsoku = data[1] & 0x40;
+    const bool tcyDigits = data[1] & 0x80;
     const std::string_view file(reinterpret_cast<const char*>(data + 2), size - 2);
 
     const engine::PageGeometry geometry = engine::MakePageGeometry(gyokan, charsize, spaceline);
@@ -28,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     live.charsize = charsize;
     live.spaceline = spaceline;
     live.usereturn = verse;
+    live.kinsoku = kinsoku;
+    live.tcyDigits = tcyDigits;
     std::string read(file);
     engine::MakeTextAsRead(read);
     std::optional<engine::TitlePage> titlePage;

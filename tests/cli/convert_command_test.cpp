@@ -673,6 +673,26 @@ TEST_F(ConvertCommandTest, AozoraNotationIsTakenOutWhenAskedFor) {
     EXPECT_EQ(read("fromcfg.out"), read("paren.out"));
 }
 
+TEST_F(ConvertCommandTest, LayoutSwitchesFromTheCommandLineAndTheSettingsFile) {
+    // 23 あ, then 。: with kinsoku the last あ goes to the next column with the mark; 12 stands in
+    // one cell with --tcy-digits.
+    std::string text;
+    for (int i = 0; i < 23; ++i)
+        text += "\x82\xA0";
+    text += "\x81\x42\r\n12";
+    write("marks.txt", text);
+    ASSERT_EQ(run({"-o", "plain.out", "marks.txt"}).status, 0);
+    ASSERT_EQ(run({"--kinsoku", "--tcy-digits", "-o", "switched.out", "marks.txt"}).status, 0);
+    write("layout.cfg", "[pagelume]\r\nkinsoku=1\r\ntcydigits=1\r\n");
+    ASSERT_EQ(run({"--settings", "layout.cfg", "-o", "fromcfg.out", "marks.txt"}).status, 0);
+    EXPECT_EQ(read("fromcfg.out"), read("switched.out"));
+    EXPECT_NE(read("switched.out"), read("plain.out"));
+    EXPECT_NE(read("switched.out").find(" 12 "), std::string::npos);
+    ASSERT_EQ(run({"--kinsoku", "-o", "kinsoku.out", "marks.txt"}).status, 0);
+    EXPECT_NE(read("kinsoku.out"), read("plain.out"));
+    EXPECT_EQ(read("kinsoku.out").find(" 12 "), std::string::npos);
+}
+
 TEST_F(ConvertCommandTest, HelpExplainsEveryOption) {
     const CommandResult result = run({"--help"});
     EXPECT_EQ(result.status, 0);
@@ -682,7 +702,7 @@ TEST_F(ConvertCommandTest, HelpExplainsEveryOption) {
          {"--line-spacing N", "--char-size N", "--blank-column N", "--verse", "--header ",
           "--header-name", "--split PAGES", "--settings FILE", "-o, --output FILE",
           "-d, --output-dir DIR", "-f, --force", "-h, --help", "--version", "--encoding NAME",
-          "--aozora", "--ruby drop|paren"})
+          "--aozora", "--ruby drop|paren", "--kinsoku", "--tcy-digits"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     EXPECT_EQ(run({"-h", "--bogus"}).out, result.out);
 }
