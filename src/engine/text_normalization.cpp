@@ -89,6 +89,7 @@ class WritingSink {
         return m_written >= 2 && static_cast<unsigned char>(m_data[m_written - 2]) == first &&
                static_cast<unsigned char>(m_data[m_written - 1]) == second;
     }
+    std::size_t written() const { return m_written; }
 
   private:
     char* m_data;
@@ -353,6 +354,12 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
     bool lineStart = true;
     std::int64_t indent = 0; // of the line in hand, for each of its columns
     bool carried = false;    // the character at p was just moved to a column of its own
+    // Where the output stands right after a half-width kana written alone: a voiced mark that
+    // comes next there (the next line's first, its line break gone) joins it in the layout's one
+    // cell. The breaks are decided as if it took a cell of its own, as they always were; only the
+    // count of cells returned (and so of pages) follows the layout.
+    std::size_t loneKanaEnd = std::string_view::npos;
+    std::int64_t joined = 0;
     while (p < in.size()) {
         if (p >= nextPump) {
             pump.ProcessPendingEvents();
@@ -382,6 +389,8 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
                 break;
             }
             carried = false;
+            if (isHalfWidthMark(b) && out.written() + (p - runStart) == loneKanaEnd)
+                ++joined;
             if (--room == 0)
                 room = n;
             if (isLeadByte(b)) {
@@ -390,8 +399,13 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
                 if (p + 2 == in.size() && byteAt(in, p + 1) == static_cast<unsigned char>(kEndByte))
                     ++t;
                 p += 2;
-            } else
-                p += rules.pairCells && isPairCellAt(in, p) ? kPairCellBytes : cellLengthAt(in, p);
+            } else {
+                const std::size_t step =
+                    rules.pairCells && isPairCellAt(in, p) ? kPairCellBytes : cellLengthAt(in, p);
+                if (step == 1 && isHalfWidthKana(b))
+                    loneKanaEnd = out.written() + (p + 1 - runStart);
+                p += step;
+            }
             ++t;
             --cellsLeft;
         }
@@ -419,7 +433,7 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             t += indent;
         }
     }
-    return t;
+    return t - joined;
 }
 
 std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,

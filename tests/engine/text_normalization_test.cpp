@@ -363,3 +363,19 @@ TEST(MarkedLines, NoLayoutsChangeNothing) {
         ASSERT_EQ(withMarks, engineNormalize(false, 7, text));
     }
 }
+
+// A line that fills its column to the foot gets no spaces, so a half-width voiced mark opening
+// the next line meets the kana that closed it: the layout sets the two in one cell. The spaces
+// stay where they always were; the count of cells (and so of pages) follows the layout.
+TEST(Normalization, VoicedMarkAfterALineBreakJoinsTheKanaBeforeIt) {
+    std::string text = std::string(6, 'a') + "\xB6\r\n\xDE\r\nb\xFF"; // aaaaaaｶ / ﾞ / b
+    NoEventPump pump;
+    const std::int64_t cells = NormalizeVerse(n7(), text, pump);
+    // As the text has always been spaced: ﾞ took a cell, and the line after it six spaces.
+    std::string spaced = std::string(6, 'a') + "\xB6\xDE";
+    for (int i = 0; i < 6; ++i)
+        spaced += "\x81\x40";
+    EXPECT_EQ(hex(text), hex(spaced + "b\xFF"));
+    // The layout's cells: ｶﾞ is one, so 14 and the end byte.
+    EXPECT_EQ(cells, 15);
+}
