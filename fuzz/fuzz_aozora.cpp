@@ -98,7 +98,8 @@ std::vector<Candidate> candidates(std::string_view line) {
             const std::size_t to =
                 static_cast<std::size_t>(chars[noteClose[k]].data() - line.data());
             const std::string_view body = line.substr(from, to - from);
-            for (std::string_view ch : characters(input::aozora::kanbunText(body)))
+            const std::string kanbun = input::aozora::kanbunText(body); // outlives its views
+            for (std::string_view ch : characters(kanbun))
                 result.push_back({std::string(ch)});
             switch (input::aozora::warichuNote(body)) {
             case input::aozora::WarichuNote::Open:
@@ -117,7 +118,7 @@ std::vector<Candidate> candidates(std::string_view line) {
             k = noteClose[k];
             continue;
         }
-        if (chars[k] == "\f")
+        if (chars[k] == "\f" || chars[k] == "\x1F") // both go
             continue;
         if (chars[k] == "\t") {
             result.push_back({std::string(kSpace)});
