@@ -12,6 +12,8 @@ namespace {
 void messageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     QMessageBox box(icon, QString::fromUtf16(kApplicationTitle), text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    // Messages name files and folders: their paths can be selected and copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 

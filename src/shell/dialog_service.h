@@ -25,7 +25,8 @@ class DialogService {
   public:
     virtual ~DialogService() = default;
 
-    // A message box with an OK button, captioned with the application title.
+    // A message box with an OK button, captioned with the application title; its text can be
+    // selected for copying.
     virtual void showMessage(QWidget* parent, const QString& text) = 0;
     // The same with a warning icon, for something that went wrong.
     virtual void showError(QWidget* parent, const QString& text) = 0;

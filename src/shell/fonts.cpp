@@ -35,7 +35,8 @@ QFont PageFont() {
     QFont font = gothic({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("MS Gothic"),
                          QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic")},
                         QFont::TypeWriter);
-    font.setPixelSize(14);
+    // The size of the window's other text, so that a whole page fits a window of ordinary size.
+    font.setPixelSize(12);
     return font;
 }
 

@@ -118,7 +118,9 @@ TMainForm::TMainForm(DialogService& dialogs, MainFormSetup setup, QWidget* paren
     // wider).
     const int statusText =
         m_stxtStatus->fontMetrics().horizontalAdvance(QString::fromUtf16(kIdleStatus));
-    resize(std::max(549, m_CoolBar->sizeHint().width() + statusText + 16), 317);
+    // Taller where a page of the preview needs it: the tallest page is shown without scrolling.
+    resize(std::max(549, m_CoolBar->sizeHint().width() + statusText + 16),
+           std::max(317, sizeHint().height()));
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -413,6 +415,7 @@ void TMainForm::mnuFileOpenClick() {
 }
 
 void TMainForm::addPaths(const QStringList& paths) {
+    QListWidgetItem* last = nullptr;
     for (const QString& path : paths) {
         std::vector<std::string> entries{PathToBytes(path)};
         if (QFileInfo(path).isDir()) {
@@ -439,8 +442,12 @@ void TMainForm::addPaths(const QStringList& paths) {
             item->setData(kSourcePathRole,
                           QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
             item->setToolTip(item->text());
+            last = item;
         }
     }
+    // What was added is at the end of the list, perhaps below what the list shows.
+    if (last)
+        m_lstFilename->scrollToItem(last);
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -522,8 +529,24 @@ void TMainForm::stopConversion() {
 }
 
 void TMainForm::openOutputFolder() {
-    if (!m_outputFolder.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_outputFolder));
+    if (m_outputFolder.isEmpty())
+        return;
+    const QString folder = QDir::toNativeSeparators(m_outputFolder);
+    // A folder moved or removed since the run would only make the file manager fail vaguely.
+    if (!QFileInfo(m_outputFolder).isDir()) {
+        m_dialogs.showError(this, QStringLiteral("保存先フォルダ「%1」を開けませんでした。\n"
+                                                 "理由：フォルダが見つかりません")
+                                      .arg(folder));
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(m_outputFolder);
+    const bool opened =
+        m_setup.openFolder ? m_setup.openFolder(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        m_dialogs.showError(this, QStringLiteral("保存先フォルダ「%1」を開けませんでした。\n"
+                                                 "理由：フォルダを表示するプログラム（ファイル"
+                                                 "マネージャー）を起動できません")
+                                      .arg(folder));
 }
 
 void TMainForm::mnuFileExitClick() {

@@ -24,6 +24,7 @@ class QPlainTextEdit;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+class QUrl;
 
 namespace shell {
 
@@ -38,6 +39,9 @@ struct MainFormSetup {
     std::function<platform::RegistryString()> readInfoCarryHome; // "HomePath"; may be empty
     std::string settingsPath; // where the window keeps its place between starts; may be empty
     QStringList initialFiles; // given on the command line ("Open with")
+    // Shows a folder in the system's file manager; false when none opened it. Empty: the
+    // desktop's own (QDesktopServices).
+    std::function<bool(const QUrl&)> openFolder;
 };
 
 // The main window `MainForm`: the list of source files, the preview pane, the menus, the tool

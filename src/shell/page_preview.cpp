@@ -1,6 +1,7 @@
 #include "shell/page_preview.h"
 
 #include "engine/header_recognition.h"
+#include "engine/page_geometry.h"
 #include "engine/page_writer.h"
 #include "files/source_files.h"
 #include "input/source_text.h"
@@ -9,13 +10,22 @@
 #include "shell/text_codec.h"
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <optional>
 
 namespace shell {
@@ -46,7 +56,17 @@ std::shared_ptr<PagedText> PaginateSource(const std::string& path,
         return paged;
     }
     paged->prepared = std::move(*prepared);
+    // Every page's start is found here, off the window's thread: a jump to the last of a long
+    // book's pages would otherwise lay out all pages before it while the window waits.
+    const engine::PreparedText& text = paged->prepared;
+    paged->pageStarts.reserve(static_cast<std::size_t>(text.pageCount));
     paged->pageStarts.push_back(engine::LayoutState{});
+    engine::PageRows rows;
+    while (static_cast<std::int64_t>(paged->pageStarts.size()) < text.pageCount) {
+        engine::LayoutState state = paged->pageStarts.back();
+        engine::LayoutPage(paged->spaceline, text.geometry, text.text, rows, state);
+        paged->pageStarts.push_back(state);
+    }
     return paged;
 }
 
@@ -85,7 +105,8 @@ QToolButton* navigationButton(QWidget* parent, const char* name, const QString& 
 } // namespace
 
 PagePreview::PagePreview(QWidget* parent)
-    : QWidget(parent), m_page(new QPlainTextEdit(this)), m_pageLabel(new QLabel(this)),
+    : QWidget(parent), m_page(new QPlainTextEdit(this)), m_pageNumber(new QSpinBox(this)),
+      m_pageLabel(new QLabel(this)),
       m_first(navigationButton(this, "btnFirstPage", QStringLiteral("≪"),
                                QStringLiteral("最初のページ"))),
       m_previous(navigationButton(this, "btnPreviousPage", QStringLiteral("＜"),
@@ -101,12 +122,23 @@ PagePreview::PagePreview(QWidget* parent)
     m_page->setFont(PageFont());
     // The page's edge: a frame exactly one page wide around the rows.
     m_page->setFrameShape(QFrame::Box);
+    // The page keys turn pages rather than move the cursor in the page's text.
+    m_page->installEventFilter(this);
+    m_pageNumber->setObjectName(QStringLiteral("spinPage"));
+    m_pageNumber->setToolTip(QStringLiteral("表示するページ"));
+    // A number typed digit by digit is gone to once, on Enter, not page by page as it grows.
+    m_pageNumber->setKeyboardTracking(false);
+    m_pageNumber->setRange(1, 1);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
 
     auto* navigation = new QHBoxLayout;
+    m_navigation = navigation;
     navigation->addWidget(m_first);
     navigation->addWidget(m_previous);
-    navigation->addWidget(m_pageLabel, 1, Qt::AlignCenter);
+    navigation->addStretch(1);
+    navigation->addWidget(m_pageNumber);
+    navigation->addWidget(m_pageLabel);
+    navigation->addStretch(1);
     navigation->addWidget(m_next);
     navigation->addWidget(m_last);
     auto* layout = new QVBoxLayout(this);
@@ -118,9 +150,36 @@ PagePreview::PagePreview(QWidget* parent)
     connect(m_previous, &QToolButton::clicked, this, [this] { showPage(m_current - 1); });
     connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_current + 1); });
     connect(m_last, &QToolButton::clicked, this, [this] { showPage(pageCount() - 1); });
+    connect(m_pageNumber, &QSpinBox::valueChanged, this, [this](int number) {
+        if (m_paged)
+            showPage(number - 1);
+    });
     connect(&m_watcher, &QFutureWatcher<std::shared_ptr<PagedText>>::finished, this,
             &PagePreview::layoutDone);
     updateNavigation();
+}
+
+QSize PagePreview::sizeHint() const {
+    // A line as the page's text layout makes it: rounded in ways the font's metrics are not,
+    // which over 23 lines adds up.
+    QTextLayout probe(QString(QChar(0x3042)), m_page->font());
+    probe.beginLayout();
+    QTextLine line = probe.createLine();
+    line.setLeadingIncluded(true);
+    probe.endLayout();
+    const QFontMetricsF metrics(m_page->font());
+    const qreal rows = engine::RowCountFor(0, 0);
+    // A row is 40 half-width cells; a full-width character takes two.
+    const qreal rowWidth =
+        std::max(metrics.horizontalAdvance(QString(engine::kRowWidth, QLatin1Char(' '))),
+                 metrics.horizontalAdvance(QString(engine::kRowWidth / 2, QChar(0x3042))));
+    const int margins = 2 * (m_page->frameWidth() +
+                             static_cast<int>(std::ceil(m_page->document()->documentMargin())));
+    const QSize page(static_cast<int>(std::ceil(rowWidth)) + margins,
+                     static_cast<int>(std::ceil(rows * line.height())) + margins);
+    const QSize navigation = m_navigation->sizeHint();
+    return {std::max(page.width(), navigation.width()),
+            page.height() + layout()->spacing() + navigation.height()};
 }
 
 PagePreview::~PagePreview() {
@@ -177,10 +236,53 @@ void PagePreview::updateNavigation() {
     m_previous->setEnabled(any && m_current > 0);
     m_next->setEnabled(any && m_current + 1 < pageCount());
     m_last->setEnabled(any && m_current + 1 < pageCount());
+    m_pageNumber->setEnabled(any);
+    m_pageNumber->setVisible(any);
+    {
+        // The page shown is not asked for again.
+        const QSignalBlocker quiet(m_pageNumber);
+        const int count = any ? static_cast<int>(std::min<std::int64_t>(pageCount(), INT_MAX)) : 1;
+        m_pageNumber->setRange(1, count);
+        m_pageNumber->setValue(any ? static_cast<int>(m_current + 1) : 1);
+    }
     if (any)
-        m_pageLabel->setText(QStringLiteral("%1 / %2 ページ").arg(m_current + 1).arg(pageCount()));
+        m_pageLabel->setText(QStringLiteral("/ %1 ページ").arg(pageCount()));
     else if (m_generation == 0 || m_watcher.isFinished())
         m_pageLabel->setText(QString());
+}
+
+bool PagePreview::turnPageByKey(const QKeyEvent& event) {
+    if (!m_paged || (event.modifiers() & ~(Qt::ControlModifier | Qt::KeypadModifier)))
+        return false;
+    switch (event.key()) {
+    case Qt::Key_PageDown:
+        showPage(m_current + 1);
+        return true;
+    case Qt::Key_PageUp:
+        showPage(m_current - 1);
+        return true;
+    case Qt::Key_Home:
+        showPage(0);
+        return true;
+    case Qt::Key_End:
+        showPage(pageCount() - 1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PagePreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_page && event->type() == QEvent::KeyPress &&
+        turnPageByKey(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void PagePreview::keyPressEvent(QKeyEvent* event) {
+    // Keys the buttons leave alone come here.
+    if (!turnPageByKey(*event))
+        QWidget::keyPressEvent(event);
 }
 
 } // namespace shell

@@ -18,6 +18,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -28,6 +31,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using shell::TConfigForm;
@@ -61,6 +65,7 @@ class MainFormTest final : public QObject {
     platform::RegistryString m_home;
     std::unique_ptr<TMainForm> m_form;
     std::unique_ptr<TConfigForm> m_config;
+    std::function<bool(const QUrl&)> m_openFolder; // the file manager, as the test plays it
 
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString readmePath() const { return path(QStringLiteral("read201.txt")); }
@@ -71,6 +76,7 @@ class MainFormTest final : public QObject {
         setup.readInfoCarryHome = [this] { return m_home; };
         setup.settingsPath = QFile::encodeName(path(QStringLiteral("pglm201.cfg"))).toStdString();
         setup.initialFiles = initialFiles;
+        setup.openFolder = m_openFolder;
         m_form = std::make_unique<TMainForm>(m_dialogs, setup);
         m_config = std::make_unique<TConfigForm>(
             m_dialogs, QFile::encodeName(path(QStringLiteral("pglm201.cfg"))).toStdString(),
@@ -91,6 +97,21 @@ class MainFormTest final : public QObject {
     QString status() const { return m_form->statusLine()->text(); }
     bool reverting() { return m_form->statusLine()->STextTimer().isActive(); }
     bool convertEnabled() const { return child<QToolButton>("tbtnReset")->isEnabled(); }
+    bool entryInSight(int row) const {
+        return list()->viewport()->rect().contains(list()->visualItemRect(list()->item(row)));
+    }
+    void drop(const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files)
+            urls << QUrl::fromLocalFile(file);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &enter);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &event);
+    }
 
     void addFiles(const QStringList& files) {
         m_dialogs.openAnswers << files;
@@ -112,6 +133,10 @@ class MainFormTest final : public QObject {
         QVERIFY(m_dir->isValid());
         m_dialogs = ScriptedDialogs();
         m_home = {};
+        m_openFolder = [](const QUrl&) {
+            qFatal("the file manager was not expected");
+            return false;
+        };
         // "あいう" CR LF "line 2" CR LF in Shift_JIS.
         writeAll(readmePath(), "\x82\xA0\x82\xA2\x82\xA4\r\nline 2\r\n");
     }
@@ -635,6 +660,7 @@ class MainFormTest final : public QObject {
         QCOMPARE(list()->count(), 2);
         QCOMPARE(list()->item(0)->text(), zip + QStringLiteral(" › 本文.txt"));
         QCOMPARE(list()->item(1)->text(), zip + QStringLiteral(" › sub/b.txt"));
+        QCOMPARE(list()->item(1)->toolTip(), zip + QStringLiteral(" › sub/b.txt"));
         QCOMPARE(m_dialogs.errors,
                  QStringList{QStringLiteral("変換するファイル「%1」を読み込めませんでした。\n理由："
                                             "zip ファイルにテキストファイル（.txt）がありません")
@@ -725,9 +751,10 @@ class MainFormTest final : public QObject {
         QCOMPARE(rows.size(), 23);
         // Row 0 as the viewer shows it: one-byte blank columns between 13 text columns.
         QCOMPARE(rows[0], QStringLiteral(" ") + QStringLiteral("あ ").repeated(13));
-        QCOMPARE(child<QLabel>("lblPage")->text(), QStringLiteral("1 / 3 ページ"));
+        QCOMPARE(child<QLabel>("lblPage")->text(), QStringLiteral("/ 3 ページ"));
+        QCOMPARE(child<QSpinBox>("spinPage")->value(), 1);
         child<QToolButton>("btnLastPage")->click();
-        QCOMPARE(child<QLabel>("lblPage")->text(), QStringLiteral("3 / 3 ページ"));
+        QCOMPARE(child<QSpinBox>("spinPage")->value(), 3);
         QVERIFY(!child<QToolButton>("btnNextPage")->isEnabled());
         child<QToolButton>("btnPreviousPage")->click();
         QCOMPARE(pages->currentPage(), 1);
@@ -818,6 +845,139 @@ class MainFormTest final : public QObject {
                  QStringLiteral("1 個のファイルを書き込みました（保存先：%1）")
                      .arg(path(QStringLiteral("out"))));
         QVERIFY(child<QAction>("mnuOpenFolder")->isEnabled());
+    }
+
+    // When no file manager shows the folder, a message names it (selectable, to be copied); a
+    // folder gone since the run is not handed to the file manager at all.
+    void openingTheOutputFolder() {
+        QList<QUrl> asked;
+        bool opens = true;
+        m_openFolder = [&](const QUrl& url) {
+            asked << url;
+            return opens;
+        };
+        start();
+        const QString out = path(QStringLiteral("out"));
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        addFiles({makeFile(QStringLiteral("a.txt"), "a")});
+        clickEntry(0);
+        m_dialogs.saveAnswers << path(QStringLiteral("out/a.txt"));
+        child<QToolButton>("tbtnReset")->click();
+
+        child<QAction>("mnuOpenFolder")->trigger();
+        QCOMPARE(asked, QList<QUrl>{QUrl::fromLocalFile(out)});
+        QCOMPARE(m_dialogs.errors, QStringList());
+
+        opens = false;
+        child<QAction>("mnuOpenFolder")->trigger();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(m_dialogs.errors,
+                 QStringList{QStringLiteral("保存先フォルダ「%1」を開けませんでした。\n理由："
+                                            "フォルダを表示するプログラム（ファイルマネージャー）"
+                                            "を起動できません")
+                                 .arg(out)});
+        m_dialogs.errors.clear();
+
+        QVERIFY(QDir(out).removeRecursively());
+        child<QAction>("mnuOpenFolder")->trigger();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(m_dialogs.errors,
+                 QStringList{QStringLiteral("保存先フォルダ「%1」を開けませんでした。\n理由："
+                                            "フォルダが見つかりません")
+                                 .arg(out)});
+        m_dialogs.errors.clear();
+    }
+
+    // However entries come, the last one added is scrolled into sight.
+    void addedEntriesAreScrolledIntoSight() {
+        QStringList files;
+        for (int i = 0; i < 60; ++i)
+            files << makeFile(QStringLiteral("%1.txt").arg(i, 2, 10, QLatin1Char('0')), "a");
+        start(files);
+        QVERIFY(!entryInSight(0));
+        QVERIFY(entryInSight(59));
+        list()->scrollToTop();
+        addFiles({files[0]});
+        QVERIFY(entryInSight(60));
+        list()->scrollToTop();
+        drop({files[1], files[2]});
+        QVERIFY(entryInSight(62));
+        QCOMPARE(list()->item(62)->toolTip(), files[2]);
+    }
+
+    // PageUp, PageDown, Home and End turn the preview's pages; a number typed in the page field
+    // goes to that page once Enter is pressed. Every page's start is known before the first is
+    // shown, so a jump lays out no page on the way.
+    void pagePreviewKeysAndJump() {
+        start();
+        // Five pages of 23 rows by 13 columns, each of its own kana: あ い う え お; the last a
+        // cell short, as a full one would leave the text's end on a sixth.
+        QByteArray text;
+        for (int page = 0; page < 5; ++page)
+            for (int i = page < 4 ? 0 : 1; i < 23 * 13; ++i)
+                text += QByteArray("\x82") + char(0xA0 + 2 * page);
+        const QString file = makeFile(QStringLiteral("five.txt"), text);
+        addFiles({file});
+        clickEntry(0);
+        auto* pages = child<shell::PagePreview>("PagePreview");
+        child<QTabWidget>("PreviewTabs")->setCurrentWidget(pages);
+        pages->waitForLayout();
+        QCOMPARE(pages->pageCount(), 5);
+        auto* page = child<QPlainTextEdit>("memoPage");
+        const auto firstRow = [&] { return page->toPlainText().split(QLatin1Char('\n'))[0]; };
+        const auto rowOf = [](const char* kana) {
+            return QStringLiteral(" ") +
+                   (QString::fromUtf8(kana) + QStringLiteral(" ")).repeated(13);
+        };
+        QCOMPARE(firstRow(), rowOf("あ"));
+        page->setFocus();
+        QTest::keyClick(page, Qt::Key_PageDown);
+        QCOMPARE(pages->currentPage(), 1);
+        QCOMPARE(firstRow(), rowOf("い"));
+        QTest::keyClick(page, Qt::Key_End);
+        QCOMPARE(pages->currentPage(), 4);
+        QCOMPARE(firstRow(), rowOf("お"));
+        QTest::keyClick(page, Qt::Key_PageDown); // past the last page: stays
+        QCOMPARE(pages->currentPage(), 4);
+        QTest::keyClick(page, Qt::Key_PageUp);
+        QCOMPARE(firstRow(), rowOf("え"));
+        QTest::keyClick(page, Qt::Key_Home);
+        QCOMPARE(pages->currentPage(), 0);
+        QCOMPARE(child<QSpinBox>("spinPage")->value(), 1);
+
+        auto* number = child<QSpinBox>("spinPage");
+        QCOMPARE(number->maximum(), 5);
+        number->setFocus();
+        number->selectAll();
+        QTest::keyClicks(number, QStringLiteral("3"));
+        QCOMPARE(pages->currentPage(), 0); // not before Enter
+        QTest::keyClick(number, Qt::Key_Return);
+        QCOMPARE(pages->currentPage(), 2);
+        QCOMPARE(firstRow(), rowOf("う"));
+
+        engine::Settings settings;
+        const auto paged = shell::PaginateSource(QFile::encodeName(file).toStdString(), settings);
+        QCOMPARE(paged->pageStarts.size(), std::size_t{5});
+    }
+
+    // The default window shows a whole page of the default settings (23 rows of 40 bytes) without
+    // scrolling.
+    void aWholePageFitsTheDefaultWindow() {
+        start();
+        QByteArray text;
+        for (int i = 0; i < 400; ++i)
+            text += "\x82\xA0";
+        addFiles({makeFile(QStringLiteral("page.txt"), text)});
+        clickEntry(0);
+        auto* pages = child<shell::PagePreview>("PagePreview");
+        child<QTabWidget>("PreviewTabs")->setCurrentWidget(pages);
+        pages->waitForLayout();
+        auto* page = child<QPlainTextEdit>("memoPage");
+        QCOMPARE(page->toPlainText().split(QLatin1Char('\n')).size(), 23);
+        QCOMPARE(page->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(page->horizontalScrollBar()->maximum(), 0);
+        // The offscreen screen is 800 by 600.
+        QVERIFY(m_form->frameGeometry().height() <= m_form->screen()->availableGeometry().height());
     }
 
     void windowStateIsKeptInItsOwnSection() {
