@@ -10,8 +10,7 @@ const int kOutOfMemoryCode = ENOMEM;
 const int kTooLargeCode = EFBIG;
 
 int SystemCodeOf(const std::error_code& error) {
-    return error.category() == std::generic_category() ||
-                   error.category() == std::system_category()
+    return error.category() == std::generic_category() || error.category() == std::system_category()
                ? error.value()
                : 0;
 }
