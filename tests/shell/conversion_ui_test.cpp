@@ -101,6 +101,12 @@ class ConversionUiTest final : public QObject {
             {Action::WriteOutput, "/out/b.txt", FileError::System("Read-only file system", EROFS)});
         ui.ReportFailure(
             {Action::ReadSource, "/src/c.txt", FileError::System("Input/output error", EIO)});
+        // A temporary file left behind is worded the same way.
+        ui.ReportFailure({Action::WriteOutput,
+                          "/out/d.txt",
+                          FileError::System("Input/output error", EIO),
+                          {},
+                          {{"/out/.d.tmp", "Read-only file system", false, EROFS}}});
         ui.ReportFailure(
             {Action::WriteOutput, "/out/p.txt", FileError::Of(FileError::Cause::NotARegularFile)});
         ui.ReportFailure(
@@ -115,6 +121,11 @@ class ConversionUiTest final : public QObject {
                                         "理由：書き込みが禁止されています（読み取り専用です）"),
                          QStringLiteral("変換するファイル「/src/c.txt」を読み込めませんでした。\n"
                                         "理由：システムエラー（Input/output error）"),
+                         QStringLiteral("保存ファイル「/out/d.txt」に書き込めませんでした。\n"
+                                        "理由：システムエラー（Input/output error）\n"
+                                        "一時ファイル「/out/.d.tmp」を削除できませんでした"
+                                        "（書き込みが禁止されています（読み取り専用です））。"
+                                        "削除してかまいません。"),
                          QStringLiteral(
                              "保存ファイル「/out/p.txt」に書き込めませんでした。\n"
                              "理由：通常のファイルではありません（デバイスや名前付きパイプなど）"),
