@@ -28,6 +28,11 @@ enum class ArchiveFault {
 // The most bytes a member of a zip may inflate to: a zip bomb costs no more than this.
 inline constexpr std::int64_t kMaxMemberBytes = std::int64_t{256} << 20;
 
+// Numbers of causes of our own, carried where the system's error number goes (the system's are
+// never negative), so that a front end words them as it words the system's.
+inline constexpr int kNotARegularFileCode = -1; // a FIFO, a device or a socket stands at the path
+inline constexpr int kUnstorableValueCode = -2; // a settings file cannot hold the value
+
 // Why something could not be done with a file: the system's words, or a cause of our own that
 // each front end puts in its own words.
 struct FileError {
@@ -43,8 +48,13 @@ struct FileError {
     Cause cause = Cause::System;
     std::string reason;
     ArchiveFault archiveFault = ArchiveFault::None;
+    // With Cause::System, the error's number: errno on POSIX, GetLastError() on Windows; 0 when
+    // only `reason` says what went wrong. A front end words the common ones itself.
+    int code = 0;
 
-    static FileError System(std::string reason) { return {Cause::System, std::move(reason)}; }
+    static FileError System(std::string reason, int code = 0) {
+        return {Cause::System, std::move(reason), ArchiveFault::None, code};
+    }
     static FileError Of(Cause cause) { return {cause, {}}; }
     static FileError Archive(ArchiveFault fault) { return {Cause::Archive, {}, fault}; }
 };
@@ -62,6 +72,7 @@ struct LeftBehind {
     std::string path;
     std::string reason; // the system's words
     bool folder = false;
+    int code = 0; // the system's number for it, as FileError::code
 };
 
 } // namespace engine

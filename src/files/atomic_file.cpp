@@ -2,6 +2,7 @@
 
 #include "files/atomic_file_system.h"
 #include "files/atomic_file_testing.h"
+#include "files/system_fault.h"
 
 #include <atomic>
 #include <cerrno>
@@ -66,7 +67,7 @@ std::unique_ptr<AtomicFile> AtomicFile::create(const std::string& requestedPath,
         return nullptr;
     if (target.folder) {
         // In the same words on every system.
-        error = FileError::System(std::generic_category().message(EISDIR));
+        error = FileError::System(std::generic_category().message(EISDIR), kIsAFolderCode);
         return nullptr;
     }
     // A FIFO or a device is never opened: writing to it could wait for ever.
@@ -118,9 +119,10 @@ WriteStatus ReplaceFileContents(const std::string& path, std::string_view bytes)
     FileError error;
     std::unique_ptr<AtomicFile> file = AtomicFile::create(path, error);
     if (!file || !file->write(bytes, error) || !file->commit(error))
-        return WriteStatus::Failure(error.cause == FileError::Cause::System
-                                        ? error.reason
-                                        : "the settings file is not a regular file");
+        return error.cause == FileError::Cause::System
+                   ? WriteStatus::Failure(error.reason, error.code)
+                   : WriteStatus::Failure("the settings file is not a regular file",
+                                          engine::kNotARegularFileCode);
     return WriteStatus::Success();
 }
 

@@ -20,9 +20,12 @@ class StagingFolder;
 struct WriteStatus {
     bool ok = true;
     std::string reason;
+    int code = 0; // as FileError::code
 
     static WriteStatus Success() { return {}; }
-    static WriteStatus Failure(std::string reason) { return {false, std::move(reason)}; }
+    static WriteStatus Failure(std::string reason, int code) {
+        return {false, std::move(reason), code};
+    }
 };
 
 // A file written so that its final path holds either what was there before or the whole new

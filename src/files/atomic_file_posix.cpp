@@ -21,7 +21,11 @@ namespace files {
 namespace {
 
 FileError systemError(int error) {
-    return FileError::System(std::generic_category().message(error));
+    return FileError::System(std::generic_category().message(error), error);
+}
+
+engine::LeftBehind leftBehind(const std::string& path, int error, bool folder) {
+    return {path, systemError(error).reason, folder, error};
 }
 
 void syncFolderOf(const std::string& path) {
@@ -60,8 +64,10 @@ bool followLinks(const std::string& path, std::string& followed, FileError& erro
         }
         const std::string folder = FolderOf(current);
         if (!mayFollow(folder, info)) {
+            // Refused as the kernel refuses such a link: as no access.
             error = FileError::System("a link in a shared folder that another user owns is not "
-                                      "followed");
+                                      "followed",
+                                      EACCES);
             return false;
         }
         std::string target(PATH_MAX, '\0');
@@ -298,14 +304,14 @@ std::optional<engine::LeftBehind> AtomicFile::discard() {
     std::optional<engine::LeftBehind> left;
     if (!m_placed && !m_temporaryPath.empty()) {
         if (::unlink(m_temporaryPath.c_str()) != 0 && errno != ENOENT)
-            left = engine::LeftBehind{m_temporaryPath, systemError(errno).reason};
+            left = leftBehind(m_temporaryPath, errno, false);
         m_temporaryPath.clear();
     }
     // The last file to leave the staging folder removes it; one that cannot go is named too.
     if (!m_placed && m_staging) {
         if (m_staging.use_count() == 1 && !left && ::rmdir(m_staging->path().c_str()) != 0 &&
             errno != ENOENT)
-            left = engine::LeftBehind{m_staging->path(), systemError(errno).reason, true};
+            left = leftBehind(m_staging->path(), errno, true);
         m_staging.reset();
     }
     return left;

@@ -10,7 +10,11 @@ namespace files {
 namespace {
 
 FileError systemError(DWORD error) {
-    return FileError::System(SystemErrorText(error));
+    return FileError::System(SystemErrorText(error), static_cast<int>(error));
+}
+
+engine::LeftBehind leftBehind(const std::string& path, DWORD error) {
+    return {path, SystemErrorText(error), false, static_cast<int>(error)};
 }
 
 // Paths the program gives in UTF-8 for the system in UTF-16; a name that is not UTF-8 cannot
@@ -165,7 +169,7 @@ std::optional<engine::LeftBehind> AtomicFile::discard() {
     std::optional<engine::LeftBehind> left;
     if (!m_placed && !m_temporaryPath.empty()) {
         if (!DeleteFileW(wide(m_temporaryPath).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-            left = engine::LeftBehind{m_temporaryPath, systemError(GetLastError()).reason};
+            left = leftBehind(m_temporaryPath, GetLastError());
         m_temporaryPath.clear();
     }
     return left;

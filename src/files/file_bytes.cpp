@@ -3,6 +3,7 @@
 #include "files/file_bytes.h"
 
 #include "files/file_bytes_system.h"
+#include "files/system_fault.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,10 +16,11 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
-FileBytes unreadable(std::string reason) {
+FileBytes unreadable(std::string reason, int code) {
     FileBytes result;
     result.outcome = FileBytes::Outcome::Unreadable;
     result.reason = std::move(reason);
+    result.code = code;
     return result;
 }
 
@@ -33,9 +35,10 @@ FileBytes ReadFileBlocks(const std::string& path,
     const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
     for (;;) {
         std::string reason;
-        const long long got = file.read(block.get(), kBlock, reason);
+        int code = 0;
+        const long long got = file.read(block.get(), kBlock, reason, code);
         if (got < 0)
-            return unreadable(std::move(reason));
+            return unreadable(std::move(reason), code);
         if (got == 0 || !take(std::string_view(block.get(), static_cast<std::size_t>(got))))
             break;
     }
@@ -61,7 +64,7 @@ FileBytes readWhole(ReadingFile& file, std::int64_t maxBytes,
     FileBytes result;
     const ReadingFile::Kind kind = file.kind();
     if (kind.folder)
-        return unreadable(std::generic_category().message(EISDIR));
+        return unreadable(std::generic_category().message(EISDIR), kIsAFolderCode);
     const std::size_t expected = kind.size;
     const auto tooLarge = [&](std::size_t size) {
         return maxBytes != kNoSizeLimit && size > static_cast<std::size_t>(maxBytes);
@@ -83,9 +86,10 @@ FileBytes readWhole(ReadingFile& file, std::int64_t maxBytes,
         char* target = inPlace ? result.bytes.data() + filled : block.get();
         const std::size_t room = inPlace ? std::min(kBlock, expected - filled) : kBlock;
         std::string reason;
-        const long long got = file.read(target, room, reason);
+        int code = 0;
+        const long long got = file.read(target, room, reason, code);
         if (got < 0)
-            return unreadable(std::move(reason));
+            return unreadable(std::move(reason), code);
         if (got == 0)
             break;
         if (!inPlace)
@@ -123,7 +127,7 @@ FileBytes ReadWholeRegularFile(const std::string& path, std::int64_t maxBytes) {
     try {
         return readWhole(file, maxBytes, {});
     } catch (const std::bad_alloc&) {
-        return unreadable(kNotEnoughMemory);
+        return unreadable(kNotEnoughMemory, kOutOfMemoryCode);
     }
 }
 

@@ -15,6 +15,7 @@ struct FileBytes {
     Outcome outcome = Outcome::Missing;
     std::string bytes;  // when Read, with room for one more byte
     std::string reason; // when Unreadable: the system's words, or one of those below
+    int code = 0;       // when Unreadable: the error's number, as engine::FileError::code
 };
 
 // The reasons ReadWholeRegularFile gives of its own.

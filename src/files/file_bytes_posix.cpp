@@ -1,5 +1,7 @@
 #include "files/file_bytes_system.h"
 
+#include "engine/file_error.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,8 +16,10 @@ namespace {
 // Why a file that is not a regular one is not read.
 void setNotRegular(FileBytes& failure, mode_t mode) {
     failure.outcome = FileBytes::Outcome::Unreadable;
+    const bool folder = S_ISDIR(mode);
     failure.reason =
-        S_ISDIR(mode) ? std::generic_category().message(EISDIR) : std::string(kNotARegularFile);
+        folder ? std::generic_category().message(EISDIR) : std::string(kNotARegularFile);
+    failure.code = folder ? EISDIR : engine::kNotARegularFileCode;
 }
 
 } // namespace
@@ -34,14 +38,16 @@ ReadingFile::ReadingFile(const std::string& path, FileBytes& failure, Accept acc
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
             failure.outcome = FileBytes::Outcome::Unreadable;
-            failure.reason = std::generic_category().message(errno);
+            failure.code = errno;
+            failure.reason = std::generic_category().message(failure.code);
         }
         return;
     }
     if (regularOnly) {
         if (::fstat(fd, &info) != 0) {
             failure.outcome = FileBytes::Outcome::Unreadable;
-            failure.reason = std::generic_category().message(errno);
+            failure.code = errno;
+            failure.reason = std::generic_category().message(failure.code);
             ::close(fd);
             return;
         }
@@ -71,13 +77,14 @@ ReadingFile::Kind ReadingFile::kind() const {
     return kind;
 }
 
-long long ReadingFile::read(char* target, std::size_t room, std::string& reason) {
+long long ReadingFile::read(char* target, std::size_t room, std::string& reason, int& code) {
     for (;;) {
         const ssize_t got = ::read(static_cast<int>(m_handle), target, room);
         if (got >= 0)
             return got;
         if (errno != EINTR) {
-            reason = std::generic_category().message(errno);
+            code = errno;
+            reason = std::generic_category().message(code);
             return -1;
         }
     }

@@ -35,8 +35,8 @@ class ReadingFile {
     Kind kind() const;
 
     // One read of at most `room` bytes into `target`: the bytes read, 0 at the end of the file,
-    // -1 with the system's words in `reason`.
-    long long read(char* target, std::size_t room, std::string& reason);
+    // -1 with the system's words in `reason` and its number in `code`.
+    long long read(char* target, std::size_t room, std::string& reason, int& code);
 
   private:
     static constexpr std::intptr_t kClosed = -1;

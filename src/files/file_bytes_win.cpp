@@ -2,6 +2,8 @@
 
 #include "files/system_text_win.h"
 
+#include "engine/file_error.h"
+
 #include <cerrno>
 #include <system_error>
 
@@ -12,9 +14,14 @@ HANDLE handleOf(std::intptr_t value) {
     return reinterpret_cast<HANDLE>(value);
 }
 
-void setUnreadable(FileBytes& failure, std::string reason) {
+void setUnreadable(FileBytes& failure, std::string reason, int code) {
     failure.outcome = FileBytes::Outcome::Unreadable;
     failure.reason = std::move(reason);
+    failure.code = code;
+}
+
+void setUnreadable(FileBytes& failure, DWORD error) {
+    setUnreadable(failure, SystemErrorText(error), static_cast<int>(error));
 }
 
 } // namespace
@@ -22,14 +29,14 @@ void setUnreadable(FileBytes& failure, std::string reason) {
 ReadingFile::ReadingFile(const std::string& path, FileBytes& failure, Accept accept) {
     const std::optional<std::wstring> wide = WideFromUtf8(path);
     if (!wide) {
-        setUnreadable(failure, SystemErrorText(ERROR_NO_UNICODE_TRANSLATION));
+        setUnreadable(failure, ERROR_NO_UNICODE_TRANSLATION);
         return;
     }
     // A folder is named as such, in the words the other systems use, rather than with the "access
     // denied" that opening it as a file gives.
     const DWORD attributes = GetFileAttributesW(wide->c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        setUnreadable(failure, std::generic_category().message(EISDIR));
+        setUnreadable(failure, std::generic_category().message(EISDIR), ERROR_DIRECTORY);
         return;
     }
     // Others may go on writing, renaming or deleting the file meanwhile, as on POSIX.
@@ -41,13 +48,13 @@ ReadingFile::ReadingFile(const std::string& path, FileBytes& failure, Accept acc
         // A missing file, or a missing folder on the way to it, leaves the outcome Missing.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
             error != ERROR_INVALID_DRIVE)
-            setUnreadable(failure, SystemErrorText(error));
+            setUnreadable(failure, error);
         return;
     }
     // A pipe or a device ("CON", "NUL") is no file on a disk.
     if (accept == Accept::RegularOnly && GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
-        setUnreadable(failure, kNotARegularFile);
+        setUnreadable(failure, kNotARegularFile, engine::kNotARegularFileCode);
         return;
     }
     m_handle = reinterpret_cast<std::intptr_t>(handle);
@@ -70,13 +77,14 @@ ReadingFile::Kind ReadingFile::kind() const {
 }
 
 // A pipe whose writer has gone is at its end.
-long long ReadingFile::read(char* target, std::size_t room, std::string& reason) {
+long long ReadingFile::read(char* target, std::size_t room, std::string& reason, int& code) {
     DWORD got = 0;
     if (!ReadFile(handleOf(m_handle), target, static_cast<DWORD>(room), &got, nullptr)) {
         const DWORD error = GetLastError();
         if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF)
             return 0;
         reason = SystemErrorText(error);
+        code = static_cast<int>(error);
         return -1;
     }
     return got;

@@ -3,6 +3,7 @@
 #include "files/atomic_file_system.h"
 #include "files/file_names.h"
 #include "files/folder_lock.h"
+#include "files/system_fault.h"
 #include "files/utf8_path.h"
 
 #include <filesystem>
@@ -42,7 +43,7 @@ class RemovedFile final : public engine::OutputFile {
         std::error_code ec;
         std::filesystem::rename(m_path, aside, ec);
         if (ec) {
-            error = FileError::System(ec.message());
+            error = FileError::System(ec.message(), SystemCodeOf(ec));
             return false;
         }
         m_aside = aside;

@@ -1,6 +1,7 @@
 #include "files/source_files.h"
 
 #include "files/file_bytes.h"
+#include "files/system_fault.h"
 #include "files/zip_archive.h"
 
 #include <cerrno>
@@ -19,10 +20,11 @@ engine::SourceBytes sourceOf(FileBytes file) {
         source.bytes = std::move(file.bytes);
         break;
     case FileBytes::Outcome::Missing:
-        source.error = engine::FileError::System(std::generic_category().message(ENOENT));
+        source.error =
+            engine::FileError::System(std::generic_category().message(ENOENT), kNotFoundCode);
         break;
     case FileBytes::Outcome::Unreadable:
-        source.error = engine::FileError::System(std::move(file.reason));
+        source.error = engine::FileError::System(std::move(file.reason), file.code);
         break;
     case FileBytes::Outcome::TooLarge:
         source.error = engine::FileError::Of(engine::FileError::Cause::TooLarge);

@@ -79,6 +79,10 @@ void removeIfAbandoned(int folder, const char* name, pid_t owner) {
     ::close(fd);
 }
 
+engine::FileError systemError(int error) {
+    return engine::FileError::System(std::generic_category().message(error), error);
+}
+
 } // namespace
 
 void SweepFolderOnce(const std::string& path) {
@@ -120,12 +124,12 @@ std::shared_ptr<StagingFolder> StagingFolder::Beside(const std::string& finalPat
         if (::mkdir(path.c_str(), 0700) != 0) {
             if (errno == EEXIST)
                 continue;
-            error = engine::FileError::System(std::generic_category().message(errno));
+            error = systemError(errno);
             return nullptr;
         }
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            error = engine::FileError::System(std::generic_category().message(errno));
+            error = systemError(errno);
             if (fd >= 0)
                 ::close(fd);
             (void)::rmdir(path.c_str());
@@ -135,7 +139,7 @@ std::shared_ptr<StagingFolder> StagingFolder::Beside(const std::string& finalPat
         r.staging[folder] = made;
         return made;
     }
-    error = engine::FileError::System(std::generic_category().message(EEXIST));
+    error = systemError(EEXIST);
     return nullptr;
 }
 

@@ -114,13 +114,15 @@ WriteStatus IniDocument::setValue(std::string_view section, std::string_view key
     section = Trimmed(section);
     key = Trimmed(key);
     if (section.empty() || HoldsLineBreak(section) || section.find(']') != std::string_view::npos)
-        return WriteStatus::Failure("the section name cannot be stored in a settings file");
+        return WriteStatus::Failure("the section name cannot be stored in a settings file",
+                                    engine::kUnstorableValueCode);
     if (key.empty() || HoldsLineBreak(key) || key.find('=') != std::string_view::npos ||
         key.front() == '[')
-        return WriteStatus::Failure("the key name cannot be stored in a settings file");
+        return WriteStatus::Failure("the key name cannot be stored in a settings file",
+                                    engine::kUnstorableValueCode);
     if (HoldsLineBreak(value))
-        return WriteStatus::Failure(
-            "a value with a line break cannot be stored in a settings file");
+        return WriteStatus::Failure("a value with a line break cannot be stored in a settings file",
+                                    engine::kUnstorableValueCode);
 
     const Location where = Locate(m_lines, section, key);
     if (where.keyLine) {

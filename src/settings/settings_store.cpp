@@ -1,6 +1,7 @@
 #include "settings_store.h"
 
 #include "files/file_bytes.h"
+#include "files/system_fault.h"
 
 #include "ini_file.h"
 #include "utf8_prefix.h"
@@ -67,8 +68,10 @@ Settings SettingsFromDocument(const IniDocument& document) {
 // kMaxSettingsFileBytes of it. When it cannot be, `reason` says why, a file too large included.
 files::FileBytes ReadSettingsFile(const std::string& path) {
     files::FileBytes file = files::ReadWholeRegularFile(path, kMaxSettingsFileBytes);
-    if (file.outcome == files::FileBytes::Outcome::TooLarge)
+    if (file.outcome == files::FileBytes::Outcome::TooLarge) {
         file.reason = "larger than " + std::to_string(kMaxSettingsFileBytes) + " bytes";
+        file.code = files::kTooLargeCode;
+    }
     return file;
 }
 
@@ -93,6 +96,7 @@ SettingsFileLoad LoadSettings(const std::string& path) {
     case files::FileBytes::Outcome::TooLarge:
         load.outcome = SettingsFileLoad::Outcome::Unreadable;
         load.reason = file.reason;
+        load.code = file.code;
         break;
     }
     return load;
@@ -112,7 +116,7 @@ WriteStatus UpdateFile(const std::string& path,
     const files::FileBytes file = ReadSettingsFile(path);
     if (file.outcome != files::FileBytes::Outcome::Read &&
         file.outcome != files::FileBytes::Outcome::Missing)
-        return WriteStatus::Failure(file.reason);
+        return WriteStatus::Failure(file.reason, file.code);
     IniDocument document(file.bytes);
     for (const auto& [section, entries] : sections) {
         for (const auto& [key, value] : entries) {

@@ -34,6 +34,7 @@ struct SettingsFileLoad {
     Settings settings;  // the defaults unless Read
     std::string reason; // when Unreadable: the system's words, or that it is no regular file, is
                         // larger than kMaxSettingsFileBytes or needs more memory than there is
+    int code = 0;       // when Unreadable: the error's number, as engine::FileError::code
 };
 
 // Reads the nine keys of section "setting" in their table order and brings each into range: a

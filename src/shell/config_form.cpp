@@ -374,8 +374,8 @@ void TConfigForm::connectControls() {
 void TConfigForm::loadSettings() {
     const settings::SettingsFileLoad load = settings::LoadSettings(m_settingsPath);
     if (load.outcome == settings::SettingsFileLoad::Outcome::Unreadable) {
-        m_dialogs.showError(this,
-                            SettingsFailureText(SettingsAccess::Read, m_settingsPath, load.reason));
+        m_dialogs.showError(this, SettingsFailureText(SettingsAccess::Read, m_settingsPath,
+                                                      load.reason, load.code));
     }
     const engine::Settings& stored = load.settings;
 
@@ -495,8 +495,8 @@ void TConfigForm::btnExitClick() {
     const settings::WriteStatus status = settings::SaveSettings(m_settings, m_settingsPath);
     if (!status.ok) {
         // The edits stay in force for this run of the program; only the file is behind.
-        m_dialogs.showError(
-            this, SettingsFailureText(SettingsAccess::Write, m_settingsPath, status.reason));
+        m_dialogs.showError(this, SettingsFailureText(SettingsAccess::Write, m_settingsPath,
+                                                      status.reason, status.code));
     }
     accept();
 }

@@ -3,6 +3,7 @@
 #include "shell/text_codec.h"
 
 #include "files/file_names.h"
+#include "files/system_fault.h"
 
 namespace shell {
 
@@ -133,6 +134,42 @@ QString archiveFaultText(engine::ArchiveFault fault) {
     return QStringLiteral("zip ファイルを読み込めません");
 }
 
+// The common errors in our words; the rest in the system's, which it gives in the encoding of the
+// user's locale.
+QString systemReasonText(int code, const std::string& systemWords) {
+    using Fault = files::SystemFault;
+    switch (files::SystemFaultOf(code)) {
+    case Fault::NotFound:
+        return QStringLiteral("ファイルまたはフォルダが見つかりません");
+    case Fault::NoAccess:
+        return QStringLiteral("アクセスが許可されていません");
+    case Fault::DiskFull:
+        return QStringLiteral("ディスクの空き容量が足りません");
+    case Fault::ReadOnly:
+        return QStringLiteral("書き込みが禁止されています（読み取り専用です）");
+    case Fault::NameTooLong:
+        return QStringLiteral("ファイル名またはパスが長すぎます");
+    case Fault::AlreadyExists:
+        return QStringLiteral("同じ名前のファイルがすでにあります");
+    case Fault::IsAFolder:
+        return QStringLiteral("フォルダです（ファイルではありません）");
+    case Fault::TooLarge:
+        return QStringLiteral("ファイルが大きすぎます");
+    case Fault::OutOfMemory:
+        return QStringLiteral("メモリが足りません");
+    case Fault::NotARegularFile:
+        return QStringLiteral("通常のファイルではありません（デバイスや名前付きパイプなど）");
+    case Fault::UnstorableValue:
+        return QStringLiteral("設定ファイルに保存できない値です（改行を含んでいます）");
+    case Fault::Other:
+        break;
+    }
+    if (systemWords.empty())
+        return {};
+    return QStringLiteral("システムエラー（%1）")
+        .arg(QString::fromLocal8Bit(systemWords.data(), qsizetype(systemWords.size())));
+}
+
 QString withReason(const QString& what, const QString& reason) {
     return reason.isEmpty() ? what : what + QStringLiteral("\n理由：") + reason;
 }
@@ -167,28 +204,26 @@ QString FailureText(const engine::Failure& failure) {
         text += QStringLiteral("。");
     }
     for (const engine::LeftBehind& left : failure.leftBehind)
-        text +=
-            (left.folder ? QStringLiteral("\n一時フォルダ「%1」を削除できませんでした（%2）。")
-                         : QStringLiteral("\n一時ファイル「%1」を削除できませんでした（%2）。"))
-                .arg(PathFromBytes(left.path), ReasonText(engine::FileError::System(left.reason))) +
-            QStringLiteral("削除してかまいません。");
+        text += (left.folder ? QStringLiteral("\n一時フォルダ「%1」を削除できませんでした（%2）。")
+                             : QStringLiteral("\n一時ファイル「%1」を削除できませんでした（%2）。"))
+                    .arg(PathFromBytes(left.path), systemReasonText(left.code, left.reason)) +
+                QStringLiteral("削除してかまいません。");
     return text;
 }
 
 QString SettingsFailureText(SettingsAccess access, const std::string& path,
-                            const std::string& reason) {
+                            const std::string& reason, int code) {
     const QString what = access == SettingsAccess::Read
                              ? QStringLiteral("設定ファイル「%1」を読み込めませんでした。")
                              : QStringLiteral("設定ファイル「%1」に書き込めませんでした。");
-    return withReason(what.arg(PathFromBytes(path)), ReasonText(engine::FileError::System(reason)));
+    return withReason(what.arg(PathFromBytes(path)), systemReasonText(code, reason));
 }
 
 QString ReasonText(const engine::FileError& error) {
     using Cause = engine::FileError::Cause;
     switch (error.cause) {
     case Cause::System:
-        // The system words its reasons in the encoding of the user's locale.
-        return QString::fromLocal8Bit(error.reason.data(), qsizetype(error.reason.size()));
+        return systemReasonText(error.code, error.reason);
     case Cause::NotARegularFile:
         return QStringLiteral("通常のファイルではありません（デバイスや名前付きパイプなど）");
     case Cause::TooLarge:

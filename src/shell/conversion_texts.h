@@ -44,10 +44,11 @@ QString HeaderQuestionCaption();
 // The message box text for a failure: what could not be done, with which file, and why.
 QString FailureText(const engine::Failure& failure);
 
-// The message box text for a settings file that could not be read or written.
+// The message box text for a settings file that could not be read or written: why, by the
+// error's number (as engine::FileError::code), else in the system's words.
 enum class SettingsAccess { Read, Write };
 QString SettingsFailureText(SettingsAccess access, const std::string& path,
-                            const std::string& reason);
+                            const std::string& reason, int code);
 
 // Why, in the window's words; empty when there is nothing to say.
 QString ReasonText(const engine::FileError& error);

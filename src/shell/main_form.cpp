@@ -683,8 +683,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         const settings::WriteStatus status = SaveWindowState(
             m_setup.settingsPath, {m_openFolder, normalGeometry(), m_Splitter->sizes()});
         if (!status.ok)
-            m_dialogs.showError(this, SettingsFailureText(SettingsAccess::Write,
-                                                          m_setup.settingsPath, status.reason));
+            m_dialogs.showError(this,
+                                SettingsFailureText(SettingsAccess::Write, m_setup.settingsPath,
+                                                    status.reason, status.code));
     }
     QMainWindow::closeEvent(event);
 }

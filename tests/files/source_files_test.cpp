@@ -1,6 +1,7 @@
 // Sources read once, whole, as their bytes.
 #include "files/file_bytes.h"
 #include "files/source_files.h"
+#include "files/system_fault.h"
 #include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
@@ -26,10 +27,13 @@ TEST(SourceReadingCases, MissingFileAndFolderGiveTheSystemsReason) {
     TempDir dir;
     engine::NoEventPump pump;
     files::FileSystemSources sources;
-    EXPECT_EQ(sources.read(dir.file("gone.txt"), pump).error.reason, "No such file or directory");
+    const engine::SourceBytes gone = sources.read(dir.file("gone.txt"), pump);
+    EXPECT_EQ(gone.error.reason, "No such file or directory");
+    EXPECT_EQ(gone.error.code, files::kNotFoundCode);
     const engine::SourceBytes folder = sources.read(dir.path().string(), pump);
     EXPECT_FALSE(folder.ok);
     EXPECT_EQ(folder.error.reason, "Is a directory");
+    EXPECT_EQ(folder.error.code, files::kIsAFolderCode);
 }
 
 // Paths are UTF-8 on every system; on Windows they reach the system as UTF-16.

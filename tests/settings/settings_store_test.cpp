@@ -1,6 +1,8 @@
 #include "settings/settings_store.h"
 #include "settings/utf8_prefix.h"
 
+#include "files/system_fault.h"
+
 #include "support/fifo.h"
 #include "support/temp_dir.h"
 
@@ -81,6 +83,7 @@ TEST(SettingsLoad, UnreadableFileToldApartFromMissing) {
     const SettingsFileLoad load = LoadSettings(path);
     EXPECT_EQ(load.outcome, SettingsFileLoad::Outcome::Unreadable);
     EXPECT_EQ(load.reason, std::strerror(EISDIR));
+    EXPECT_EQ(load.code, files::kIsAFolderCode);
     EXPECT_EQ(load.settings, Settings{});
     EXPECT_EQ(LoadSettings(path).settings, Settings{});
 }
@@ -355,6 +358,7 @@ TEST(SettingsSave, SavePathWithLineBreakRefusedFileKept) {
     const WriteStatus status = SaveSettings(s, path);
     EXPECT_FALSE(status.ok);
     EXPECT_FALSE(status.reason.empty());
+    EXPECT_EQ(status.code, engine::kUnstorableValueCode);
     EXPECT_EQ(readFile(path), kDefaultFile); // not even gyokan was written
 }
 
@@ -425,12 +429,14 @@ TEST(SettingsSave, TooLargeFileIsReportedAndKept) {
     load = LoadSettings(path);
     EXPECT_EQ(load.outcome, SettingsFileLoad::Outcome::Unreadable);
     EXPECT_EQ(load.reason, "larger than 1048576 bytes");
+    EXPECT_EQ(load.code, files::kTooLargeCode);
     EXPECT_EQ(load.settings, Settings{});
     EXPECT_EQ(LoadPagelumeKeys(path, {"pad"}), (PagelumeKeys{{"pad", ""}}));
 
     const WriteStatus status = SaveSettings(Settings{}, path);
     EXPECT_FALSE(status.ok);
     EXPECT_EQ(status.reason, "larger than 1048576 bytes");
+    EXPECT_EQ(status.code, files::kTooLargeCode);
     EXPECT_FALSE(SavePagelumeKeys({{"window", "1"}}, path).ok);
     EXPECT_EQ(readFile(path), bytes);
     EXPECT_EQ(folder.entryCount(), 1u);
@@ -447,12 +453,14 @@ TEST(SettingsLoad, FifoOrDeviceIsReportedWithoutWaiting) {
     ASSERT_TRUE(load) << "LoadSettings waited on a FIFO";
     EXPECT_EQ(load->outcome, SettingsFileLoad::Outcome::Unreadable);
     EXPECT_EQ(load->reason, "not a regular file");
+    EXPECT_EQ(load->code, engine::kNotARegularFileCode);
     EXPECT_EQ(load->settings, Settings{});
     const std::optional<WriteStatus> status =
         resultWithoutWaiting(path, [&] { return SaveSettings(Settings{}, path); });
     ASSERT_TRUE(status) << "SaveSettings waited on a FIFO";
     EXPECT_FALSE(status->ok);
     EXPECT_EQ(status->reason, "not a regular file");
+    EXPECT_EQ(status->code, engine::kNotARegularFileCode);
     EXPECT_TRUE(resultWithoutWaiting(path, [&] { return LoadPagelumeKeys(path, {"window"}); }));
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);

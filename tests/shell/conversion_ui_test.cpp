@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QtTest>
 
+#include <cerrno>
+
 using shell::QtConversionUi;
 
 class ConversionUiTest final : public QObject {
@@ -90,10 +92,21 @@ class ConversionUiTest final : public QObject {
         QtConversionUi ui = makeUi();
         using Action = engine::Failure::Action;
         using engine::FileError;
+        // The common errors in our words, by their numbers; any other in the system's.
+        ui.ReportFailure({Action::ReadSource, "/src/\xE6\x9C\xAC.txt",
+                          FileError::System("Permission denied", EACCES)});
+        ui.ReportFailure({Action::WriteOutput, "/out/a.txt",
+                          FileError::System("No space left on device", ENOSPC)});
         ui.ReportFailure(
-            {Action::ReadSource, "/src/\xE6\x9C\xAC.txt", FileError::System("Permission denied")});
+            {Action::WriteOutput, "/out/b.txt", FileError::System("Read-only file system", EROFS)});
         ui.ReportFailure(
-            {Action::WriteOutput, "/out/a.txt", FileError::System("No space left on device")});
+            {Action::ReadSource, "/src/c.txt", FileError::System("Input/output error", EIO)});
+        // A temporary file left behind is worded the same way.
+        ui.ReportFailure({Action::WriteOutput,
+                          "/out/d.txt",
+                          FileError::System("Input/output error", EIO),
+                          {},
+                          {{"/out/.d.tmp", "Read-only file system", false, EROFS}}});
         ui.ReportFailure(
             {Action::WriteOutput, "/out/p.txt", FileError::Of(FileError::Cause::NotARegularFile)});
         ui.ReportFailure(
@@ -101,9 +114,18 @@ class ConversionUiTest final : public QObject {
         QCOMPARE(
             m_dialogs.errors,
             (QStringList{QStringLiteral("変換するファイル「/src/本.txt」を読み込めませんでした。\n"
-                                        "理由：Permission denied"),
+                                        "理由：アクセスが許可されていません"),
                          QStringLiteral("保存ファイル「/out/a.txt」に書き込めませんでした。\n"
-                                        "理由：No space left on device"),
+                                        "理由：ディスクの空き容量が足りません"),
+                         QStringLiteral("保存ファイル「/out/b.txt」に書き込めませんでした。\n"
+                                        "理由：書き込みが禁止されています（読み取り専用です）"),
+                         QStringLiteral("変換するファイル「/src/c.txt」を読み込めませんでした。\n"
+                                        "理由：システムエラー（Input/output error）"),
+                         QStringLiteral("保存ファイル「/out/d.txt」に書き込めませんでした。\n"
+                                        "理由：システムエラー（Input/output error）\n"
+                                        "一時ファイル「/out/.d.tmp」を削除できませんでした"
+                                        "（書き込みが禁止されています（読み取り専用です））。"
+                                        "削除してかまいません。"),
                          QStringLiteral(
                              "保存ファイル「/out/p.txt」に書き込めませんでした。\n"
                              "理由：通常のファイルではありません（デバイスや名前付きパイプなど）"),

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -326,15 +327,23 @@ class MainFormTest final : public QObject {
         clickEntry(1);
         QCOMPARE(memo(), QString());
         QCOMPARE(m_dialogs.errors.size(), 1);
-        QCOMPARE(
-            m_dialogs.errors[0],
-            QStringLiteral(
-                "変換するファイル「%1」を読み込めませんでした。\n理由：No such file or directory")
-                .arg(gone));
+        // The reason in the window's words, not the system's English.
+        QCOMPARE(m_dialogs.errors[0],
+                 QStringLiteral("変換するファイル「%1」を読み込めませんでした。\n"
+                                "理由：ファイルまたはフォルダが見つかりません")
+                     .arg(gone));
         QCOMPARE(status(), kIdle);
         // The program goes on.
         clickEntry(0);
         QCOMPARE(memo(), QStringLiteral("kept"));
+        // A folder where the file was.
+        QVERIFY(QDir().mkdir(gone));
+        clickEntry(1);
+        QCOMPARE(m_dialogs.errors.size(), 2);
+        QCOMPARE(m_dialogs.errors[1],
+                 QStringLiteral("変換するファイル「%1」を読み込めませんでした。\n"
+                                "理由：フォルダです（ファイルではありません）")
+                     .arg(gone));
     }
 
     void removeDisablesConvertEvenWithEntriesLeft() {
@@ -580,7 +589,8 @@ class MainFormTest final : public QObject {
         QVERIFY(!QFile::exists(path(QStringLiteral("2-out.txt"))));
         QCOMPARE(m_dialogs.errors.size(), 1);
         QVERIFY2(m_dialogs.errors[0].contains(QStringLiteral("「%1」").arg(second)) &&
-                     m_dialogs.errors[0].contains(QStringLiteral("No such file or directory")),
+                     m_dialogs.errors[0].contains(
+                         QStringLiteral("理由：ファイルまたはフォルダが見つかりません")),
                  qPrintable(m_dialogs.errors[0]));
         QCOMPARE(status(), QStringLiteral("コンバートが完了しました"));
         QVERIFY(convertEnabled());
@@ -594,9 +604,9 @@ class MainFormTest final : public QObject {
         m_dialogs.saveAnswers << output;
         child<QToolButton>("tbtnReset")->click();
         QCOMPARE(m_dialogs.errors.size(), 1);
-        QVERIFY2(m_dialogs.errors[0].contains(QStringLiteral("「%1」").arg(output)) &&
-                     m_dialogs.errors[0].contains(QStringLiteral("\n理由：")),
-                 qPrintable(m_dialogs.errors[0]));
+        QCOMPARE(m_dialogs.errors[0], QStringLiteral("保存ファイル「%1」に書き込めませんでした。\n"
+                                                     "理由：ファイルまたはフォルダが見つかりません")
+                                          .arg(output));
         QVERIFY(convertEnabled());
     }
 
