@@ -1,5 +1,6 @@
 #include "scripted_dialogs.h"
 #include "shell/config_form.h"
+#include "shell/text_codec.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -70,6 +71,27 @@ class ConfigFormTest final : public QObject {
     }
 
   private slots:
+    // The readme (F1) names every setting of the dialog: each group, each choice and each
+    // checkbox, under its caption.
+    void readmeNamesEverySetting() {
+        QFile file(QStringLiteral(PAGELUME_README));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QString readme = shell::FromShiftJis(std::string_view(bytes.data(), bytes.size()));
+        auto form = makeForm();
+        QStringList captions;
+        for (const QGroupBox* box : form->findChildren<QGroupBox*>())
+            captions << box->title();
+        for (const QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+            if (qobject_cast<const QCheckBox*>(button) || qobject_cast<const QRadioButton*>(button))
+                captions << button->text().remove(QLatin1Char('&'));
+        }
+        captions << child<QLabel>(*form, "Label1")->text().chopped(1); // 保存先フォルダ：
+        QVERIFY(captions.size() > 20);
+        for (const QString& caption : captions)
+            QVERIFY2(readme.contains(caption), qPrintable(caption));
+    }
+
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
