@@ -12,6 +12,7 @@
 #include "shell/window_state.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -22,20 +23,24 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -69,16 +74,147 @@ class ListFileList final : public engine::FileList {
     std::size_t count() const override {
         return m_closing ? 0 : static_cast<std::size_t>(m_list.count());
     }
+    // The run asks for an entry's path as it starts on it: that entry is the one in hand. Held
+    // by a persistent index, which an entry removed during the run leaves invalid.
     std::string path(std::size_t i) const override {
+        m_inHand = QPersistentModelIndex(m_list.model()->index(static_cast<int>(i), 0));
         return sourcePathOf(m_list.item(static_cast<int>(i)));
     }
     bool isSelected(std::size_t i) const override {
         return m_list.item(static_cast<int>(i))->isSelected();
     }
 
+    const QPersistentModelIndex& inHand() const { return m_inHand; }
+
   private:
     const QListWidget& m_list;
     const bool& m_closing;
+    mutable QPersistentModelIndex m_inHand;
+};
+
+// Draws an entry's result in a column at the right of the row, as wide for every row, and the
+// path elided in the room left of it. The result column's tooltip is the failure's reason.
+class ResultColumnDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int kPadding = 6;
+
+    void setColumnWidth(int width) { m_width = width; }
+    int columnWidth() const { return m_width; }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (m_width == 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem row(option);
+        initStyleOption(&row, index);
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        row.text.clear();
+        // The row's selection and focus across both columns.
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, view);
+        QStyleOptionViewItem path(option);
+        path.rect.setRight(option.rect.right() - m_width);
+        path.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, path, index);
+        const QString result = index.data(TMainForm::kResultRole).toString();
+        if (result.isEmpty())
+            return;
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(option.font);
+        painter->drawText(resultRect(option.rect), Qt::AlignVCenter | Qt::AlignLeft, result);
+        painter->restore();
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        const QString tip = index.data(TMainForm::kResultToolTipRole).toString();
+        if (event && event->type() == QEvent::ToolTip && m_width > 0 && !tip.isEmpty() &&
+            resultRect(option.rect).contains(event->pos())) {
+            QToolTip::showText(event->globalPos(), tip, view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+
+  private:
+    QRect resultRect(const QRect& row) const {
+        QRect rect(row);
+        rect.setLeft(row.right() - m_width + 1 + kPadding);
+        return rect;
+    }
+
+    int m_width = 0;
+};
+
+QString outcomeText(const EntryOutcome& outcome) {
+    switch (outcome.kind) {
+    case EntryOutcome::Kind::Done:
+        return outcome.geta > 0 ? QStringLiteral("〓 %1 個").arg(outcome.geta)
+                                : QStringLiteral("完了");
+    case EntryOutcome::Kind::Stopped:
+        return QStringLiteral("中止");
+    case EntryOutcome::Kind::Skipped:
+        return QStringLiteral("飛ばした");
+    case EntryOutcome::Kind::Failed:
+        return QStringLiteral("失敗");
+    }
+    return {};
+}
+
+QString outcomeToolTip(const EntryOutcome& outcome) {
+    switch (outcome.kind) {
+    case EntryOutcome::Kind::Done:
+        return outcome.geta > 0
+                   ? QStringLiteral("%1 文字を〓にして書き込みました").arg(outcome.geta)
+                   : QString();
+    case EntryOutcome::Kind::Stopped:
+        return QStringLiteral("中止したため、このファイルは書き込んでいません");
+    case EntryOutcome::Kind::Skipped:
+        return QStringLiteral("保存先を選ばなかったため、飛ばしました");
+    case EntryOutcome::Kind::Failed:
+        return outcome.reason;
+    }
+    return {};
+}
+
+// The tally of a run's results at the foot of the window.
+struct RunTally {
+    int done = 0;
+    int geta = 0;
+    int skipped = 0;
+    int failed = 0;
+    int stopped = 0;
+
+    void add(const EntryOutcome& outcome) {
+        switch (outcome.kind) {
+        case EntryOutcome::Kind::Done:
+            ++(outcome.geta > 0 ? geta : done);
+            break;
+        case EntryOutcome::Kind::Stopped:
+            ++stopped;
+            break;
+        case EntryOutcome::Kind::Skipped:
+            ++skipped;
+            break;
+        case EntryOutcome::Kind::Failed:
+            ++failed;
+            break;
+        }
+    }
+    QString text() const {
+        return QStringLiteral("完了 %1 ／ 〓あり %2 ／ 飛ばした %3 ／ 失敗 %4 ／ 中止 %5")
+            .arg(done)
+            .arg(geta)
+            .arg(skipped)
+            .arg(failed)
+            .arg(stopped);
+    }
 };
 
 QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption,
@@ -267,6 +403,7 @@ void TMainForm::buildContents() {
     // entry's tooltip.
     m_lstFilename->setTextElideMode(Qt::ElideMiddle);
     m_lstFilename->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lstFilename->setItemDelegate(new ResultColumnDelegate(m_lstFilename));
 
     m_previewTabs = new QTabWidget(m_Splitter);
     m_previewTabs->setObjectName(QStringLiteral("PreviewTabs"));
@@ -335,6 +472,12 @@ void TMainForm::buildStatusBar() {
     m_tbtnStop->setText(QStringLiteral("中止"));
     m_tbtnStop->setToolTip(QStringLiteral("書いているページで変換を止めます"));
     connect(m_tbtnStop, &QToolButton::clicked, this, &TMainForm::stopConversion);
+    // The last run's tally: a widget rather than a bar message, so that it is elided with a
+    // tooltip instead of cut, and no passing message of a menu item takes it away.
+    m_lblRunSummary = new ElidedLabel(this);
+    m_lblRunSummary->setObjectName(QStringLiteral("lblRunSummary"));
+    m_lblRunSummary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(m_lblRunSummary, 1);
     statusBar()->addPermanentWidget(m_progress);
     statusBar()->addPermanentWidget(m_tbtnStop);
     statusBar()->setSizeGripEnabled(true);
@@ -485,21 +628,31 @@ void TMainForm::tbtnResetClick() {
         }
     } runEnd{this};
     ListFileList files(*m_lstFilename, m_closing);
+    RunTally tally;
     QtConversionUi ui(m_dialogs, this,
                       [this](const QString& text, bool revert) { ShowStatus(text, revert); });
     m_stopRequested = false;
     ui.stopWhen(&m_stopRequested);
     // Every selected entry, as the run starts: no output may be written over one of them.
     std::vector<std::string> selected;
-    for (const QListWidgetItem* item : m_lstFilename->selectedItems())
+    for (QListWidgetItem* item : m_lstFilename->selectedItems()) {
         selected.push_back(sourcePathOf(item));
+        item->setData(kResultRole, QVariant());
+        item->setData(kResultToolTipRole, QVariant());
+    }
+    updateResultColumn();
     m_outputs.setSources(files::RunSources(selected, false));
     ui.keepSources(&m_outputs.sources());
+    ui.reportOutcomes([this, &files, &tally](const EntryOutcome& outcome) {
+        tally.add(outcome);
+        showOutcome(files.inHand(), outcome);
+    });
     ui.trackRun(static_cast<int>(m_lstFilename->selectedItems().size()), [this](double fraction) {
         m_progress->setValue(static_cast<int>(fraction * 1000));
     });
     m_progress->setValue(0);
     statusBar()->clearMessage();
+    m_lblRunSummary->showText(QString());
     m_progress->show();
     m_tbtnStop->setEnabled(true);
     m_tbtnStop->show();
@@ -512,15 +665,40 @@ void TMainForm::tbtnResetClick() {
                                                  "設定を見直してください。"));
         return;
     }
+    // At the foot of the window, so it stays until the next run while the status line goes on.
+    QString summary = tally.text();
     if (!ui.written().empty()) {
         const QString last = PathFromBytes(ui.written().back());
         m_outputFolder = QFileInfo(last).absolutePath();
         m_mnuOpenFolder->setEnabled(true);
-        // On the bar at the foot of the window, so it stays while the status line goes on.
-        statusBar()->showMessage(QStringLiteral("%1 個のファイルを書き込みました（保存先：%2）")
-                                     .arg(ui.written().size())
-                                     .arg(QDir::toNativeSeparators(m_outputFolder)));
+        summary += QStringLiteral("　%1 個のファイルを書き込みました（保存先：%2）")
+                       .arg(ui.written().size())
+                       .arg(QDir::toNativeSeparators(m_outputFolder));
     }
+    m_lblRunSummary->showText(summary);
+}
+
+void TMainForm::showOutcome(const QPersistentModelIndex& entry, const EntryOutcome& outcome) {
+    // An entry removed while the run worked on it has nowhere to show its result.
+    if (!entry.isValid())
+        return;
+    QListWidgetItem* item = m_lstFilename->item(entry.row());
+    item->setData(kResultRole, outcomeText(outcome));
+    item->setData(kResultToolTipRole, outcomeToolTip(outcome));
+    updateResultColumn();
+}
+
+void TMainForm::updateResultColumn() {
+    auto* delegate = static_cast<ResultColumnDelegate*>(m_lstFilename->itemDelegate());
+    const QFontMetrics metrics(m_lstFilename->font());
+    int widest = 0;
+    for (int i = 0; i < m_lstFilename->count(); ++i) {
+        const QString result = m_lstFilename->item(i)->data(kResultRole).toString();
+        if (!result.isEmpty())
+            widest = std::max(widest, metrics.horizontalAdvance(result));
+    }
+    delegate->setColumnWidth(widest > 0 ? widest + 2 * ResultColumnDelegate::kPadding : 0);
+    m_lstFilename->viewport()->update();
 }
 
 void TMainForm::stopConversion() {
@@ -652,6 +830,7 @@ void TMainForm::pmnuEraseClick() {
             ++i;
     }
     m_selectingByProgram = false;
+    updateResultColumn();
     m_memoContents->clear();
     m_lblPreviewCut->hide();
     m_pagePreview->show({}, {});

@@ -7,6 +7,7 @@
 #include "platform/infocarry_home.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,8 @@ class QUrl;
 namespace shell {
 
 class DialogService;
+class ElidedLabel;
+struct EntryOutcome;
 class PagePreview;
 class StatusLine;
 class TConfigForm;
@@ -60,6 +63,11 @@ class TMainForm final : public QMainWindow {
 
     // The one way to put a message on the status line.
     void ShowStatus(const QString& text, bool revert);
+
+    // Each entry's result of the last run that converted it, in a column of its own beside the
+    // path; empty while it has none. A failure's reason is that column's tooltip.
+    static constexpr int kResultRole = Qt::UserRole + 1;
+    static constexpr int kResultToolTipRole = Qt::UserRole + 2;
 
     const std::string& infoCarryHome() const { return m_infoCarryHome; }
     StatusLine* statusLine() const { return m_stxtStatus; }
@@ -97,6 +105,8 @@ class TMainForm final : public QMainWindow {
     void refreshPagePreview();
     void buildStatusBar();
     void restoreWindowState();
+    void showOutcome(const QPersistentModelIndex& entry, const EntryOutcome& outcome);
+    void updateResultColumn();
 
     DialogService& m_dialogs;
     const MainFormSetup m_setup;
@@ -134,6 +144,7 @@ class TMainForm final : public QMainWindow {
     QToolButton* m_tbtnStop = nullptr;
     QAction* m_mnuOpenFolder = nullptr;
     QAction* m_actDelete = nullptr;
+    ElidedLabel* m_lblRunSummary = nullptr;
     bool m_stopRequested = false;
     QString m_outputFolder; // of the last run that wrote something
     QString m_openFolder;   // where the open dialog was last

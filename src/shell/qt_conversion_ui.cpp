@@ -87,6 +87,25 @@ void QtConversionUi::ShowStage(engine::Stage stage) {
         m_stageText += GaijiCountsText(*m_gaiji);
     if (stage == engine::Stage::Done && m_cutAt)
         m_stageText += TextCutText(*m_cutAt);
+    if (m_outcomeSink && (stage == engine::Stage::Done || stage == engine::Stage::Cancelled ||
+                          stage == engine::Stage::Stopped)) {
+        EntryOutcome outcome;
+        if (stage == engine::Stage::Done) {
+            outcome.geta = m_replaced + (m_gaiji ? m_gaiji->geta : 0);
+        } else if (stage == engine::Stage::Stopped) {
+            outcome.kind = EntryOutcome::Kind::Stopped;
+        } else if (m_failure) {
+            outcome.kind = EntryOutcome::Kind::Failed;
+            outcome.reason = *m_failure;
+        } else {
+            // Cancelled with no failure reported: the user cancelled the save question.
+            outcome.kind = EntryOutcome::Kind::Skipped;
+        }
+        m_outcomeSink(outcome);
+    }
+    if (stage == engine::Stage::Done || stage == engine::Stage::Cancelled ||
+        stage == engine::Stage::Stopped)
+        m_failure.reset();
     if (stage == engine::Stage::Done || stage == engine::Stage::Cancelled) {
         m_guess.reset();
         m_replaced = 0;
@@ -137,7 +156,8 @@ void QtConversionUi::ReportFailure(const engine::Failure& failure) {
     // The message box wants the normal pointer even in the middle of a busy stretch.
     if (m_busy)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
-    m_dialogs.showError(m_parent, FailureText(failure));
+    m_failure = FailureText(failure);
+    m_dialogs.showError(m_parent, *m_failure);
     if (m_busy)
         QApplication::restoreOverrideCursor();
 }

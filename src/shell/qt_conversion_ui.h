@@ -17,6 +17,14 @@ namespace shell {
 
 class DialogService;
 
+// How one entry of a run ended, as the list shows it beside the entry.
+struct EntryOutcome {
+    enum class Kind { Done, Stopped, Skipped, Failed };
+    Kind kind = Kind::Done;
+    std::size_t geta = 0; // characters written as 〓: not in code page 932, or gaiji left so
+    QString reason;       // Failed: the failure's message
+};
+
 // The conversion run's user interface on Qt: questions through the dialog service, status
 // messages to the main window, the application-wide busy cursor, and the event queue served
 // between the run's steps.
@@ -57,6 +65,10 @@ class QtConversionUi final : public engine::ConversionUi {
         m_entries = std::max(entries, 1);
         m_showFraction = std::move(showFraction);
     }
+    // Told as each entry ends: done, stopped, skipped at the save question, or failed.
+    void reportOutcomes(std::function<void(const EntryOutcome&)> sink) {
+        m_outcomeSink = std::move(sink);
+    }
     // The run stops after the page in hand once `*stop` is true.
     void stopWhen(const bool* stop) { m_stop = stop; }
     // The files the run reads: the save question never proposes one of them, and refuses one
@@ -82,6 +94,8 @@ class QtConversionUi final : public engine::ConversionUi {
     int m_entries = 1;
     int m_entriesFinished = 0;
     std::function<void(double)> m_showFraction;
+    std::function<void(const EntryOutcome&)> m_outcomeSink;
+    std::optional<QString> m_failure; // reported for the entry in hand
     const files::RunSources* m_sources = nullptr;
     const bool* m_stop = nullptr;
     std::vector<std::string> m_written;

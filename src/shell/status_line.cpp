@@ -2,6 +2,9 @@
 
 #include "shell/fonts.h"
 
+#include <QPainter>
+#include <QResizeEvent>
+#include <QStyle>
 #include <QTimer>
 
 namespace shell {
@@ -20,8 +23,43 @@ bool QtStatusTimer::isActive() const {
     return m_timer->isActive();
 }
 
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+}
+
+void ElidedLabel::showText(const QString& text) {
+    setText(text);
+    updateToolTip();
+}
+
+bool ElidedLabel::isCut() const {
+    return fontMetrics().horizontalAdvance(text()) > contentsRect().width();
+}
+
+void ElidedLabel::updateToolTip() {
+    setToolTip(isCut() ? text() : QString());
+}
+
+void ElidedLabel::paintEvent(QPaintEvent* event) {
+    if (!isCut()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect room = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+    style()->drawItemText(&painter, room, int(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    updateToolTip();
+}
+
 StatusLine::StatusLine(QWidget* parent, StatusTimer* timer)
-    : QLabel(parent), m_timer(timer ? timer : new QtStatusTimer(this)) {
+    : ElidedLabel(parent), m_timer(timer ? timer : new QtStatusTimer(this)) {
     setObjectName(QStringLiteral("stxtStatus"));
     m_timer->setObjectName(QStringLiteral("STextTimer"));
     if (!m_timer->parent())
@@ -29,7 +67,7 @@ StatusLine::StatusLine(QWidget* parent, StatusTimer* timer)
     setFont(ProportionalGothic());
     // Shown literally: no rich text, no access keys.
     setTextFormat(Qt::PlainText);
-    setText(QString::fromUtf16(kIdleStatus));
+    showText(QString::fromUtf16(kIdleStatus));
     connect(m_timer, &StatusTimer::timeout, this, &StatusLine::STextTimerTimer);
 }
 
@@ -37,13 +75,13 @@ void StatusLine::ShowStatus(const QString& text, bool revert) {
     // A lasting message cancels the revert of an earlier one, so the revert cannot wipe out a
     // progress message of a conversion.
     m_timer->stop();
-    setText(text);
+    showText(text);
     if (revert)
         m_timer->start(kRevertMilliseconds);
 }
 
 void StatusLine::STextTimerTimer() {
-    setText(QString::fromUtf16(kIdleStatus));
+    showText(QString::fromUtf16(kIdleStatus));
     m_timer->stop();
 }
 

@@ -39,9 +39,26 @@ class QtStatusTimer final : public StatusTimer {
     QTimer* m_timer;
 };
 
+// A one-line label that draws a text longer than its room cut at the end with "…"; the whole text
+// is then its tooltip. text() stays the whole text.
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+  public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+    void showText(const QString& text);
+    bool isCut() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void updateToolTip();
+};
+
 // The status line `stxtStatus`: the idle text at rest; a message either lasts until the next
 // one or gives way to the idle text a second after it was shown.
-class StatusLine final : public QLabel {
+class StatusLine final : public ElidedLabel {
     Q_OBJECT
   public:
     static constexpr int kRevertMilliseconds = 1000;

@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QtTest>
 
@@ -96,6 +97,20 @@ class MainFormTest final : public QObject {
     QListWidget* list() const { return child<QListWidget>("lstFilename"); }
     QString memo() const { return child<QPlainTextEdit>("memoContents")->toPlainText(); }
     QString status() const { return m_form->statusLine()->text(); }
+    QString summary() const { return child<QLabel>("lblRunSummary")->text(); }
+    QString result(int row) const {
+        return list()->item(row)->data(TMainForm::kResultRole).toString();
+    }
+    // The tooltip shown over a point of an entry's row (x from the row's right end).
+    QString toolTipAt(int row, int fromRight) {
+        const QRect rect = list()->visualItemRect(list()->item(row));
+        const QPoint at(rect.right() - fromRight, rect.center().y());
+        QHelpEvent event(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list()->viewport(), &event);
+        const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        return text;
+    }
     bool reverting() { return m_form->statusLine()->STextTimer().isActive(); }
     bool convertEnabled() const { return child<QToolButton>("tbtnReset")->isEnabled(); }
     bool entryInSight(int row) const {
@@ -567,14 +582,20 @@ class MainFormTest final : public QObject {
         child<QToolButton>("tbtnReset")->click();
         QCOMPARE(status(), QStringLiteral("コンバート処理を中断しました"));
         QVERIFY(reverting());
+        QCOMPARE(result(0), QStringLiteral("飛ばした"));
+        QCOMPARE(summary(), QStringLiteral("完了 0 ／ 〓あり 0 ／ 飛ばした 1 ／ 失敗 0 ／ 中止 0"));
         // No save folder set: the infoCarry home is where the dialog opens.
         QCOMPARE(m_dialogs.saveRequests.front().folder, QStringLiteral("/nowhere/infoCarry"));
         QVERIFY(convertEnabled());
     }
 
+    // Each entry shows how it ended, the foot of the window the tally, which outlasts the status
+    // line's message; a new run clears the results of the entries it converts, and no other.
     void sourceRemovedAfterItWasAdded() {
         start();
-        const QString first = makeFile(QStringLiteral("1.txt"), "first");
+        // UTF-8 with a BOM: "𠮷", which Shift_JIS lacks, and "first".
+        const QString first = makeFile(QStringLiteral("1.txt"), "\xEF\xBB\xBF\xF0\xA0\xAE\xB7"
+                                                                "first");
         const QString second = makeFile(QStringLiteral("2.txt"), "second");
         const QString third = makeFile(QStringLiteral("3.txt"), "third");
         addFiles({first, second, third});
@@ -594,6 +615,50 @@ class MainFormTest final : public QObject {
                  qPrintable(m_dialogs.errors[0]));
         QCOMPARE(status(), QStringLiteral("コンバートが完了しました"));
         QVERIFY(convertEnabled());
+
+        QCOMPARE(result(0), QStringLiteral("〓 1 個"));
+        QCOMPARE(result(1), QStringLiteral("失敗"));
+        QCOMPARE(result(2), QStringLiteral("完了"));
+        // The entry's text is its path alone; over the result the reason, over the path the path.
+        QCOMPARE(list()->item(1)->text(), second);
+        QCOMPARE(toolTipAt(1, 4), m_dialogs.errors[0]);
+        QCOMPARE(toolTipAt(1, list()->viewport()->width() - 8), second);
+        const QString tally = QStringLiteral("完了 1 ／ 〓あり 1 ／ 飛ばした 0 ／ 失敗 1 ／ 中止 0"
+                                             "　2 個のファイルを書き込みました（保存先：%1）")
+                                  .arg(m_dir->path());
+        QCOMPARE(summary(), tally);
+        m_form->STextTimerTimer();
+        QCOMPARE(status(), kIdle);
+        QCOMPARE(summary(), tally);
+
+        clickEntry(0);
+        m_dialogs.saveAnswers << QString();
+        QStringList during;
+        m_dialogs.onSave = [&] { during << result(0) << result(1) << summary(); };
+        child<QToolButton>("tbtnReset")->click();
+        QCOMPARE(during, (QStringList{QString(), QStringLiteral("失敗"), QString()}));
+        QCOMPARE(result(0), QStringLiteral("飛ばした"));
+    }
+
+    // A message longer than its room at the default size is drawn cut, and its whole text is the
+    // tooltip; a short one has none.
+    void longMessagesAreReachableWhole() {
+        start();
+        const QString longText = QStringLiteral("長い").repeated(200);
+        m_form->ShowStatus(longText, false);
+        QCOMPARE(status(), longText);
+        QCOMPARE(m_form->statusLine()->toolTip(), longText);
+        m_form->ShowStatus(QStringLiteral("短い"), false);
+        QCOMPARE(m_form->statusLine()->toolTip(), QString());
+
+        const QString folder = QStringLiteral("保存先のとても長い名前のフォルダ").repeated(4);
+        QVERIFY(QDir(m_dir->path()).mkdir(folder));
+        addFiles({makeFile(QStringLiteral("a.txt"), "a")});
+        clickEntry(0);
+        m_dialogs.saveAnswers << path(folder + QStringLiteral("/a.txt"));
+        child<QToolButton>("tbtnReset")->click();
+        QVERIFY(summary().endsWith(QStringLiteral("（保存先：%1）").arg(path(folder))));
+        QCOMPARE(child<QLabel>("lblRunSummary")->toolTip(), summary());
     }
 
     void convertFailureIsReported() {
@@ -837,6 +902,9 @@ class MainFormTest final : public QObject {
         QCOMPARE(m_dialogs.saveRequests.size(), 1);
         QCOMPARE(status(),
                  QStringLiteral("コンバートを中止しました（書きかけのファイルは残していません）"));
+        QCOMPARE(result(0), QStringLiteral("中止"));
+        QCOMPARE(result(1), QString()); // never reached
+        QCOMPARE(summary(), QStringLiteral("完了 0 ／ 〓あり 0 ／ 飛ばした 0 ／ 失敗 0 ／ 中止 1"));
         QCOMPARE(
             QDir(m_dir->path()).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden),
             QStringList());
@@ -851,9 +919,9 @@ class MainFormTest final : public QObject {
         m_dialogs.saveAnswers << path(QStringLiteral("out/a.txt"));
         QVERIFY(!child<QAction>("mnuOpenFolder")->isEnabled());
         child<QToolButton>("tbtnReset")->click();
-        QCOMPARE(m_form->statusBar()->currentMessage(),
-                 QStringLiteral("1 個のファイルを書き込みました（保存先：%1）")
-                     .arg(path(QStringLiteral("out"))));
+        QCOMPARE(summary(), QStringLiteral("完了 1 ／ 〓あり 0 ／ 飛ばした 0 ／ 失敗 0 ／ 中止 0"
+                                           "　1 個のファイルを書き込みました（保存先：%1）")
+                                .arg(path(QStringLiteral("out"))));
         QVERIFY(child<QAction>("mnuOpenFolder")->isEnabled());
     }
 
