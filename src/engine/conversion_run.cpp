@@ -34,7 +34,8 @@ class EntryConversion {
         : m_sourcePath(std::move(sourcePath)), m_initialFolder(initialFolder), m_geometry(geometry),
           m_live(live), m_ui(ui), m_sources(sources), m_input(input), m_outputs(outputs) {}
 
-    void run();
+    // False when the run is to end after this entry: the user stopped it.
+    bool run();
 
   private:
     void convert();
@@ -52,6 +53,7 @@ class EntryConversion {
 
     std::optional<SourceText> m_source; // as read, once read
     std::optional<BusyCursor> m_busy;
+    bool m_stopped = false;
 };
 
 bool EntryConversion::readSource() {
@@ -80,7 +82,7 @@ void EntryConversion::abandon(const Failure& failure) {
     m_ui.ShowStage(Stage::Cancelled);
 }
 
-void EntryConversion::run() {
+bool EntryConversion::run() {
     // Memory runs out on a text too large for this machine: that entry fails, the others go on.
     try {
         convert();
@@ -89,6 +91,7 @@ void EntryConversion::run() {
         abandon(
             {Failure::Action::Convert, m_sourcePath, FileError::Of(FileError::Cause::OutOfMemory)});
     }
+    return !m_stopped;
 }
 
 void EntryConversion::convert() {
@@ -144,7 +147,13 @@ void EntryConversion::convert() {
         m_live.usedivision ? output.writeSplit(*outputPath) : output.writeUnsplit(*outputPath);
     if (output.stopped()) {
         m_busy.reset();
+        m_stopped = true;
         m_ui.ShowStage(Stage::Stopped);
+        return;
+    }
+    if (output.skipped()) {
+        m_busy.reset();
+        m_ui.ShowStage(Stage::Cancelled);
         return;
     }
     if (!written) {
@@ -171,10 +180,10 @@ RunResult Converter::RunConversion(const FileList& files, const std::string& inf
     const std::string initialFolder = live.savepath.empty() ? infoCarryHome : live.savepath;
     const PageGeometry geometry = MakePageGeometry(live.gyokan, live.charsize, live.spaceline);
     for (std::size_t i = 0; i < files.count() && !ui.StopRequested(); ++i) {
-        if (files.isSelected(i))
-            EntryConversion(files.path(i), initialFolder, geometry, live, ui, m_sources, m_input,
-                            m_outputs)
-                .run();
+        if (files.isSelected(i) && !EntryConversion(files.path(i), initialFolder, geometry, live,
+                                                    ui, m_sources, m_input, m_outputs)
+                                        .run())
+            break;
     }
     return RunResult::Ran;
 }

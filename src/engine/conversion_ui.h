@@ -40,8 +40,15 @@ enum class Stage {
     Preparing,        // title page, line breaks, normalisation
     Converting,       // pages are laid out and written
     Done,             // the entry's output is in place
-    Cancelled,        // the entry was given up: save question cancelled, or a failure
-    Stopped,          // the user stopped the run: the entry in hand left nothing behind
+    Cancelled, // the entry was given up: save question cancelled, files to replace left, or a failure
+    Stopped,   // the user stopped the run: the entry in hand left nothing behind
+};
+
+// What becomes of the files an entry would replace.
+enum class ReplaceAnswer {
+    Replace, // the entry's files take their places, as always
+    Skip,    // the entry is given up; what stands there stays
+    Stop,    // the run ends here, as if stopped by the user
 };
 
 // The recognised head of a text, put to the user for confirmation. Shift_JIS bytes.
@@ -65,6 +72,18 @@ class ConversionUi : public EventPump {
     // folder. Returns the chosen full path, or nothing when the user cancels.
     virtual std::optional<std::string> AskOutputPath(const std::string& proposedName,
                                                      const std::string& initialFolder) = 0;
+
+    // Whether files the entry would replace are put to ConfirmReplacing. A front end whose save
+    // question has asked already leaves this off, and nothing is looked up.
+    virtual bool AsksBeforeReplacing() const { return false; }
+
+    // Something already stands at these paths of the entry's outputs (in the order they would be
+    // written, the earlier series' further parts last). Asked once per entry, before any output
+    // file is created.
+    virtual ReplaceAnswer ConfirmReplacing(const std::vector<std::string>& existing) {
+        (void)existing;
+        return ReplaceAnswer::Replace;
+    }
 
     virtual void SetBusyCursor(bool on) = 0;
 

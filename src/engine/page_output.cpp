@@ -135,9 +135,35 @@ bool PageOutput::placeAll() {
     return true;
 }
 
+// Puts the paths that something already holds to the user, where the front end asks.
+bool PageOutput::mayReplace(const std::vector<std::string>& paths) {
+    if (!m_ui.AsksBeforeReplacing())
+        return true;
+    std::vector<std::string> existing;
+    for (const std::string& path : paths) {
+        if (m_outputs.exists(path))
+            existing.push_back(path);
+    }
+    if (existing.empty())
+        return true;
+    switch (m_ui.ConfirmReplacing(existing)) {
+    case ReplaceAnswer::Replace:
+        return true;
+    case ReplaceAnswer::Skip:
+        m_skipped = true;
+        return false;
+    case ReplaceAnswer::Stop:
+        m_stopped = true;
+        return false;
+    }
+    return true;
+}
+
 bool PageOutput::writeUnsplit(const std::string& path) {
     if (auto refusal = m_outputs.approve({path}))
         return fail(Failure::Action::OutputExists, path, std::move(*refusal));
+    if (!mayReplace({path}))
+        return false;
     if (!open(path))
         return false;
     const int spaceline = m_live.spaceline; // chosen once for an unsplit output
@@ -165,6 +191,8 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
         approved.push_back(std::move(part));
     if (auto refusal = m_outputs.approve(approved))
         return fail(Failure::Action::OutputExists, paths.front(), std::move(*refusal));
+    if (!mayReplace(approved))
+        return false;
 
     bool exhausted = false;
     for (int fileNumber = 1; !exhausted; ++fileNumber) {

@@ -25,12 +25,15 @@ class PageOutput {
 
     const Failure& failure() const { return m_failure; }
     bool stopped() const { return m_stopped; }
+    // The user chose to leave the files the entry would replace: nothing was written.
+    bool skipped() const { return m_skipped; }
 
   private:
     bool open(const std::string& path);
     bool flush(bool all);
     bool closeFile();
     bool placeAll();
+    bool mayReplace(const std::vector<std::string>& paths);
     std::vector<std::string> staleParts(std::size_t partsWritten) const;
     bool pageWritten();
     bool fail(Failure::Action action, const std::string& path, FileError error);
@@ -44,6 +47,7 @@ class PageOutput {
     PageRows m_rows;
     std::int64_t m_pagesWritten = 0;
     bool m_stopped = false;
+    bool m_skipped = false;
     std::string m_buffer;
     std::string m_currentPath;
     std::unique_ptr<OutputFile> m_current;

@@ -90,6 +90,8 @@ struct Settings {
     bool rubyInParentheses = false;     // with aozora: keep ruby readings after their bases
     bool kinsoku = false;               // no column starts with a closing mark or a small kana
     bool tcyDigits = false;             // a number of two digits stands in one cell
+    // The window writes every entry into savepath under its proposed name, with no save dialog.
+    bool saveWithoutAsking = false;
 
     bool operator==(const Settings&) const = default;
 };

@@ -61,6 +61,7 @@ Settings SettingsFromDocument(const IniDocument& document) {
     s.rubyInParentheses = document.value(kPagelumeSection, "ruby").value_or("") == "paren";
     s.kinsoku = flagIn(document, "kinsoku");
     s.tcyDigits = flagIn(document, "tcydigits");
+    s.saveWithoutAsking = flagIn(document, "savewithoutasking");
     return s;
 }
 
@@ -143,6 +144,10 @@ WriteStatus SavePagelumeKeys(const PagelumeKeys& keys, const std::string& path) 
     return UpdateFile(path, {{kPagelumeSection, keys}});
 }
 
+WriteStatus SaveSavePath(const std::string& savepath, const std::string& path) {
+    return UpdateFile(path, {{kSettingsSection, {{"savepath", savepath}}}});
+}
+
 WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
     const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
     return UpdateFile(
@@ -165,6 +170,7 @@ WriteStatus SaveSettings(const Settings& settings, const std::string& path) {
                     {"ruby", settings.rubyInParentheses ? "paren" : "drop"},
                     {"kinsoku", flag(settings.kinsoku)},
                     {"tcydigits", flag(settings.tcyDigits)},
+                    {"savewithoutasking", flag(settings.saveWithoutAsking)},
                 }}});
 }
 

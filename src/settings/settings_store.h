@@ -47,13 +47,18 @@ SettingsFileLoad LoadSettings(const std::string& path);
 // The settings a file of these bytes holds, brought into range as loading does.
 Settings SettingsFromIniBytes(std::string_view bytes);
 
-// Besides, from section "pagelume": "encoding" (auto, sjis, utf-8 or euc-jp; anything else reads
-// as auto), "aozora" (0 or 1) and "ruby" (drop or paren).
+// Besides, from section "pagelume": "encoding" (one of kEncodingChoices; anything else reads as
+// auto), "ruby" (drop or paren) and the switches "aozora", "kinsoku", "tcydigits" and
+// "savewithoutasking" (on for a whole number other than 0).
 
 // Writes the nine keys into section "setting" and the others into section "pagelume", keeping
 // every other section and key. The file is replaced as a whole or not at all; a failure says why.
 // A file that could not be read whole, as LoadSettings reads it, is never replaced.
 WriteStatus SaveSettings(const Settings& settings, const std::string& path);
+
+// Writes the output folder alone, as chosen outside the settings dialog; everything else stays as
+// it stands on disk. All or nothing, as SaveSettings.
+WriteStatus SaveSavePath(const std::string& savepath, const std::string& path);
 
 // Keys the program keeps for itself in section "pagelume" beside the settings (the window's place,
 // the open dialog's folder), as key and value bytes.

@@ -190,6 +190,10 @@ void TConfigForm::buildControls() {
         QStringLiteral("整形したファイルを保存するフォルダを設定してください"));
     m_btnFolderRef = pushButton(this, "btnFolderRef", QStringLiteral("参照"));
     m_btnClear = pushButton(this, "btnClear", QStringLiteral("クリア"));
+    m_chkSaveWithoutAsking = checkBox(this, "chkSaveWithoutAsking",
+                                      QStringLiteral("保存先フォルダに確認せずに保存する"));
+    m_chkSaveWithoutAsking->setToolTip(QStringLiteral(
+        "選んだファイルをすべて、保存ダイアログを出さずに保存先フォルダへ保存します"));
 
     m_chkUseReturnCode = checkBox(this, "chkUseReturnCode",
                                   QStringLiteral("改行文字を「改行」として認識する（詩など）"));
@@ -227,10 +231,11 @@ void TConfigForm::buildControls() {
     layOutControls();
 
     QWidget* order[] = {
-        m_btnExit,      m_rgLineSpace, m_rgCharSize,         m_rgSpaceLine,      m_editSavePath,
-        m_btnFolderRef, m_btnClear,    m_chkUseHeader,       m_chkUseReturnCode, m_chkUseDivision,
-        m_editDivideBy, m_udDivide,    m_chkUseHeaderToFile, m_cmbEncoding,      m_chkAozora,
-        m_chkRubyParen, m_chkKinsoku,  m_chkTcyDigits};
+        m_btnExit,      m_rgLineSpace,        m_rgCharSize,     m_rgSpaceLine,
+        m_editSavePath, m_btnFolderRef,       m_btnClear,       m_chkSaveWithoutAsking,
+        m_chkUseHeader, m_chkUseReturnCode,   m_chkUseDivision, m_editDivideBy,
+        m_udDivide,     m_chkUseHeaderToFile, m_cmbEncoding,    m_chkAozora,
+        m_chkRubyParen, m_chkKinsoku,         m_chkTcyDigits};
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {
         // A group takes the focus through its buttons.
@@ -271,6 +276,7 @@ void TConfigForm::layOutControls() {
         {m_editSavePath, {96, 104, 297, 20}, false},
         {m_btnFolderRef, {288, 124, 49, 25}, true},
         {m_btnClear, {344, 124, 49, 25}, true},
+        {m_chkSaveWithoutAsking, {8, 127, 273, 17}, true},
         {m_chkUseReturnCode, {8, 144, 241, 17}, true},
         {m_chkUseHeader, {8, 168, 233, 17}, true},
         {m_chkUseHeaderToFile, {240, 168, 113, 17}, true},
@@ -352,6 +358,10 @@ void TConfigForm::connectControls() {
         m_settings.tcyDigits = on;
         emit settingsChanged();
     });
+    connect(m_chkSaveWithoutAsking, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.saveWithoutAsking = on;
+        emit settingsChanged();
+    });
     connect(m_chkUseHeaderToFile, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.useheadertofile = on;
         emit settingsChanged();
@@ -404,6 +414,7 @@ void TConfigForm::loadSettings() {
     m_chkRubyParen->setEnabled(stored.aozora);
     m_chkKinsoku->setChecked(stored.kinsoku);
     m_chkTcyDigits->setChecked(stored.tcyDigits);
+    m_chkSaveWithoutAsking->setChecked(stored.saveWithoutAsking);
     // The text may not have changed (an empty folder), so take the stored bytes as they are.
     m_settings.savepath = stored.savepath;
 }
@@ -485,6 +496,17 @@ void TConfigForm::btnFolderRefClick() {
         m_dialogs.getExistingDirectory(this, QStringLiteral("保存先フォルダを選択してください"));
     if (!folder.isEmpty())
         m_editSavePath->setText(folder);
+}
+
+void TConfigForm::chooseSavePath(const QString& folder) {
+    m_editSavePath->setText(folder);
+    const settings::WriteStatus status =
+        settings::SaveSavePath(m_settings.savepath, m_settingsPath);
+    if (!status.ok) {
+        m_dialogs.showError(
+            parentWidget(),
+            SettingsFailureText(SettingsAccess::Write, m_settingsPath, status.reason, status.code));
+    }
 }
 
 void TConfigForm::btnClearClick() {

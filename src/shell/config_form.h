@@ -66,6 +66,10 @@ class TConfigForm final : public QDialog {
     const engine::Settings& liveSettings() const { return m_settings; }
     const std::string& settingsPath() const { return m_settingsPath; }
 
+    // The output folder, chosen outside this dialog: in force at once and written to the settings
+    // file on its own. A failure to write it is shown; the folder stays in force.
+    void chooseSavePath(const QString& folder);
+
   signals:
     // Any setting changed, by the user or by a rule of the dialog.
     void settingsChanged();
@@ -123,6 +127,7 @@ class TConfigForm final : public QDialog {
     QCheckBox* m_chkAozora = nullptr;
     QCheckBox* m_chkRubyParen = nullptr;
     QCheckBox* m_chkKinsoku = nullptr;
+    QCheckBox* m_chkSaveWithoutAsking = nullptr;
     QCheckBox* m_chkTcyDigits = nullptr;
 };
 

@@ -101,6 +101,19 @@ QString HeaderQuestionCaption() {
     return QStringLiteral("ヘッダ認識結果");
 }
 
+QString ReplaceQuestionText(const std::vector<std::string>& existing) {
+    const QString first = PathFromBytes(existing.front());
+    if (existing.size() == 1)
+        return QStringLiteral("「%1」は既にあります。\n置き換えますか？").arg(first);
+    return QStringLiteral("「%1」ほか %2 個のファイルが既にあります。\n置き換えますか？")
+        .arg(first)
+        .arg(existing.size() - 1);
+}
+
+QString ReplaceQuestionCaption() {
+    return QStringLiteral("上書きの確認");
+}
+
 namespace {
 
 QString archiveFaultText(engine::ArchiveFault fault) {

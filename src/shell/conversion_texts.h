@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace shell {
 
@@ -40,6 +41,11 @@ QString ProgressText(const QString& stageText, std::int64_t done, std::int64_t t
 // The question that asks whether the recognised title and author are right, and its caption.
 QString HeaderQuestionText(const engine::HeaderQuestion& question);
 QString HeaderQuestionCaption();
+
+// The question put before an entry's outputs replace what stands at `existing` (file-system
+// bytes), and its caption.
+QString ReplaceQuestionText(const std::vector<std::string>& existing);
+QString ReplaceQuestionCaption();
 
 // The message box text for a failure: what could not be done, with which file, and why.
 QString FailureText(const engine::Failure& failure);

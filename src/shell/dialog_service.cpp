@@ -1,5 +1,6 @@
 #include "shell/dialog_service.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -43,6 +44,28 @@ bool QtDialogService::askYesNo(QWidget* parent, const QString& text, const QStri
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+ChoiceAnswer QtDialogService::askChoice(QWidget* parent, const ChoiceRequest& request) {
+    QMessageBox box(QMessageBox::NoIcon, request.caption, request.text, QMessageBox::NoButton,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QList<QPushButton*> buttons;
+    for (const QString& caption : request.buttons)
+        buttons << box.addButton(caption, QMessageBox::ActionRole);
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(buttons.front());
+        box.setEscapeButton(buttons.value(request.escapeButton, buttons.back()));
+    }
+    if (!request.checkBox.isEmpty())
+        box.setCheckBox(new QCheckBox(request.checkBox, &box));
+    box.exec();
+    ChoiceAnswer answer;
+    const auto clicked = buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    answer.button = clicked >= 0 ? static_cast<int>(clicked) : request.escapeButton;
+    answer.checked = box.checkBox() && box.checkBox()->isChecked();
+    return answer;
 }
 
 QStringList QtDialogService::getOpenFileNames(QWidget* parent, const FileDialogRequest& request) {

@@ -20,6 +20,21 @@ struct FileDialogRequest {
     QString defaultSuffix; // added to a name typed without an extension
 };
 
+// A question answered by one of several buttons, with a check box under the text (such as
+// 「以降すべてに適用」).
+struct ChoiceRequest {
+    QString text;
+    QString caption;
+    QStringList buttons;  // in order; the first is the default
+    int escapeButton = 0; // the answer of Escape and of the close box
+    QString checkBox;     // empty: none
+};
+
+struct ChoiceAnswer {
+    int button = 0; // index into ChoiceRequest::buttons
+    bool checked = false;
+};
+
 // Every modal dialog of the program goes through here, so tests can answer them at once.
 class DialogService {
   public:
@@ -32,6 +47,8 @@ class DialogService {
     virtual void showError(QWidget* parent, const QString& text) = 0;
     // Yes and No, Yes the default, no icon. True for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // No icon; the text can be selected for copying.
+    virtual ChoiceAnswer askChoice(QWidget* parent, const ChoiceRequest& request) = 0;
     // Several existing files; an empty list when cancelled.
     virtual QStringList getOpenFileNames(QWidget* parent, const FileDialogRequest& request) = 0;
     // One file to write, asking before an existing one is replaced; empty when cancelled.
@@ -48,6 +65,7 @@ class QtDialogService final : public DialogService {
     void showMessage(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+    ChoiceAnswer askChoice(QWidget* parent, const ChoiceRequest& request) override;
     QStringList getOpenFileNames(QWidget* parent, const FileDialogRequest& request) override;
     QString getSaveFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString getExistingDirectory(QWidget* parent, const QString& instruction) override;

@@ -627,10 +627,21 @@ void TMainForm::tbtnResetClick() {
             form->updateConvertButton();
         }
     } runEnd{this};
+    // Saving without asking takes the settings once, for every entry of the run.
+    std::optional<engine::Settings> snapshot;
+    std::optional<QString> saveFolder;
+    if (m_configForm->liveSettings().saveWithoutAsking) {
+        saveFolder = saveFolderWithoutAsking();
+        if (!saveFolder)
+            return;
+        snapshot = m_configForm->liveSettings();
+    }
     ListFileList files(*m_lstFilename, m_closing);
     RunTally tally;
     QtConversionUi ui(m_dialogs, this,
                       [this](const QString& text, bool revert) { ShowStatus(text, revert); });
+    if (saveFolder)
+        ui.saveInto(*saveFolder);
     m_stopRequested = false;
     ui.stopWhen(&m_stopRequested);
     // Every selected entry, as the run starts: no output may be written over one of them.
@@ -656,8 +667,8 @@ void TMainForm::tbtnResetClick() {
     m_progress->show();
     m_tbtnStop->setEnabled(true);
     m_tbtnStop->show();
-    const engine::RunResult result =
-        m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
+    const engine::RunResult result = m_converter.RunConversion(
+        files, m_infoCarryHome, snapshot ? *snapshot : m_configForm->liveSettings(), ui);
     m_progress->hide();
     m_tbtnStop->hide();
     if (result == engine::RunResult::InvalidSettings) {
@@ -676,6 +687,28 @@ void TMainForm::tbtnResetClick() {
                        .arg(QDir::toNativeSeparators(m_outputFolder));
     }
     m_lblRunSummary->showText(summary);
+}
+
+// The output folder of a run that saves without asking. When none is set, or it is not there, the
+// user hears of it and may choose one; nothing, when they do not.
+std::optional<QString> TMainForm::saveFolderWithoutAsking() {
+    const QString folder = PathFromBytes(m_configForm->liveSettings().savepath);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    const QString problem =
+        folder.isEmpty() ? QStringLiteral("「保存先フォルダに確認せずに保存する」がオンですが、"
+                                          "保存先フォルダが設定されていません。")
+                         : QStringLiteral("保存先フォルダ「%1」が見つかりません。")
+                               .arg(QDir::toNativeSeparators(folder));
+    if (!m_dialogs.askYesNo(this, problem + QStringLiteral("\n保存先フォルダを選びますか？"),
+                            QString::fromUtf16(kApplicationTitle)))
+        return std::nullopt;
+    const QString chosen =
+        m_dialogs.getExistingDirectory(this, QStringLiteral("保存先フォルダを選択してください"));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    m_configForm->chooseSavePath(chosen);
+    return chosen;
 }
 
 void TMainForm::showOutcome(const QPersistentModelIndex& entry, const EntryOutcome& outcome) {

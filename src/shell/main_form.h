@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -107,6 +108,7 @@ class TMainForm final : public QMainWindow {
     void restoreWindowState();
     void showOutcome(const QPersistentModelIndex& entry, const EntryOutcome& outcome);
     void updateResultColumn();
+    std::optional<QString> saveFolderWithoutAsking();
 
     DialogService& m_dialogs;
     const MainFormSetup m_setup;

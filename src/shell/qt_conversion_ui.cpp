@@ -12,6 +12,14 @@
 #include <utility>
 
 namespace shell {
+namespace {
+
+// A name of the book's own with "_縦書き" before its extension.
+QString vertical(const QString& fileName) {
+    return QFileInfo(fileName).completeBaseName() + QStringLiteral("_縦書き.txt");
+}
+
+} // namespace
 
 QtConversionUi::QtConversionUi(DialogService& dialogs, QWidget* parent, StatusSink showStatus)
     : m_dialogs(dialogs), m_parent(parent), m_showStatus(std::move(showStatus)) {
@@ -30,26 +38,80 @@ void QtConversionUi::ProcessPendingEvents() {
     m_sinceEvents.restart();
 }
 
+template <typename Ask> auto QtConversionUi::withArrow(Ask ask) {
+    // A question wants the normal pointer even in the middle of a busy stretch.
+    if (m_busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    auto answer = ask();
+    if (m_busy)
+        QApplication::restoreOverrideCursor();
+    return answer;
+}
+
 bool QtConversionUi::ConfirmHeader(const engine::HeaderQuestion& question) {
-    return m_dialogs.askYesNo(m_parent, HeaderQuestionText(question), HeaderQuestionCaption());
+    if (!m_saveFolder)
+        return m_dialogs.askYesNo(m_parent, HeaderQuestionText(question), HeaderQuestionCaption());
+    if (m_headerForAll)
+        return *m_headerForAll;
+    const ChoiceAnswer answer =
+        m_dialogs.askChoice(m_parent, {HeaderQuestionText(question),
+                                       HeaderQuestionCaption(),
+                                       {QStringLiteral("はい"), QStringLiteral("いいえ")},
+                                       1,
+                                       QStringLiteral("以降すべてに適用")});
+    const bool yes = answer.button == 0;
+    if (answer.checked)
+        m_headerForAll = yes;
+    return yes;
+}
+
+engine::ReplaceAnswer QtConversionUi::ConfirmReplacing(const std::vector<std::string>& existing) {
+    using engine::ReplaceAnswer;
+    if (m_replaceForAll)
+        return *m_replaceForAll;
+    const ChoiceAnswer answer = withArrow([&] {
+        return m_dialogs.askChoice(m_parent, {ReplaceQuestionText(existing),
+                                              ReplaceQuestionCaption(),
+                                              {QStringLiteral("置き換える"),
+                                               QStringLiteral("飛ばす"), QStringLiteral("中止")},
+                                              2,
+                                              QStringLiteral("以降すべてに適用")});
+    });
+    const ReplaceAnswer chosen = answer.button == 0   ? ReplaceAnswer::Replace
+                                 : answer.button == 1 ? ReplaceAnswer::Skip
+                                                      : ReplaceAnswer::Stop;
+    if (answer.checked && chosen != ReplaceAnswer::Stop)
+        m_replaceForAll = chosen;
+    return chosen;
+}
+
+bool QtConversionUi::isSource(const QString& path) const {
+    return m_sources && m_sources->sourceAt(PathToBytes(path)).has_value();
 }
 
 std::optional<std::string> QtConversionUi::AskOutputPath(const std::string& proposedName,
                                                          const std::string& initialFolder) {
+    if (m_saveFolder) {
+        // As the save dialog would: a name without an extension gets .txt, and a name that is
+        // one of the run's own sources gets "_縦書き".
+        QString name = PathFromBytes(proposedName);
+        if (QFileInfo(name).suffix().isEmpty())
+            name += QStringLiteral(".txt");
+        const QDir folder(*m_saveFolder);
+        while (isSource(folder.filePath(name)))
+            name = vertical(name);
+        return PathToBytes(QDir::toNativeSeparators(folder.filePath(name)));
+    }
     FileDialogRequest request;
     request.title = QStringLiteral("保存するときのファイル名及び保存先");
     request.folder = PathFromBytes(initialFolder);
     request.fileName = PathFromBytes(proposedName);
     request.filters = {QStringLiteral("テキストファイル(*.txt)")};
     request.defaultSuffix = QStringLiteral("txt");
-    const auto isSource = [this](const QString& path) {
-        return m_sources && m_sources->sourceAt(PathToBytes(path)).has_value();
-    };
     // With no folder given the dialog opens in the working folder, which may be the book's own.
     const QString shownFolder = request.folder.isEmpty() ? QDir::currentPath() : request.folder;
     if (isSource(QDir(shownFolder).filePath(request.fileName)))
-        request.fileName =
-            QFileInfo(request.fileName).completeBaseName() + QStringLiteral("_縦書き.txt");
+        request.fileName = vertical(request.fileName);
     for (;;) {
         const QString chosen = m_dialogs.getSaveFileName(m_parent, request);
         if (chosen.isEmpty())
@@ -62,7 +124,7 @@ std::optional<std::string> QtConversionUi::AskOutputPath(const std::string& prop
                            "別の名前を選んでください。")
                 .arg(chosen));
         request.folder = QFileInfo(chosen).absolutePath();
-        request.fileName = QFileInfo(chosen).completeBaseName() + QStringLiteral("_縦書き.txt");
+        request.fileName = vertical(chosen);
     }
 }
 
@@ -153,13 +215,11 @@ void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {
 }
 
 void QtConversionUi::ReportFailure(const engine::Failure& failure) {
-    // The message box wants the normal pointer even in the middle of a busy stretch.
-    if (m_busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
     m_failure = FailureText(failure);
-    m_dialogs.showError(m_parent, *m_failure);
-    if (m_busy)
-        QApplication::restoreOverrideCursor();
+    withArrow([&] {
+        m_dialogs.showError(m_parent, *m_failure);
+        return true;
+    });
 }
 
 } // namespace shell

@@ -43,6 +43,8 @@ class QtConversionUi final : public engine::ConversionUi {
     // more often than the window needs.
     void ProcessPendingEvents() override;
     bool ConfirmHeader(const engine::HeaderQuestion& question) override;
+    bool AsksBeforeReplacing() const override { return m_saveFolder.has_value(); }
+    engine::ReplaceAnswer ConfirmReplacing(const std::vector<std::string>& existing) override;
     std::optional<std::string> AskOutputPath(const std::string& proposedName,
                                              const std::string& initialFolder) override;
     void SetBusyCursor(bool on) override;
@@ -74,11 +76,18 @@ class QtConversionUi final : public engine::ConversionUi {
     // The files the run reads: the save question never proposes one of them, and refuses one
     // that is chosen.
     void keepSources(const files::RunSources* sources) { m_sources = sources; }
+    // Every entry goes into `folder` under its proposed name, with no save dialog. Files it would
+    // replace are asked about first; that question and the title question can be answered once
+    // for the rest of the run.
+    void saveInto(const QString& folder) { m_saveFolder = folder; }
     // Every output file the run put in place.
     const std::vector<std::string>& written() const { return m_written; }
 
   private:
     void entryProgress(double ofEntry);
+    bool isSource(const QString& path) const;
+    // A question asked with the busy cursor set aside.
+    template <typename Ask> auto withArrow(Ask ask);
 
     DialogService& m_dialogs;
     QWidget* m_parent;
@@ -99,6 +108,10 @@ class QtConversionUi final : public engine::ConversionUi {
     const files::RunSources* m_sources = nullptr;
     const bool* m_stop = nullptr;
     std::vector<std::string> m_written;
+    std::optional<QString> m_saveFolder;
+    // Answers given for the rest of the run.
+    std::optional<bool> m_headerForAll;
+    std::optional<engine::ReplaceAnswer> m_replaceForAll;
 };
 
 } // namespace shell

@@ -35,20 +35,21 @@ std::string systemText(int posixError, unsigned long) {
 }
 #endif
 
-constexpr std::string_view kDefaultFile = "[setting]\r\n"
-                                          "gyokan=0\r\n"
-                                          "charsize=0\r\n"
-                                          "spaceline=1\r\n"
-                                          "usereturn=0\r\n"
-                                          "useheader=0\r\n"
-                                          "useheadertofile=0\r\n"
-                                          "usedivision=0\r\n"
-                                          "divisionsize=1\r\n"
-                                          "savepath=\r\n"
-                                          "[pagelume]\r\n"
-                                          "encoding=auto\r\n"
-                                          "aozora=0\r\n"
-                                          "ruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n";
+constexpr std::string_view kDefaultFile =
+    "[setting]\r\n"
+    "gyokan=0\r\n"
+    "charsize=0\r\n"
+    "spaceline=1\r\n"
+    "usereturn=0\r\n"
+    "useheader=0\r\n"
+    "useheadertofile=0\r\n"
+    "usedivision=0\r\n"
+    "divisionsize=1\r\n"
+    "savepath=\r\n"
+    "[pagelume]\r\n"
+    "encoding=auto\r\n"
+    "aozora=0\r\n"
+    "ruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\nsavewithoutasking=0\r\n";
 
 Settings LoadFrom(const TempDir& folder, std::string_view bytes) {
     const std::string path = folder.file(kSettingsFileName);
@@ -274,7 +275,7 @@ TEST(SettingsSave, ValuesWrittenAsLoaded) {
                               "[pagelume]\r\n"
                               "encoding=auto\r\n"
                               "aozora=0\r\n"
-                              "ruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n");
+                              "ruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\nsavewithoutasking=0\r\n");
 }
 
 TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
@@ -304,7 +305,7 @@ TEST(SettingsSave, OtherSectionsAndKeysKeptInOrder) {
         "savepath=/out\r\n"
         "\r\n"
         "[recent]\r\nfile1=/a.txt\r\n"
-        "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n");
+        "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\nsavewithoutasking=0\r\n");
 }
 
 TEST(SettingsLoad, OwnKeysComeFromTheirOwnSection) {
@@ -343,6 +344,7 @@ TEST(SettingsSave, RandomSettingsRoundTrip) {
         s.rubyInParentheses = random() % 2;
         s.kinsoku = random() % 2;
         s.tcyDigits = random() % 2;
+        s.saveWithoutAsking = random() % 2;
         ASSERT_TRUE(SaveSettings(s, path).ok);
         EXPECT_EQ(LoadSettings(path).settings, s) << "round " << round;
     }

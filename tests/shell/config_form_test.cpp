@@ -151,16 +151,17 @@ class ConfigFormTest final : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         child<QPushButton>(*form, "btnExit")->setFocus();
         QStringList visited;
-        for (int i = 0; i < 18; ++i) {
+        for (int i = 0; i < 19; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
         // A radio group is entered at its chosen button.
-        QCOMPARE(visited, (QStringList{"rgLineSpace0", "rgCharSize0", "rgSpaceLine1",
-                                       "editSavePath", "btnFolderRef", "btnClear", "chkUseHeader",
-                                       "chkUseReturnCode", "chkUseDivision", "editDivideBy",
-                                       "udDivide", "chkUseHeaderToFile", "cmbEncoding", "chkAozora",
-                                       "chkRubyParen", "chkKinsoku", "chkTcyDigits", "btnExit"}));
+        QCOMPARE(visited,
+                 (QStringList{"rgLineSpace0", "rgCharSize0", "rgSpaceLine1", "editSavePath",
+                              "btnFolderRef", "btnClear", "chkSaveWithoutAsking", "chkUseHeader",
+                              "chkUseReturnCode", "chkUseDivision", "editDivideBy", "udDivide",
+                              "chkUseHeaderToFile", "cmbEncoding", "chkAozora", "chkRubyParen",
+                              "chkKinsoku", "chkTcyDigits", "btnExit"}));
     }
 
     void newspaperModeFixesNormalSize() {
@@ -423,7 +424,7 @@ class ConfigFormTest final : public QObject {
                 "[setting]\r\ngyokan=0\r\ncharsize=0\r\nspaceline=1\r\nusereturn=0\r\n"
                 "useheader=0\r\nuseheadertofile=0\r\nusedivision=0\r\n"
                 "divisionsize=1\r\nsavepath=\r\n"
-                "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n"));
+                "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\nsavewithoutasking=0\r\n"));
 
         radio(*form, "rgLineSpace", 3)->click();
         child<QCheckBox>(*form, "chkUseDivision")->click();
@@ -436,7 +437,7 @@ class ConfigFormTest final : public QObject {
                 "[setting]\r\ngyokan=3\r\ncharsize=0\r\nspaceline=1\r\nusereturn=0\r\n"
                 "useheader=0\r\nuseheadertofile=0\r\nusedivision=1\r\n"
                 "divisionsize=120\r\nsavepath=/data/\xE6\x9C\xAC\r\n"
-                "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\n"));
+                "[pagelume]\r\nencoding=auto\r\naozora=0\r\nruby=drop\r\nkinsoku=0\r\ntcydigits=0\r\nsavewithoutasking=0\r\n"));
         QVERIFY(m_dialogs.errors.isEmpty());
     }
 

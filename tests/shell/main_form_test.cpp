@@ -1087,6 +1087,217 @@ class MainFormTest final : public QObject {
         child<QAction>("mnuConfigConfig")->trigger();
         QVERIFY(QFile::exists(path(QStringLiteral("pglm201.cfg"))));
     }
+
+  private:
+    // 保存先フォルダに確認せずに保存する, with `folder` as the output folder.
+    void saveWithoutAsking(const QString& folder) {
+        m_config->findChild<QLineEdit*>(QStringLiteral("editSavePath"))->setText(folder);
+        m_config->findChild<QCheckBox*>(QStringLiteral("chkSaveWithoutAsking"))->setChecked(true);
+    }
+    // Books "book000.txt" ... of one distinct character each, all added and selected.
+    QStringList addBooks(int count) {
+        QStringList books;
+        for (int i = 0; i < count; ++i) {
+            const char kana[] = {'\x82', static_cast<char>(0x9F + i % 80), 0};
+            books << makeFile(QStringLiteral("book%1.txt").arg(i, 3, 10, QLatin1Char('0')),
+                              QByteArray(kana) + QByteArray::number(i));
+        }
+        addFiles(books);
+        child<QAction>("pmnuSelectAll")->trigger();
+        return books;
+    }
+    void convert() { child<QToolButton>("tbtnReset")->click(); }
+    QString output(int book) const {
+        return path(QStringLiteral("out/book%1.txt").arg(book, 3, 10, QLatin1Char('0')));
+    }
+
+  private slots:
+    // A shelf goes into the output folder with no dialog; the next run over the same books asks
+    // once, when told to apply the answer to the rest.
+    void aShelfIsSavedWithoutDialogs() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        addBooks(300);
+        saveWithoutAsking(path(QStringLiteral("out")));
+        convert();
+        QCOMPARE(m_dialogs.saveRequests.size(), 0);
+        QCOMPARE(m_dialogs.choiceRequests.size(), 0);
+        QCOMPARE(m_dialogs.errors, QStringList());
+        QCOMPARE(summary(), QStringLiteral("完了 300 ／ 〓あり 0 ／ 飛ばした 0 ／ 失敗 0 ／ 中止 0"
+                                           "　300 個のファイルを書き込みました（保存先：%1）")
+                                .arg(path(QStringLiteral("out"))));
+        for (int i = 0; i < 300; i += 37) {
+            const QByteArray page = readAll(output(i));
+            QCOMPARE(page.size(), 2 + 23 * 42 + 2);
+            QCOMPARE(page.mid(2 + 37, 2), QByteArray("\x82") + char(0x9F + i % 80));
+        }
+
+        writeAll(output(5), "kept");
+        m_dialogs.choiceAnswers << shell::ChoiceAnswer{1, true}; // 飛ばす, 以降すべてに適用
+        convert();
+        QCOMPARE(m_dialogs.choiceRequests.size(), 1);
+        const shell::ChoiceRequest& asked = m_dialogs.choiceRequests.front();
+        QCOMPARE(asked.text, QStringLiteral("「%1」は既にあります。\n置き換えますか？")
+                                 .arg(QDir::toNativeSeparators(output(0))));
+        QCOMPARE(asked.buttons, (QStringList{QStringLiteral("置き換える"), QStringLiteral("飛ばす"),
+                                             QStringLiteral("中止")}));
+        QCOMPARE(asked.checkBox, QStringLiteral("以降すべてに適用"));
+        QCOMPARE(readAll(output(5)), QByteArray("kept"));
+        QCOMPARE(result(299), QStringLiteral("飛ばした"));
+        QCOMPARE(summary(),
+                 QStringLiteral("完了 0 ／ 〓あり 0 ／ 飛ばした 300 ／ 失敗 0 ／ 中止 0"));
+    }
+
+    // Each answer without 以降すべてに適用 holds for its own book; 置き換える for all replaces
+    // every one after it; 中止 ends the run with nothing of its book written.
+    void existingOutputsAreAskedAbout() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        addBooks(4);
+        saveWithoutAsking(path(QStringLiteral("out")));
+        for (int i = 0; i < 4; ++i)
+            writeAll(output(i), "earlier");
+        m_dialogs.choiceAnswers << shell::ChoiceAnswer{1, false} << shell::ChoiceAnswer{0, true};
+        convert();
+        QCOMPARE(m_dialogs.choiceRequests.size(), 2);
+        QCOMPARE(readAll(output(0)), QByteArray("earlier"));
+        for (int i = 1; i < 4; ++i)
+            QCOMPARE(readAll(output(i)).size(), 2 + 23 * 42 + 2);
+        QVERIFY(summary().startsWith(
+            QStringLiteral("完了 3 ／ 〓あり 0 ／ 飛ばした 1 ／ 失敗 0 ／ 中止 0　3 個")));
+
+        writeAll(output(0), "earlier");
+        writeAll(output(1), "earlier");
+        // 中止, though 以降すべてに適用 is ticked: the run ends at the first book.
+        m_dialogs.choiceAnswers << shell::ChoiceAnswer{2, true};
+        convert();
+        QCOMPARE(m_dialogs.choiceRequests.size(), 3);
+        QCOMPARE(readAll(output(0)), QByteArray("earlier"));
+        QCOMPARE(readAll(output(1)), QByteArray("earlier"));
+        QCOMPARE(result(0), QStringLiteral("中止"));
+        QCOMPARE(result(1), QString());
+        QCOMPARE(summary(), QStringLiteral("完了 0 ／ 〓あり 0 ／ 飛ばした 0 ／ 失敗 0 ／ 中止 1"));
+        QCOMPARE(QDir(path(QStringLiteral("out")))
+                     .entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
+    // The parts of a split are asked about together: one question names the first and counts
+    // the others.
+    void existingPartsOfASplitAreOneQuestion() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        QByteArray text;
+        for (int i = 0; i < 1000; ++i)
+            text += "\x82\xA0";
+        addFiles({makeFile(QStringLiteral("long.txt"), text)});
+        clickEntry(0);
+        saveWithoutAsking(path(QStringLiteral("out")));
+        m_config->findChild<QCheckBox*>(QStringLiteral("chkUseDivision"))->setChecked(true);
+        convert();
+        QCOMPARE(m_dialogs.choiceRequests.size(), 0);
+        const QStringList parts =
+            QDir(path(QStringLiteral("out"))).entryList({QStringLiteral("long_*.txt")});
+        QVERIFY(parts.size() > 2);
+        m_dialogs.choiceAnswers << shell::ChoiceAnswer{1, false};
+        convert();
+        QCOMPARE(m_dialogs.choiceRequests.size(), 1);
+        QCOMPARE(m_dialogs.choiceRequests[0].text,
+                 QStringLiteral("「%1」ほか %2 個のファイルが既にあります。\n置き換えますか？")
+                     .arg(QDir::toNativeSeparators(path(QStringLiteral("out/long_1.txt"))))
+                     .arg(parts.size() - 1));
+    }
+
+    // The settings as the run starts hold for all its books, whatever is changed meanwhile.
+    void savingWithoutAskingTakesTheSettingsOnce() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        addBooks(2);
+        saveWithoutAsking(path(QStringLiteral("out")));
+        writeAll(output(0), "earlier");
+        m_dialogs.choiceAnswers << shell::ChoiceAnswer{0, false};
+        m_dialogs.onChoice = [this] {
+            m_config->findChild<QRadioButton*>(QStringLiteral("rgLineSpace1"))->click();
+        };
+        convert();
+        QCOMPARE(m_config->liveSettings().gyokan, 1);
+        QCOMPARE(readAll(output(0)).size(), 2 + 23 * 42 + 2);
+        QCOMPARE(readAll(output(1)).size(), 2 + 23 * 42 + 2);
+    }
+
+    // The title question can be answered for the rest of the run too.
+    void headerQuestionForTheRestOfTheRun() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        QStringList books;
+        for (int i = 0; i < 3; ++i)
+            books << makeFile(QStringLiteral("t%1.txt").arg(i), "Title\r\nAuthor\r\n\x82\xA0\r\n");
+        addFiles(books);
+        child<QAction>("pmnuSelectAll")->trigger();
+        saveWithoutAsking(path(QStringLiteral("out")));
+        m_config->findChild<QCheckBox*>(QStringLiteral("chkUseHeader"))->setChecked(true);
+        m_dialogs.choiceAnswers << shell::ChoiceAnswer{1, true}; // いいえ, 以降すべてに適用
+        convert();
+        QCOMPARE(m_dialogs.choiceRequests.size(), 1);
+        QCOMPARE(m_dialogs.choiceRequests[0].caption, QStringLiteral("ヘッダ認識結果"));
+        QCOMPARE(m_dialogs.choiceRequests[0].buttons,
+                 (QStringList{QStringLiteral("はい"), QStringLiteral("いいえ")}));
+        QCOMPARE(m_dialogs.questions.size(), 0);
+        // No title page: the three lines fill one page.
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(readAll(path(QStringLiteral("out/t%1.txt").arg(i))).size(), 2 + 23 * 42 + 2);
+    }
+
+    // With no folder, or one that is gone, 整形 says so and offers to choose one; the folder
+    // chosen is kept in the settings file.
+    void savingWithoutAskingNeedsAFolder() {
+        start();
+        addBooks(1);
+        saveWithoutAsking(QString());
+        m_dialogs.yesNoAnswers << false;
+        convert();
+        QCOMPARE(m_dialogs.questions.size(), 1);
+        QCOMPARE(
+            m_dialogs.questions[0].text,
+            QStringLiteral("「保存先フォルダに確認せずに保存する」がオンですが、"
+                           "保存先フォルダが設定されていません。\n保存先フォルダを選びますか？"));
+        QCOMPARE(m_dialogs.folderInstructions.size(), 0);
+        QCOMPARE(result(0), QString());
+
+        const QString gone = path(QStringLiteral("gone"));
+        saveWithoutAsking(gone);
+        m_dialogs.yesNoAnswers << true;
+        m_dialogs.folderAnswers << QString(); // the chooser cancelled
+        convert();
+        QCOMPARE(
+            m_dialogs.questions[1].text,
+            QStringLiteral("保存先フォルダ「%1」が見つかりません。\n保存先フォルダを選びますか？")
+                .arg(QDir::toNativeSeparators(gone)));
+        QCOMPARE(result(0), QString());
+        QVERIFY(!QFile::exists(gone));
+
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        m_dialogs.yesNoAnswers << true;
+        m_dialogs.folderAnswers << path(QStringLiteral("out"));
+        convert();
+        QCOMPARE(m_dialogs.saveRequests.size(), 0);
+        QVERIFY(QFile::exists(output(0)));
+        QCOMPARE(m_config->liveSettings().savepath,
+                 QFile::encodeName(path(QStringLiteral("out"))).toStdString());
+        QVERIFY(readAll(path(QStringLiteral("pglm201.cfg")))
+                    .contains("savepath=" + QFile::encodeName(path(QStringLiteral("out")))));
+    }
+
+    // The books' own folder as output folder: the outputs take names of their own.
+    void savingWithoutAskingBesideTheBooks() {
+        start();
+        const QStringList books = addBooks(2);
+        saveWithoutAsking(m_dir->path());
+        convert();
+        QCOMPARE(readAll(books[0]), QByteArray("\x82\x9F") + "0");
+        QCOMPARE(readAll(path(QStringLiteral("book000_縦書き.txt"))).size(), 2 + 23 * 42 + 2);
+        QCOMPARE(readAll(path(QStringLiteral("book001_縦書き.txt"))).size(), 2 + 23 * 42 + 2);
+    }
 };
 
 QTEST_MAIN(MainFormTest)

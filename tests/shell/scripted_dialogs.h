@@ -25,12 +25,17 @@ class ScriptedDialogs final : public shell::DialogService {
     QList<shell::FileDialogRequest> saveRequests;
     QStringList folderInstructions;
 
+    QList<shell::ChoiceRequest> choiceRequests;
+
     QList<bool> yesNoAnswers;
+    QList<shell::ChoiceAnswer> choiceAnswers;
     QList<QStringList> openAnswers;
     QStringList saveAnswers; // an empty string cancels
     QStringList folderAnswers;
     int unexpected = 0;
 
+    // Runs while a choice question would be open, before it answers.
+    std::function<void()> onChoice;
     // Runs while the save dialog would be open, before it answers.
     std::function<void()> onSave;
     // Runs while one of the program's own dialogs would be open; it is shown, not run modally.
@@ -42,6 +47,12 @@ class ScriptedDialogs final : public shell::DialogService {
     bool askYesNo(QWidget*, const QString& text, const QString& caption) override {
         questions << Question{text, caption};
         return take(yesNoAnswers, false);
+    }
+    shell::ChoiceAnswer askChoice(QWidget*, const shell::ChoiceRequest& request) override {
+        choiceRequests << request;
+        if (onChoice)
+            onChoice();
+        return take(choiceAnswers, shell::ChoiceAnswer{request.escapeButton, false});
     }
     QStringList getOpenFileNames(QWidget*, const shell::FileDialogRequest& request) override {
         openRequests << request;
