@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Starts the window program on a virtual X display with two generated books given on its command
 # line, and saves screenshots of the main window with them in its list, of the page preview of
-# the first, of the settings dialog and of a Qt dialog (to see it speaks Japanese), to check by
-# eye that the text renders and nothing is clipped.
+# the first (with its page number box), of the settings dialog and of a Qt dialog (to see it
+# speaks Japanese), to check by eye that the text renders and nothing is clipped. Then a second
+# copy, set to save without asking, converts four books: the question about a file already
+# there over the batch in progress, the error box of a book gone missing with its reason, and the
+# result column after the run (one 〓 count, one failure with its reason as tooltip).
 #
 #   tools/screenshot.sh [PROGRAM] [OUTPUT_FOLDER]
 #
@@ -133,3 +136,47 @@ xtest "move:$(point_in "$main_window" 150 200)" click Control_L+o
 sleep 2
 import -window root "$out/open-dialog.png"
 echo "saved $out/open-dialog.png"
+
+xtest Escape
+sleep 0.5
+kill "${pids[-1]}" 2>/dev/null || true
+wait "${pids[-1]}" 2>/dev/null || true
+unset 'pids[-1]'
+
+# A portable copy whose settings save without asking into a folder of its own.
+portable=$(mktemp -d)
+saved=$(mktemp -d)
+cp "$program" data/read201.txt "$portable/"
+printf '[setting]\r\nsavepath=%s\r\n[pagelume]\r\nsavewithoutasking=1\r\n' "$saved" \
+  > "$portable/pglm201.cfg"
+printf '%s\n' "𠮷野の里" "" "　𠮷野の桜は、今年もよく咲いた。" > "$books/𠮷野の里.txt"
+echo "消える本" > "$books/消えた本.txt"
+echo "earlier" > "$saved/walden-utf8.txt"
+QT_QPA_PLATFORM=xcb "$portable/pagelume" "$books/吾輩は猫である.txt" "$books/消えた本.txt" \
+  "$books/walden-utf8.txt" "$books/𠮷野の里.txt" &
+pids+=($!)
+main_window=$(wait_for_window "Pagelume for infoCarry  Version 2.0.1")
+rm "$books/消えた本.txt"
+sleep 1
+# All four entries selected, the first in focus (a missing one would have its preview fail), then
+# 整形.
+xtest "move:$(point_in "$main_window" 60 120)" click Shift_L+Home \
+  "move:$(point_in "$main_window" 126 40)" click
+error_box=$(wait_for_window "Pagelume for infoCarry")
+sleep 1
+import -window root "$out/error-reason.png"
+echo "saved $out/error-reason.png"
+xtest Return
+question=$(wait_for_window "上書きの確認")
+sleep 1
+import -window root "$out/batch-replace-question.png"
+echo "saved $out/batch-replace-question.png"
+xtest Return # 置き換える
+sleep 1
+# The pointer over the failed entry's result: its reason as tooltip (shown in an active window
+# only, so the foot of the window is clicked first).
+xtest "move:$(point_in "$main_window" 300 560)" click "move:$(point_in "$main_window" 225 84)" \
+  "move:$(point_in "$main_window" 226 85)"
+sleep 2
+import -window root "$out/result-column.png"
+echo "saved $out/result-column.png"
