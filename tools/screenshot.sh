@@ -4,8 +4,8 @@
 # the first (with its page number box), of the settings dialog and of a Qt dialog (to see it
 # speaks Japanese), to check by eye that the text renders and nothing is clipped. Then a second
 # copy, set to save without asking, converts four books: the question about a file already
-# there over the batch in progress, the error box of a book gone missing with its reason, and the
-# result column after the run (one 〓 count, one failure with its reason as tooltip).
+# there over the batch in progress, the error box of a book gone missing with its reason at the
+# run's end, and the result column after the run (one 〓 count, one failure with its reason as tooltip).
 #
 #   tools/screenshot.sh [PROGRAM] [OUTPUT_FOLDER]
 #
@@ -162,16 +162,17 @@ sleep 1
 # 整形.
 xtest "move:$(point_in "$main_window" 60 120)" click Shift_L+Home \
   "move:$(point_in "$main_window" 126 40)" click
-error_box=$(wait_for_window "Pagelume for infoCarry")
-sleep 1
-import -window root "$out/error-reason.png"
-echo "saved $out/error-reason.png"
-xtest Return
 question=$(wait_for_window "上書きの確認")
 sleep 1
 import -window root "$out/batch-replace-question.png"
 echo "saved $out/batch-replace-question.png"
 xtest Return # 置き換える
+# The failures of such a run are told once, at its end.
+error_box=$(wait_for_window "Pagelume for infoCarry")
+sleep 1
+import -window root "$out/error-reason.png"
+echo "saved $out/error-reason.png"
+xtest Return
 sleep 1
 # The pointer over the failed entry's result: its reason as tooltip (shown in an active window
 # only, so the foot of the window is clicked first).

@@ -5,6 +5,8 @@
 #include "files/file_names.h"
 #include "files/system_fault.h"
 
+#include <algorithm>
+
 namespace shell {
 
 QString StageText(engine::Stage stage) {
@@ -112,6 +114,17 @@ QString ReplaceQuestionText(const std::vector<std::string>& existing) {
 
 QString ReplaceQuestionCaption() {
     return QStringLiteral("上書きの確認");
+}
+
+QString FailuresOfTheRunText(const QStringList& failures) {
+    constexpr qsizetype kShown = 3;
+    QString text = QStringLiteral("%1 個のファイルを整形できませんでした。").arg(failures.size());
+    for (qsizetype i = 0; i < std::min(kShown, failures.size()); ++i)
+        text += QStringLiteral("\n\n") + failures[i];
+    if (failures.size() > kShown)
+        text += QStringLiteral("\n\nほか %1 個").arg(failures.size() - kShown);
+    return text +
+           QStringLiteral("\n\n一覧の「失敗」にマウスを重ねると、それぞれの理由が表示されます。");
 }
 
 namespace {

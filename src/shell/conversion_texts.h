@@ -5,6 +5,7 @@
 #include "engine/conversion_ui.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +47,10 @@ QString HeaderQuestionCaption();
 // bytes), and its caption.
 QString ReplaceQuestionText(const std::vector<std::string>& existing);
 QString ReplaceQuestionCaption();
+
+// One message for the failures of a run that saved without asking, told at its end: how many,
+// the first few in full, and where the others are to be read.
+QString FailuresOfTheRunText(const QStringList& failures);
 
 // The message box text for a failure: what could not be done, with which file, and why.
 QString FailureText(const engine::Failure& failure);

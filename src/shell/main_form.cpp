@@ -687,6 +687,8 @@ void TMainForm::tbtnResetClick() {
                        .arg(QDir::toNativeSeparators(m_outputFolder));
     }
     m_lblRunSummary->showText(summary);
+    if (!ui.failuresNotShown().isEmpty())
+        m_dialogs.showError(this, FailuresOfTheRunText(ui.failuresNotShown()));
 }
 
 // The output folder of a run that saves without asking. When none is set, or it is not there, the

@@ -100,7 +100,14 @@ std::optional<std::string> QtConversionUi::AskOutputPath(const std::string& prop
         const QDir folder(*m_saveFolder);
         while (isSource(folder.filePath(name)))
             name = vertical(name);
-        return PathToBytes(QDir::toNativeSeparators(folder.filePath(name)));
+        // Never over an output of this same run: two books named alike both stay.
+        const QString base = QFileInfo(name).completeBaseName();
+        const QString suffix = QFileInfo(name).suffix();
+        QString path = folder.filePath(name);
+        for (int n = 2; m_chosenPaths.contains(path) || isSource(path); ++n)
+            path = folder.filePath(QStringLiteral("%1 (%2).%3").arg(base).arg(n).arg(suffix));
+        m_chosenPaths.insert(path);
+        return PathToBytes(QDir::toNativeSeparators(path));
     }
     FileDialogRequest request;
     request.title = QStringLiteral("保存するときのファイル名及び保存先");
@@ -214,8 +221,16 @@ void QtConversionUi::ShowProgress(std::int64_t done, std::int64_t total) {
     m_showStatus(ProgressText(m_stageText, done, total), false);
 }
 
+void QtConversionUi::saveInto(const QString& folder) {
+    m_saveFolder = QFileInfo(folder).absoluteFilePath();
+}
+
 void QtConversionUi::ReportFailure(const engine::Failure& failure) {
     m_failure = FailureText(failure);
+    if (m_saveFolder) {
+        m_failuresNotShown << *m_failure;
+        return;
+    }
     withArrow([&] {
         m_dialogs.showError(m_parent, *m_failure);
         return true;

@@ -4,7 +4,9 @@
 #include "files/file_identity.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <functional>
@@ -78,8 +80,11 @@ class QtConversionUi final : public engine::ConversionUi {
     void keepSources(const files::RunSources* sources) { m_sources = sources; }
     // Every entry goes into `folder` under its proposed name, with no save dialog. Files it would
     // replace are asked about first; that question and the title question can be answered once
-    // for the rest of the run.
-    void saveInto(const QString& folder) { m_saveFolder = folder; }
+    // for the rest of the run. Two entries of one name get names of their own (「名前 (2).txt」).
+    // Failures are not shown as they come, which would hold the run up at each: they are kept
+    // for failuresNotShown().
+    void saveInto(const QString& folder);
+    const QStringList& failuresNotShown() const { return m_failuresNotShown; }
     // Every output file the run put in place.
     const std::vector<std::string>& written() const { return m_written; }
 
@@ -109,6 +114,8 @@ class QtConversionUi final : public engine::ConversionUi {
     const bool* m_stop = nullptr;
     std::vector<std::string> m_written;
     std::optional<QString> m_saveFolder;
+    QSet<QString> m_chosenPaths; // by this run, when saving without asking
+    QStringList m_failuresNotShown;
     // Answers given for the rest of the run.
     std::optional<bool> m_headerForAll;
     std::optional<engine::ReplaceAnswer> m_replaceForAll;

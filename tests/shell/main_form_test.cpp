@@ -1288,12 +1288,25 @@ class MainFormTest final : public QObject {
                     .contains("savepath=" + QFile::encodeName(path(QStringLiteral("out")))));
     }
 
-    // The books' own folder as output folder: the outputs take names of their own.
+    // The books' own folder as output folder: the outputs take names of their own, and so does a
+    // second book of the same name. A failure holds nothing up: it is told once, at the end.
     void savingWithoutAskingBesideTheBooks() {
         start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("b")));
         const QStringList books = addBooks(2);
+        addFiles({makeFile(QStringLiteral("b/book000.txt"), "\x82\xA2"),
+                  path(QStringLiteral("missing.txt"))});
+        child<QAction>("pmnuSelectAll")->trigger();
         saveWithoutAsking(m_dir->path());
         convert();
+        QCOMPARE(readAll(path(QStringLiteral("book000_縦書き (2).txt"))).mid(2 + 37, 2),
+                 QByteArray("\x82\xA2"));
+        QCOMPARE(result(3), QStringLiteral("失敗"));
+        QCOMPARE(m_dialogs.errors.size(), 1);
+        QVERIFY(m_dialogs.errors[0].startsWith(
+            QStringLiteral("1 個のファイルを整形できませんでした。\n\n")));
+        QVERIFY(m_dialogs.errors[0].contains(
+            QDir::toNativeSeparators(path(QStringLiteral("missing.txt")))));
         QCOMPARE(readAll(books[0]), QByteArray("\x82\x9F") + "0");
         QCOMPARE(readAll(path(QStringLiteral("book000_縦書き.txt"))).size(), 2 + 23 * 42 + 2);
         QCOMPARE(readAll(path(QStringLiteral("book001_縦書き.txt"))).size(), 2 + 23 * 42 + 2);
