@@ -1,5 +1,7 @@
 #include "shell/dialog_service.h"
 
+#include "shell/file_dialog_columns.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -27,6 +29,7 @@ void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setSizeGripEnabled(true);
     if (!request.folder.isEmpty() && QDir(request.folder).exists())
         dialog.setDirectory(request.folder);
+    UseJapaneseFileColumns(dialog);
 }
 
 } // namespace
@@ -96,9 +99,13 @@ QString QtDialogService::getSaveFileName(QWidget* parent, const FileDialogReques
 
 QString QtDialogService::getExistingDirectory(QWidget* parent, const QString& instruction) {
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    const QString folder =
-        QFileDialog::getExistingDirectory(parent, instruction, desktop, QFileDialog::ShowDirsOnly);
-    return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
+    QFileDialog dialog(parent, instruction, desktop);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    UseJapaneseFileColumns(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().front());
 }
 
 void QtDialogService::execDialog(QDialog& dialog) {

@@ -1,7 +1,13 @@
 #include "scripted_dialogs.h"
+#include "shell/file_dialog_columns.h"
 #include "shell/qt_conversion_ui.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLocale>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
@@ -146,6 +152,35 @@ class ConversionUiTest final : public QObject {
         }
         // A run that ends busy does not leave the cursor behind.
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // Qt's own file dialog lists a folder's type, a file's size and every date in Japanese,
+    // whatever the system's locale says.
+    void fileDialogColumnsAreJapanese() {
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+        QFile file(folder.filePath(QStringLiteral("a.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(2048, 'x'));
+        file.close();
+        QFileDialog dialog(nullptr, QString(), folder.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        shell::UseJapaneseFileColumns(dialog);
+        QVERIFY(dialog.proxyModel());
+        auto* files = qobject_cast<QFileSystemModel*>(dialog.proxyModel()->sourceModel());
+        QVERIFY(files);
+        QTRY_VERIFY(files->index(folder.filePath(QStringLiteral("a.txt"))).isValid() &&
+                    files->index(folder.filePath(QStringLiteral("sub"))).isValid());
+        const auto shown = [&](const QString& name, int column) {
+            const QModelIndex source = files->index(folder.filePath(name), column);
+            return dialog.proxyModel()->mapFromSource(source).data().toString();
+        };
+        QTRY_COMPARE(shown(QStringLiteral("sub"), 2), QStringLiteral("フォルダ"));
+        QCOMPARE(shown(QStringLiteral("a.txt"), 1), QLocale().formattedDataSize(2048));
+        QCOMPARE(shown(QStringLiteral("a.txt"), 3),
+                 QLocale().toString(QFileInfo(file).lastModified(), QLocale::ShortFormat));
+        QVERIFY(shown(QStringLiteral("a.txt"), 3).contains(QLatin1Char('/')));
     }
 
     void pendingEventsAreServed() {
