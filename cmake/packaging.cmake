@@ -2,33 +2,74 @@
 # cpack, which leaves pagelume_<version>_amd64.deb in the build folder; its contents are what the
 # install rules of src/app, src/cli and this file install.
 
+set(PAGELUME_PACKAGE_MAINTAINER
+    "Pagelume maintainers <maintainers@users.noreply.c-seed-c34ef4b1.example>"
+    CACHE STRING "The Maintainer field of the Debian package")
+
 if(NOT WIN32)
   # Debian keeps man pages gzipped; -n leaves the name and time out, so a rebuild gives the same
   # bytes.
   find_program(PAGELUME_GZIP gzip REQUIRED)
-  set(pagelume_man_source ${CMAKE_SOURCE_DIR}/data/pagelume-convert.1)
-  set(pagelume_man_copy ${CMAKE_BINARY_DIR}/data/pagelume-convert.1)
-  add_custom_command(
-    OUTPUT ${pagelume_man_copy}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${pagelume_man_source} ${pagelume_man_copy}
-    COMMAND ${PAGELUME_GZIP} -9nf ${pagelume_man_copy}
-    DEPENDS ${pagelume_man_source}
-    VERBATIM)
-  add_custom_target(pagelume_man_page ALL DEPENDS ${pagelume_man_copy}.gz)
-  install(FILES ${pagelume_man_copy}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(pagelume_gzipped)
+  foreach(page pagelume.1 pagelume-convert.1)
+    set(copy ${CMAKE_BINARY_DIR}/data/${page})
+    add_custom_command(
+      OUTPUT ${copy}.gz
+      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/${page} ${copy}
+      COMMAND ${PAGELUME_GZIP} -9nf ${copy}
+      DEPENDS ${CMAKE_SOURCE_DIR}/data/${page}
+      VERBATIM)
+    list(APPEND pagelume_gzipped ${copy}.gz)
+    install(FILES ${copy}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
 
-  # The man page and the completion are written by hand: this keeps them in step with --help.
+  # The Debian changelog of this native package, made from the version and dated by the last
+  # commit (SOURCE_DATE_EPOCH, which string(TIMESTAMP) follows), so that two builds of one
+  # commit agree.
+  if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    find_package(Git QUIET)
+    if(GIT_FOUND)
+      execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+                      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                      OUTPUT_VARIABLE pagelume_commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
+                      ERROR_QUIET)
+      if(pagelume_commit_time)
+        set(ENV{SOURCE_DATE_EPOCH} ${pagelume_commit_time})
+      endif()
+    endif()
+  endif()
+  string(TIMESTAMP pagelume_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  set(pagelume_changelog ${CMAKE_BINARY_DIR}/data/changelog)
+  file(WRITE ${pagelume_changelog}
+       "pagelume (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
+       "  * Pagelume ${PROJECT_VERSION}.\n\n"
+       " -- ${PAGELUME_PACKAGE_MAINTAINER}  ${pagelume_changelog_date}\n")
+  add_custom_command(
+    OUTPUT ${pagelume_changelog}.gz
+    COMMAND ${PAGELUME_GZIP} -9nkf ${pagelume_changelog}
+    DEPENDS ${pagelume_changelog}
+    VERBATIM)
+  list(APPEND pagelume_gzipped ${pagelume_changelog}.gz)
+  add_custom_target(pagelume_gzipped_docs ALL DEPENDS ${pagelume_gzipped})
+  set(pagelume_doc ${CMAKE_INSTALL_DATADIR}/doc/pagelume)
+  install(FILES ${pagelume_changelog}.gz DESTINATION ${pagelume_doc})
+  install(FILES ${CMAKE_SOURCE_DIR}/data/debian-copyright DESTINATION ${pagelume_doc}
+          RENAME copyright)
+  install(FILES ${CMAKE_SOURCE_DIR}/THIRD-PARTY.txt DESTINATION ${pagelume_doc})
+
+  # The man pages and the completion are written by hand: these keep them in step with --help
+  # and with the readme's list of settings.
   if(BUILD_TESTING)
     add_test(NAME package.man_page_and_completion_know_every_option
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_option_lists.sh
-                     $<TARGET_FILE:pagelume-convert> ${pagelume_man_source}
+                     $<TARGET_FILE:pagelume-convert> ${CMAKE_SOURCE_DIR}/data/pagelume-convert.1
                      ${CMAKE_SOURCE_DIR}/data/pagelume-convert.bash-completion)
+    add_test(NAME package.window_man_page_names_every_setting
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_window_man_page.sh
+                     ${CMAKE_SOURCE_DIR}/data/read201.txt ${CMAKE_SOURCE_DIR}/data/pagelume.1)
   endif()
 endif()
 
-set(PAGELUME_PACKAGE_MAINTAINER
-    "Pagelume maintainers <maintainers@users.noreply.c-seed-c34ef4b1.example>"
-    CACHE STRING "The Maintainer field of the Debian package")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pagelume)
@@ -41,11 +82,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${PAGELUME_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Lines of at most 79 characters: the control file indents each by one.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Pagelume turns plain Japanese text files (Shift_JIS, code page 932: Aozora Bunko
-texts and the like) into vertical-writing text for the pocket text viewer
-infoCarry: pages of rows exactly 40 bytes wide that, read line by line on the
-viewer, show the text in columns read top to bottom and right to left.
+    "Pagelume turns plain Japanese text files (Shift_JIS, UTF-8, EUC-JP and
+others; Aozora Bunko texts and the like) into vertical-writing text for the
+pocket text viewer infoCarry: pages of rows exactly 40 bytes wide that, read
+line by line on the viewer, show the text in columns read top to bottom and
+right to left.
 
 The package holds the window program pagelume and the command-line converter
 pagelume-convert for scripts and batch work.

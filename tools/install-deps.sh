@@ -21,7 +21,7 @@ fi
 # What `make package` and its check use: dpkg-shlibdeps (with file) works out the package's
 # dependencies; the others check what the package installs.
 if [ "${1:-}" = "--package-tools" ]; then
-  packages+=(dpkg-dev file appstream desktop-file-utils man-db)
+  packages+=(dpkg-dev file appstream desktop-file-utils man-db lintian)
 fi
 # What `make test-windows` uses: the MinGW-w64 cross compiler, GoogleTest's sources to build for
 # Windows, Wine to run the tests and Python for the sample book.

@@ -25,7 +25,8 @@ class JapaneseFileColumns final : public QIdentityProxyModel {
         const QLocale japanese; // the program's default locale
         switch (index.column()) {
         case Size:
-            return files->isDir(source) ? QString() : japanese.formattedDataSize(files->size(source));
+            return files->isDir(source) ? QString()
+                                        : japanese.formattedDataSize(files->size(source));
         case Type:
             if (files->isDir(source))
                 return QStringLiteral("フォルダ");

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package (make package), installs it with apt-get and checks that what it
-# installed is in place and works: both programs, the man page, the bash completion, the menu
-# entry, the AppStream listing, the readme, and the settings folder of a user who cannot write
-# to /usr/bin. A package this script installed is removed again at the end; one that was
+# installed is in place and works: both programs, their man pages, the bash completion, the menu
+# entry, the AppStream listing, the readme, the changelog and licence notices, and the settings
+# folder of a user who cannot write to /usr/bin; lintian finds no error or warning. A package this script installed is removed again at the end; one that was
 # installed before is left installed (the new build in its place).
 # Runs as root or through sudo, on Debian 12.
 set -euo pipefail
@@ -50,7 +50,11 @@ expected_files=(
     /usr/share/icons/hicolor/scalable/apps/pagelume.svg
     /usr/share/metainfo/io.github.pagelume.Pagelume.metainfo.xml
     /usr/share/pagelume/read201.txt
+    /usr/share/man/man1/pagelume.1.gz
     /usr/share/man/man1/pagelume-convert.1.gz
+    /usr/share/doc/pagelume/changelog.gz
+    /usr/share/doc/pagelume/copyright
+    /usr/share/doc/pagelume/THIRD-PARTY.txt
     /usr/share/bash-completion/completions/pagelume-convert
 )
 for file in "${expected_files[@]}"; do
@@ -60,6 +64,13 @@ done
 unexpected=$(grep -v '/$' <<<"$contents" | grep -vxF -f <(printf '%s\n' "${expected_files[@]}") || true)
 [ -z "$unexpected" ] || fail "the package holds files nobody asked for: $unexpected"
 [ "$failures" -eq "$failures_before" ] && pass "package fields and contents"
+
+# Debian's own checks: no error and no warning (overrides, if ever needed, say why).
+if lintian --fail-on error,warning --tag-display-limit 0 "$deb"; then
+    pass "lintian: no error or warning"
+else
+    fail "lintian found errors or warnings"
+fi
 
 # --- Installing -----------------------------------------------------------------------------
 installed_before=false
@@ -101,23 +112,25 @@ else
     fail "pagelume-convert exited with status $? on a two-character text"
 fi
 
-# --- Man page and completion --------------------------------------------------------------------
-man_page=/usr/share/man/man1/pagelume-convert.1.gz
-if grep -qs '^path-exclude=/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
-    # A slimmed image drops man pages on install; the package contents were checked above.
-    echo "note: dpkg excludes /usr/share/man here; the man page is checked in the package only"
-elif [ "$(man -w pagelume-convert 2>/dev/null)" != "$man_page" ]; then
-    fail "man -w pagelume-convert does not find $man_page"
-else
-    # The same check as lintian's: groff's warnings while formatting.
-    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
-        man --warnings -E UTF-8 -l -Tutf8 -Z "$man_page" 2>&1 >/dev/null)
-    if [ -z "$warnings" ]; then
-        pass "man page $man_page"
+# --- Man pages and completion -------------------------------------------------------------------
+for program in pagelume pagelume-convert; do
+    man_page=/usr/share/man/man1/$program.1.gz
+    if grep -qs '^path-exclude=/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
+        # A slimmed image drops man pages on install; the package contents were checked above.
+        echo "note: dpkg excludes /usr/share/man here; $man_page is checked in the package only"
+    elif [ "$(man -w "$program" 2>/dev/null)" != "$man_page" ]; then
+        fail "man -w $program does not find $man_page"
     else
-        fail "man page warnings: $warnings"
+        # The same check as lintian's: groff's warnings while formatting.
+        warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+            man --warnings -E UTF-8 -l -Tutf8 -Z "$man_page" 2>&1 >/dev/null)
+        if [ -z "$warnings" ]; then
+            pass "man page $man_page"
+        else
+            fail "man page warnings: $warnings"
+        fi
     fi
-fi
+done
 
 completion=/usr/share/bash-completion/completions/pagelume-convert
 # What the completion function offers for the words given (the last one being completed), run
