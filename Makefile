@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 # Extra cache settings for every configure, e.g. CMAKE_FLAGS=-DPAGELUME_WARNINGS_AS_ERRORS=ON (CI).
 CMAKE_FLAGS ?=
 
-.PHONY: deps run test test-sanitize test-windows bench package clean
+.PHONY: deps run test test-sanitize test-windows bench package package-windows clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -46,6 +46,13 @@ package:
 	cmake --preset release $(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build --preset release -j $(JOBS)
 	cd build/release && cpack -G DEB
+
+# The Windows download, pagelume-<version>-win64.zip, from the cross build.
+package-windows:
+	@bash tools/install-deps.sh --windows
+	cmake --preset windows-cross $(CMAKE_FLAGS)
+	cmake --build --preset windows-cross -j $(JOBS)
+	cd build/windows-cross && cpack -G ZIP
 
 clean:
 	rm -rf build

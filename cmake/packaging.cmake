@@ -2,6 +2,24 @@
 # cpack, which leaves pagelume_<version>_amd64.deb in the build folder; its contents are what the
 # install rules of src/app, src/cli and this file install.
 
+# Every date a package holds (file times, the changelog's) is the last commit's:
+# SOURCE_DATE_EPOCH, which string(TIMESTAMP) and cpack's archives follow. One given from outside
+# wins.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(PAGELUME_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+                    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                    OUTPUT_VARIABLE PAGELUME_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
+                    ERROR_QUIET)
+  endif()
+  if(PAGELUME_SOURCE_DATE_EPOCH)
+    set(ENV{SOURCE_DATE_EPOCH} ${PAGELUME_SOURCE_DATE_EPOCH})
+  endif()
+endif()
+
 set(PAGELUME_PACKAGE_MAINTAINER
     "Pagelume maintainers <maintainers@users.noreply.c-seed-c34ef4b1.example>"
     CACHE STRING "The Maintainer field of the Debian package")
@@ -24,20 +42,7 @@ if(NOT WIN32)
   endforeach()
 
   # The Debian changelog of this native package, made from the version and dated by the last
-  # commit (SOURCE_DATE_EPOCH, which string(TIMESTAMP) follows), so that two builds of one
-  # commit agree.
-  if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    find_package(Git QUIET)
-    if(GIT_FOUND)
-      execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
-                      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-                      OUTPUT_VARIABLE pagelume_commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
-                      ERROR_QUIET)
-      if(pagelume_commit_time)
-        set(ENV{SOURCE_DATE_EPOCH} ${pagelume_commit_time})
-      endif()
-    endif()
-  endif()
+  # commit, so that two builds of one commit agree.
   string(TIMESTAMP pagelume_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
   set(pagelume_changelog ${CMAKE_BINARY_DIR}/data/changelog)
   file(WRITE ${pagelume_changelog}
@@ -71,7 +76,18 @@ if(NOT WIN32)
 endif()
 
 
-set(CPACK_GENERATOR DEB)
+if(WIN32)
+  # The Windows download: the converter, the licence, the notices and a short guide in Japanese,
+  # in one folder pagelume-<version>-win64 of a zip. The window program needs Qt for Windows,
+  # which Debian does not have.
+  install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY.txt
+                ${CMAKE_SOURCE_DIR}/data/使い方.txt
+          DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME pagelume-${PROJECT_VERSION}-win64)
+else()
+  set(CPACK_GENERATOR DEB)
+endif()
 set(CPACK_PACKAGE_NAME pagelume)
 set(CPACK_PACKAGE_VENDOR "Pagelume maintainers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -102,7 +118,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The release build keeps debug information; the package does not need it.
 set(CPACK_STRIP_FILES ON)
 # The files go where the build compiled in that it would look for them (the readme's folder).
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+if(NOT WIN32)
+  set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+endif()
 
 # Read by cpack when it runs. A Debian package belongs under /usr; a build configured for
 # another prefix (the default /usr/local) would give one that is either out of place or, moved,
@@ -115,6 +133,13 @@ if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_PACKAGING_INSTALL_PREFIX STREQUA
                       "${CPACK_PACKAGING_INSTALL_PREFIX}")
 endif()
 ]])
+# The archives' file times: the last commit's, also when cpack runs without the variable set.
+if(PAGELUME_SOURCE_DATE_EPOCH)
+  file(APPEND ${CPACK_PROJECT_CONFIG_FILE}
+       "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
+       "  set(ENV{SOURCE_DATE_EPOCH} ${PAGELUME_SOURCE_DATE_EPOCH})\n"
+       "endif()\n")
+endif()
 
 # `make package_source` would otherwise pack the build folders and the repository too.
 set(CPACK_SOURCE_GENERATOR TXZ)
