@@ -60,7 +60,10 @@ if(NOT WIN32)
   install(FILES ${pagelume_changelog}.gz DESTINATION ${pagelume_doc})
   install(FILES ${CMAKE_SOURCE_DIR}/data/debian-copyright DESTINATION ${pagelume_doc}
           RENAME copyright)
-  install(FILES ${CMAKE_SOURCE_DIR}/THIRD-PARTY.txt DESTINATION ${pagelume_doc})
+  # The licence also as the file of the source tree, beside the notices (lintian only notes
+  # that the copyright file holds it already).
+  install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY.txt
+          DESTINATION ${pagelume_doc})
 
   # The man pages and the completion are written by hand: these keep them in step with --help
   # and with the readme's list of settings.

@@ -54,6 +54,7 @@ expected_files=(
     /usr/share/man/man1/pagelume-convert.1.gz
     /usr/share/doc/pagelume/changelog.gz
     /usr/share/doc/pagelume/copyright
+    /usr/share/doc/pagelume/LICENSE
     /usr/share/doc/pagelume/THIRD-PARTY.txt
     /usr/share/bash-completion/completions/pagelume-convert
 )
