@@ -73,27 +73,23 @@ FileBytes readWhole(ReadingFile& file, std::int64_t maxBytes,
         result.outcome = FileBytes::Outcome::TooLarge;
         return result;
     }
-    // A regular file is read straight into its place, with room to grow in (see
-    // RoomToGrowIn); anything else (or a file that grows meanwhile) is appended block by block.
+    // Read a block at a time into a small buffer that stays in the cache, and appended: the
+    // text's own pages are written once, where reading straight into a resized string would
+    // first fill them with zeros. The room to grow in (see RoomToGrowIn) is reserved at once.
     result.bytes.reserve(RoomToGrowIn(expected));
-    result.bytes.resize(expected);
     std::size_t filled = 0;
     const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
     for (;;) {
         if (betweenBlocks)
             betweenBlocks();
-        const bool inPlace = filled < expected;
-        char* target = inPlace ? result.bytes.data() + filled : block.get();
-        const std::size_t room = inPlace ? std::min(kBlock, expected - filled) : kBlock;
         std::string reason;
         int code = 0;
-        const long long got = file.read(target, room, reason, code);
+        const long long got = file.read(block.get(), kBlock, reason, code);
         if (got < 0)
             return unreadable(std::move(reason), code);
         if (got == 0)
             break;
-        if (!inPlace)
-            result.bytes.append(block.get(), static_cast<std::size_t>(got));
+        result.bytes.append(block.get(), static_cast<std::size_t>(got));
         filled += static_cast<std::size_t>(got);
         if (tooLarge(filled)) { // a pipe, or a file that grows while it is read
             result.bytes = std::string();
@@ -101,9 +97,6 @@ FileBytes readWhole(ReadingFile& file, std::int64_t maxBytes,
             return result;
         }
     }
-    // A file that shrank meanwhile.
-    if (filled < expected)
-        result.bytes.resize(filled);
     result.outcome = FileBytes::Outcome::Read;
     return result;
 }
