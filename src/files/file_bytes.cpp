@@ -77,6 +77,7 @@ FileBytes readWhole(ReadingFile& file, std::int64_t maxBytes,
     // text's own pages are written once, where reading straight into a resized string would
     // first fill them with zeros. The room to grow in (see RoomToGrowIn) is reserved at once.
     result.bytes.reserve(RoomToGrowIn(expected));
+    AdviseLargeBuffer(result.bytes.data(), result.bytes.capacity());
     std::size_t filled = 0;
     const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
     for (;;) {

@@ -3,6 +3,7 @@
 #include "engine/file_error.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +89,22 @@ long long ReadingFile::read(char* target, std::size_t room, std::string& reason,
             return -1;
         }
     }
+}
+
+void AdviseLargeBuffer(char* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    // Only whole huge pages inside the buffer; the advice is a hint, and its failure (a kernel
+    // without transparent huge pages) changes nothing.
+    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t from = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t to = (begin + bytes) & ~(kHugePage - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }
 
 } // namespace files

@@ -90,4 +90,8 @@ long long ReadingFile::read(char* target, std::size_t room, std::string& reason,
     return got;
 }
 
+void AdviseLargeBuffer(char*, std::size_t) {
+    // Large pages need a privilege ordinary users lack: the default pages serve.
+}
+
 } // namespace files
