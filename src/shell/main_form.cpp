@@ -718,9 +718,17 @@ void TMainForm::showOutcome(const QPersistentModelIndex& entry, const EntryOutco
     if (!entry.isValid())
         return;
     QListWidgetItem* item = m_lstFilename->item(entry.row());
-    item->setData(kResultRole, outcomeText(outcome));
+    const QString text = outcomeText(outcome);
+    item->setData(kResultRole, text);
     item->setData(kResultToolTipRole, outcomeToolTip(outcome));
-    updateResultColumn();
+    // The run cleared its entries' results as it started, so one more result can only widen the
+    // column: measured alone, not with the whole list again for every entry of a long batch.
+    auto* delegate = static_cast<ResultColumnDelegate*>(m_lstFilename->itemDelegate());
+    const int width = QFontMetrics(m_lstFilename->font()).horizontalAdvance(text) +
+                      2 * ResultColumnDelegate::kPadding;
+    if (width > delegate->columnWidth())
+        delegate->setColumnWidth(width);
+    m_lstFilename->viewport()->update();
 }
 
 void TMainForm::updateResultColumn() {
