@@ -81,6 +81,14 @@ class OutputFiles {
         return nullptr;
     }
 
+    // Whether the entry is converted side by side with others of its batch. Its pages are then
+    // written ahead, and its files approved again and placed at its turn (see
+    // awaitEarlierEntries).
+    virtual bool besideOthers() const { return false; }
+
+    // Blocks until every earlier entry of the batch has ended, where entries run side by side.
+    virtual void awaitEarlierEntries() {}
+
     // Starts writing `path`; null with the reason in `error` when that cannot be done.
     virtual std::unique_ptr<OutputFile> create(const std::string& path, FileError& error) = 0;
 };

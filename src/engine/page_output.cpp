@@ -159,39 +159,105 @@ bool PageOutput::mayReplace(const std::vector<std::string>& paths) {
     return true;
 }
 
+// What the planned files would take the place of, looked up now: the series' stale parts follow
+// its own.
+std::vector<std::string> PageOutput::approvalList() const {
+    std::vector<std::string> paths = m_planned;
+    for (std::string& part : staleParts(m_planned.size()))
+        paths.push_back(std::move(part));
+    return paths;
+}
+
+// Waits for the entry's turn, where entries run side by side. False when the run was stopped
+// meanwhile: the entry is given up as if it had not begun.
+bool PageOutput::takeTurn() {
+    if (m_turnTaken)
+        return true;
+    m_outputs.awaitEarlierEntries();
+    m_turnTaken = true;
+    if (m_ui.StopRequested()) {
+        m_stopped = true;
+        return false;
+    }
+    return true;
+}
+
+// Whether the planned files may be written. Beside other entries the pages are written ahead:
+// a refusal waits for the turn, when an earlier entry may have changed what stands there, and the
+// question about replacing is put at the turn (approveAtTurn).
+bool PageOutput::approveAhead() {
+    std::optional<FileError> refusal = m_outputs.approve(approvalList());
+    if (refusal && m_outputs.besideOthers()) {
+        if (!takeTurn())
+            return false;
+        refusal = m_outputs.approve(approvalList());
+    }
+    if (refusal)
+        return fail(Failure::Action::OutputExists, m_planned.front(), std::move(*refusal));
+    return m_outputs.besideOthers() || mayReplace(approvalList());
+}
+
+// The approval again at the entry's turn, when the files written ahead are about to be placed.
+bool PageOutput::approveAtTurn() {
+    if (!m_outputs.besideOthers())
+        return true;
+    const bool approvedAtTurn = m_turnTaken;
+    if (!takeTurn())
+        return false;
+    if (!approvedAtTurn) {
+        if (auto refusal = m_outputs.approve(approvalList()))
+            return fail(Failure::Action::OutputExists, m_planned.front(), std::move(*refusal));
+    }
+    return mayReplace(approvalList());
+}
+
+// A failure while writing ahead, told as it would have been one after another: a refusal at the
+// turn comes first.
+bool PageOutput::failedAhead() {
+    if (!m_outputs.besideOthers() || m_stopped || m_turnTaken)
+        return false;
+    Failure writing = std::move(m_failure);
+    if (!takeTurn())
+        return false;
+    if (auto refusal = m_outputs.approve(approvalList())) {
+        m_failure = {Failure::Action::OutputExists, m_planned.front(), std::move(*refusal)};
+        m_failure.leftBehind = std::move(writing.leftBehind); // the files written ahead
+    } else {
+        m_failure = std::move(writing);
+    }
+    return false;
+}
+
 bool PageOutput::writeUnsplit(const std::string& path) {
-    if (auto refusal = m_outputs.approve({path}))
-        return fail(Failure::Action::OutputExists, path, std::move(*refusal));
-    if (!mayReplace({path}))
+    m_planned = {path};
+    if (!approveAhead())
         return false;
     if (!open(path))
-        return false;
+        return failedAhead();
     const int spaceline = m_live.spaceline; // chosen once for an unsplit output
     for (bool exhausted = false; !exhausted;) {
         m_ui.ProcessPendingEvents();
         exhausted = LayoutPage(spaceline, m_prepared.geometry, m_prepared.text, m_rows, m_state);
         WritePage(m_prepared.geometry, m_buffer, m_rows);
-        if (!pageWritten() || !flush(false))
+        if (!pageWritten())
             return false;
+        if (!flush(false))
+            return failedAhead();
     }
-    return closeFile() && placeAll();
+    if (!closeFile())
+        return failedAhead();
+    return approveAtTurn() && placeAll();
 }
 
 bool PageOutput::writeSplit(const std::string& chosenPath) {
     const std::int64_t pagesPerFile = PagesPerFile(m_live);
     const PageGeometry& geometry = m_prepared.geometry;
     const bool bySize = SplitBySize(pagesPerFile, geometry.rowCount, geometry.textLength);
-    const std::vector<std::string> paths =
-        SplitOutputNames(chosenPath, m_prepared.pageCount, pagesPerFile, bySize);
-    const bool numbered = paths.size() > 1 || paths.front() != chosenPath;
+    m_planned = SplitOutputNames(chosenPath, m_prepared.pageCount, pagesPerFile, bySize);
+    const bool numbered = m_planned.size() > 1 || m_planned.front() != chosenPath;
     if (numbered)
         m_seriesPath = chosenPath;
-    std::vector<std::string> approved = paths;
-    for (std::string& part : staleParts(paths.size()))
-        approved.push_back(std::move(part));
-    if (auto refusal = m_outputs.approve(approved))
-        return fail(Failure::Action::OutputExists, paths.front(), std::move(*refusal));
-    if (!mayReplace(approved))
+    if (!approveAhead())
         return false;
 
     bool exhausted = false;
@@ -200,20 +266,22 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
         // still get names of their own rather than replacing the first.
         const bool useNumber = numbered || fileNumber > 1;
         if (!open(useNumber ? NumberedOutputName(chosenPath, fileNumber) : chosenPath))
-            return false;
+            return failedAhead();
         for (std::int64_t j = 0; j < PagesPerFile(m_live); ++j) {
             m_ui.ProcessPendingEvents();
             exhausted = LayoutPage(m_live.spaceline, geometry, m_prepared.text, m_rows, m_state);
             WritePage(geometry, m_buffer, m_rows);
-            if (!pageWritten() || !flush(false))
+            if (!pageWritten())
                 return false;
+            if (!flush(false))
+                return failedAhead();
             if (exhausted)
                 break;
         }
         if (!closeFile())
-            return false;
+            return failedAhead();
     }
-    return placeAll();
+    return approveAtTurn() && placeAll();
 }
 
 } // namespace engine

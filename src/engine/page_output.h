@@ -34,6 +34,11 @@ class PageOutput {
     bool closeFile();
     bool placeAll();
     bool mayReplace(const std::vector<std::string>& paths);
+    std::vector<std::string> approvalList() const;
+    bool takeTurn();
+    bool approveAhead();
+    bool approveAtTurn();
+    bool failedAhead();
     std::vector<std::string> staleParts(std::size_t partsWritten) const;
     bool pageWritten();
     bool fail(Failure::Action action, const std::string& path, FileError error);
@@ -52,7 +57,9 @@ class PageOutput {
     std::string m_currentPath;
     std::unique_ptr<OutputFile> m_current;
     std::vector<std::pair<std::string, std::unique_ptr<OutputFile>>> m_finished;
-    std::string m_seriesPath; // the chosen path of a numbered series, else empty
+    std::vector<std::string> m_planned; // the files the entry is to write, as counted
+    std::string m_seriesPath;           // the chosen path of a numbered series, else empty
+    bool m_turnTaken = false;
     Failure m_failure{Failure::Action::WriteOutput, {}, {}};
 };
 
