@@ -173,8 +173,13 @@ void CliConversionUi::ShowTextCut(std::size_t offset) {
 }
 
 void CliConversionUi::ShowWaitingForOtherRun() {
-    m_err << kProgramName << ": " << m_sourceLabel
-          << ": waiting for another run that is placing files in the same folder\n";
+    const std::string message = std::string(kProgramName) + ": " + m_sourceLabel +
+                                ": waiting for another run that is placing files in the same "
+                                "folder\n";
+    if (m_tellWaiting)
+        m_tellWaiting(message);
+    else
+        m_err << message;
 }
 
 void CliConversionUi::ReportFailure(const engine::Failure& failure) {

@@ -4,6 +4,7 @@
 #include "interrupts.h"
 #include "working_folder.h"
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -26,6 +27,12 @@ class CliConversionUi final : public engine::ConversionUi {
 
     // A request to stop (see interrupts.h) ends the run after the page in hand.
     void stopWhen(const InterruptFlag* interrupt) { m_interrupt = interrupt; }
+
+    // Where the message about waiting for another run goes, at once, when the error stream
+    // given is only read later.
+    void tellWaitingThrough(std::function<void(const std::string&)> tell) {
+        m_tellWaiting = std::move(tell);
+    }
 
     // Starts the answers for one source, named as the command line gave it.
     void beginSource(const std::string& userName, bool standardInput);
@@ -64,6 +71,7 @@ class CliConversionUi final : public engine::ConversionUi {
     bool m_sourceFailed = false;
     bool m_sourceDone = false;
     const InterruptFlag* m_interrupt = nullptr;
+    std::function<void(const std::string&)> m_tellWaiting;
 };
 
 } // namespace cli

@@ -71,7 +71,7 @@ class StandardOutputFile final : public engine::OutputFile {
 class RecordedFile final : public engine::OutputFile {
   public:
     RecordedFile(std::unique_ptr<engine::OutputFile> file, std::string identity,
-                 std::set<std::string>& written)
+                 CliOutputFiles::WrittenFiles& written)
         : m_file(std::move(file)), m_identity(std::move(identity)), m_written(written) {}
 
     bool write(std::string_view bytes, engine::FileError& error) override {
@@ -89,7 +89,7 @@ class RecordedFile final : public engine::OutputFile {
   private:
     std::unique_ptr<engine::OutputFile> m_file;
     std::string m_identity;
-    std::set<std::string>& m_written;
+    CliOutputFiles::WrittenFiles& m_written;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "files/output_files.h"
 #include "working_folder.h"
 
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -16,8 +17,27 @@ namespace cli {
 // written is never replaced, even with --force (two sources with the same output name would
 // otherwise lose the first one's output); a missing output folder refuses the source instead of
 // being created; and kStandardOutput writes to the given stream.
+//
+// Entries converted side by side share one of these: what they call may come from several threads.
 class CliOutputFiles final : public engine::OutputFiles {
   public:
+    // The files placed so far, by identity.
+    class WrittenFiles {
+      public:
+        void insert(std::string identity) {
+            const std::lock_guard lock(m_mutex);
+            m_identities.insert(std::move(identity));
+        }
+        bool contains(const std::string& identity) const {
+            const std::lock_guard lock(m_mutex);
+            return m_identities.contains(identity);
+        }
+
+      private:
+        mutable std::mutex m_mutex;
+        std::set<std::string> m_identities; // absolute, normalised
+    };
+
     // The path that stands for standard output.
     static constexpr const char* kStandardOutput = "-";
 
@@ -51,7 +71,7 @@ class CliOutputFiles final : public engine::OutputFiles {
     bool m_force;
     std::optional<std::string> m_outputFolder;
     files::FileSystemOutputFiles m_fileSystem;
-    std::set<std::string> m_written; // absolute, normalised
+    WrittenFiles m_written;
 };
 
 } // namespace cli

@@ -26,9 +26,13 @@ enum class OptionId {
     Output,
     OutputDir,
     Force,
+    Jobs,
     Help,
     Version
 };
+
+// More workers than this only add memory: no machine converts faster with them.
+constexpr engine::SettingRange kJobsRange{1, 256};
 
 struct KnownOption {
     OptionId id;
@@ -54,6 +58,7 @@ constexpr KnownOption kOptions[] = {
     {OptionId::Output, "output", 'o', true},
     {OptionId::OutputDir, "output-dir", 'd', true},
     {OptionId::Force, "force", 'f', false},
+    {OptionId::Jobs, "jobs", 'j', true},
     {OptionId::Help, "help", 'h', false},
     {OptionId::Version, "version", 0, false},
 };
@@ -169,6 +174,8 @@ std::string apply(const KnownOption& known, const std::string& value, ConvertOpt
         return path(options.output);
     case OptionId::OutputDir:
         return path(options.outputDir);
+    case OptionId::Jobs:
+        return number(options.jobs, kJobsRange);
     case OptionId::Help:
         options.action = ConvertOptions::Action::Help;
         return {};
@@ -335,6 +342,10 @@ std::string HelpText() {
         "      --settings FILE    start from the settings saved in FILE (a pglm201.cfg of\n"
         "                         the window program) instead of the defaults; the\n"
         "                         options above still take precedence.\n"
+        "  -j, --jobs N           convert up to N sources at a time (1 to 256; default\n"
+        "                         the number of processors). The outputs, the messages\n"
+        "                         (in the order of the SOURCEs) and the exit status are\n"
+        "                         the same whatever N is.\n"
         "  -h, --help             show this help and exit.\n"
         "      --version          show the version and exit.\n"
         "\n"

@@ -26,6 +26,7 @@ struct ConvertOptions {
     bool header = false;
     bool headerName = false;
     bool force = false;
+    std::optional<int> jobs; // sources converted at a time; the processors' count when not given
     std::optional<std::string> settingsFile;
     std::optional<std::string> output; // "-" is standard output
     std::optional<std::string> outputDir;
