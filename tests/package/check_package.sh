@@ -164,6 +164,10 @@ if [ -f "$completion" ]; then
     check_completion "0 1 2 3 4" pagelume-convert --line-spacing ""
     check_completion "0 1" pagelume-convert --char-size ""
     check_completion "0 1 2" pagelume-convert --blank-column ""
+    processors=$(getconf _NPROCESSORS_ONLN)
+    [ "$processors" -le 256 ] || processors=256
+    check_completion "$(seq 1 "$processors" | sort | xargs)" pagelume-convert -j ""
+    check_completion "$(seq 1 "$processors" | sort | xargs)" pagelume-convert --jobs ""
     completion_folder="$work/completion"
     mkdir -p "$completion_folder/folder"
     touch "$completion_folder/file.txt"
