@@ -62,6 +62,10 @@ TEST(CommandLine, RangeLimitsAreInclusive) {
     EXPECT_FALSE(ParseCommandLine({"--split", " 5", "a"}).ok());
     EXPECT_FALSE(ParseCommandLine({"--split", "5 ", "a"}).ok());
     EXPECT_FALSE(ParseCommandLine({"--split", "+", "a"}).ok());
+    EXPECT_EQ(ParseCommandLine({"-j4", "a"}).options.jobs, 4);
+    EXPECT_TRUE(ParseCommandLine({"--jobs", "256", "a"}).ok());
+    EXPECT_EQ(ParseCommandLine({"-j", "0", "a"}).usageError,
+              "--jobs takes a number from 1 to 256, not '0'");
 }
 
 TEST(CommandLine, HelpAndVersionNeedNoSource) {

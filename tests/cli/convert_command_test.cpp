@@ -702,7 +702,7 @@ TEST_F(ConvertCommandTest, HelpExplainsEveryOption) {
          {"--line-spacing N", "--char-size N", "--blank-column N", "--verse", "--header ",
           "--header-name", "--split PAGES", "--settings FILE", "-o, --output FILE",
           "-d, --output-dir DIR", "-f, --force", "-h, --help", "--version", "--encoding NAME",
-          "--aozora", "--ruby drop|paren", "--kinsoku", "--tcy-digits"})
+          "--aozora", "--ruby drop|paren", "--kinsoku", "--tcy-digits", "-j, --jobs N"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     EXPECT_EQ(run({"-h", "--bogus"}).out, result.out);
 }

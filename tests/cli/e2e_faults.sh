@@ -652,5 +652,52 @@ else
 fi
 rm -rf names
 
+# --- a batch on four workers gives exactly what one gives: the same files, the same messages in
+# the same order, the same exit status. The batch holds books of many sizes, failures (a missing
+# source, a folder, a damaged zip, bytes no encoding reads, an end-of-file mark) and refusals (an
+# output already there, two sources of one output name, titles that name two books alike, a
+# series replacing a longer one), so that entries end in another order than they started.
+mkdir -p jobs/tree/src/a jobs/tree/src/b jobs/tree/src/dir.txt jobs/tree/out jobs/tree/series
+for n in $(seq 16); do
+  python3 "$(dirname "$(readlink -f "$0")")/../../tools/make_book.py" "0.0$((n % 5 + 1))" \
+    "jobs/tree/src/book$n.txt" "$n" >/dev/null 2>&1 ||
+    yes "$(printf '\x8e\x84\x82\xcd\x94\x4c%d\x82\xc5\x82\xa0\x82\xe9\x81\x42' "$n")" | head -c $((n * 3000)) >"jobs/tree/src/book$n.txt"
+done
+make_book 1 jobs/tree/src/large.txt
+printf '\x93\xaf\x82\xb6\x91\xe8\r\n\x92\x98\x8e\xd2\r\n\r\n\x88\xea\r\n' >jobs/tree/src/a/same.txt
+printf '\x93\xaf\x82\xb6\x91\xe8\r\n\x92\x98\x8e\xd2\r\n\r\n\x93\xf1\x94\xd4\r\n' >jobs/tree/src/b/same.txt
+printf 'bad \x82\xa0\xff\xfe bytes\r\n' >jobs/tree/src/bad.txt
+printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\n' >jobs/tree/src/utf8.txt
+printf 'before\x1aafter\r\n' >jobs/tree/src/eof.txt
+printf 'PK\x03\x04cut' >jobs/tree/src/broken.zip
+"${make_zip[@]}" jobs/tree/src/two.zip "one.txt=jobs/tree/src/book1.txt" "book3.txt=jobs/tree/src/book2.txt" 2>/dev/null
+echo "already here" >jobs/tree/out/book5.txt
+for _ in $(seq 2000); do printf '\x82\xa0'; done >jobs/tree/src/tiny.txt
+for n in $(seq 40); do echo "old part $n" >"jobs/tree/series/tiny_$n.txt"; done
+books=()
+for n in $(seq 16); do books+=("src/book$n.txt"); done
+plain=(-d out "${books[@]}" src/large.txt missing.txt src/dir.txt src/a/same.txt src/b/same.txt
+  src/bad.txt src/utf8.txt src/eof.txt src/broken.zip src/two.zip src/book9.txt)
+series=(-f --split 2 --header -d series src/tiny.txt src/a/same.txt src/b/same.txt src/large.txt
+  "${books[@]}" src/tiny.txt)
+named=(--header --header-name -d named src/a/same.txt src/book3.txt src/b/same.txt src/book4.txt)
+for j in 1 4; do
+  cp -a jobs/tree "jobs/j$j"
+  mkdir "jobs/j$j/named"
+  (cd "jobs/j$j" && "$convert" -j "$j" "${plain[@]}" >plain.out 2>plain.err; echo $? >plain.status
+    "$convert" -j "$j" "${series[@]}" >series.out 2>series.err; echo $? >series.status
+    "$convert" -j "$j" "${named[@]}" >named.out 2>named.err; echo $? >named.status)
+done
+if diff -r jobs/j1 jobs/j4 >"$work/stderr" 2>&1 && [ "$(cat jobs/j1/plain.status)" -eq 1 ] &&
+  grep -q "already exists" jobs/j1/plain.err && grep -q "already written by an earlier source" jobs/j1/plain.err &&
+  grep -q "cannot read 'missing.txt'" jobs/j1/plain.err && grep -q "already written" jobs/j1/series.err &&
+  [ -e jobs/j1/series/tiny_1.txt ] && [ ! -e jobs/j1/series/tiny_40.txt ] && [ "$(cat jobs/j1/series.status)" -eq 1 ] &&
+  grep -q "already written" jobs/j1/named.err; then
+  ok "a batch on four workers gives the files, messages and exit status of one"
+else
+  bad "a batch on four workers differs from one: $(head -c 600 "$work/stderr") $(head -c 300 jobs/j1/plain.err)"
+fi
+rm -rf jobs
+
 echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]
