@@ -31,18 +31,6 @@ int usageError(std::ostream& err, const std::string& message) {
     return kExitUsage;
 }
 
-// One source at a time, so each source's failure is known on its own.
-class SingleSource final : public engine::FileList {
-  public:
-    explicit SingleSource(std::string path) : m_path(std::move(path)) {}
-    std::size_t count() const override { return 1; }
-    std::string path(std::size_t) const override { return m_path; }
-    bool isSelected(std::size_t) const override { return true; }
-
-  private:
-    std::string m_path;
-};
-
 // What one SOURCE of the command line stands for: itself, or the texts of a zip, each named in
 // messages as "book.zip › member.txt". Nothing when the zip cannot be read or will not do; the
 // failure is told.
@@ -282,7 +270,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
                 workers > 1 ? static_cast<engine::OutputFiles&>(besideOthers) : outputs);
             // The save question's folder is not used: outputs go where -o or -d or the current
             // folder says.
-            converter.RunConversion(SingleSource(item.entry->path), std::string(), settings, ui);
+            // One source at a time, so each source's failure is known on its own.
+            converter.RunConversion(engine::OneFile(item.entry->path), std::string(), settings, ui);
             result.messages = told.str();
             result.label = ui.sourceLabel();
             result.failed = ui.sourceFailed();

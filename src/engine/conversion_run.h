@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace engine {
 
@@ -19,6 +20,18 @@ class FileList {
     virtual std::size_t count() const = 0;
     virtual std::string path(std::size_t i) const = 0; // full path, file-system bytes
     virtual bool isSelected(std::size_t i) const = 0;
+};
+
+// A list of one file, selected: a run over a single entry.
+class OneFile final : public FileList {
+  public:
+    explicit OneFile(std::string path) : m_path(std::move(path)) {}
+    std::size_t count() const override { return 1; }
+    std::string path(std::size_t) const override { return m_path; }
+    bool isSelected(std::size_t) const override { return true; }
+
+  private:
+    std::string m_path;
 };
 
 enum class RunResult {

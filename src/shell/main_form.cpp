@@ -7,6 +7,7 @@
 #include "shell/fonts.h"
 #include "shell/page_preview.h"
 #include "shell/qt_conversion_ui.h"
+#include "shell/side_by_side_run.h"
 #include "shell/status_line.h"
 #include "shell/text_codec.h"
 #include "shell/window_state.h"
@@ -45,6 +46,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace shell {
@@ -654,9 +656,11 @@ void TMainForm::tbtnResetClick() {
     updateResultColumn();
     m_outputs.setSources(files::RunSources(selected, false));
     ui.keepSources(&m_outputs.sources());
-    ui.reportOutcomes([this, &files, &tally](const EntryOutcome& outcome) {
+    QPersistentModelIndex told; // the entry told of, when entries run side by side
+    ui.reportOutcomes([this, &files, &tally, &told,
+                       sideBySide = snapshot.has_value()](const EntryOutcome& outcome) {
         tally.add(outcome);
-        showOutcome(files.inHand(), outcome);
+        showOutcome(sideBySide ? told : files.inHand(), outcome);
     });
     ui.trackRun(static_cast<int>(m_lstFilename->selectedItems().size()), [this](double fraction) {
         m_progress->setValue(static_cast<int>(fraction * 1000));
@@ -667,8 +671,24 @@ void TMainForm::tbtnResetClick() {
     m_progress->show();
     m_tbtnStop->setEnabled(true);
     m_tbtnStop->show();
-    const engine::RunResult result = m_converter.RunConversion(
-        files, m_infoCarryHome, snapshot ? *snapshot : m_configForm->liveSettings(), ui);
+    engine::RunResult result = engine::RunResult::Ran;
+    if (snapshot && !engine::SettingsAreValid(*snapshot)) {
+        result = engine::RunResult::InvalidSettings;
+    } else if (snapshot) {
+        // No dialog holds the run up between entries: they are converted on every core.
+        std::vector<SideBySideEntry> entries;
+        for (int row = 0; row < m_lstFilename->count(); ++row) {
+            if (m_lstFilename->item(row)->isSelected())
+                entries.push_back({sourcePathOf(m_lstFilename->item(row)),
+                                   QPersistentModelIndex(m_lstFilename->model()->index(row, 0))});
+        }
+        RunSideBySide(this, entries, *snapshot, ui, m_outputs, m_stopRequested,
+                      std::max(1u, std::thread::hardware_concurrency()),
+                      [&told](const SideBySideEntry& entry) { told = entry.row; });
+    } else {
+        result =
+            m_converter.RunConversion(files, m_infoCarryHome, m_configForm->liveSettings(), ui);
+    }
     m_progress->hide();
     m_tbtnStop->hide();
     if (result == engine::RunResult::InvalidSettings) {

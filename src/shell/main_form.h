@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -147,9 +148,9 @@ class TMainForm final : public QMainWindow {
     QAction* m_mnuOpenFolder = nullptr;
     QAction* m_actDelete = nullptr;
     ElidedLabel* m_lblRunSummary = nullptr;
-    bool m_stopRequested = false;
-    QString m_outputFolder; // of the last run that wrote something
-    QString m_openFolder;   // where the open dialog was last
+    std::atomic<bool> m_stopRequested = false; // read by the run's workers
+    QString m_outputFolder;                    // of the last run that wrote something
+    QString m_openFolder;                      // where the open dialog was last
     QAction* m_pmnuSelectAll = nullptr;
     QAction* m_pmnuErase = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -74,7 +75,7 @@ class QtConversionUi final : public engine::ConversionUi {
         m_outcomeSink = std::move(sink);
     }
     // The run stops after the page in hand once `*stop` is true.
-    void stopWhen(const bool* stop) { m_stop = stop; }
+    void stopWhen(const std::atomic<bool>* stop) { m_stop = stop; }
     // The files the run reads: the save question never proposes one of them, and refuses one
     // that is chosen.
     void keepSources(const files::RunSources* sources) { m_sources = sources; }
@@ -111,7 +112,7 @@ class QtConversionUi final : public engine::ConversionUi {
     std::function<void(const EntryOutcome&)> m_outcomeSink;
     std::optional<QString> m_failure; // reported for the entry in hand
     const files::RunSources* m_sources = nullptr;
-    const bool* m_stop = nullptr;
+    const std::atomic<bool>* m_stop = nullptr;
     std::vector<std::string> m_written;
     std::optional<QString> m_saveFolder;
     QSet<QString> m_chosenPaths; // by this run, when saving without asking
