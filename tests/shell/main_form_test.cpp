@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -33,6 +34,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -1179,6 +1181,60 @@ class MainFormTest final : public QObject {
         QCOMPARE(summary(), QStringLiteral("完了 0 ／ 〓あり 0 ／ 飛ばした 0 ／ 失敗 0 ／ 中止 1"));
         QCOMPARE(QDir(path(QStringLiteral("out")))
                      .entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
+    // Books converted side by side are told of in the order of the list, whichever ends first,
+    // and the progress never goes back; 中止 stops every book under way, and those not begun
+    // stay untouched.
+    void sideBySideBooksAreToldInListOrder() {
+        start();
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+        QByteArray large;
+        for (int i = 0; i < 200000; ++i)
+            large += "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\r\n";
+        QStringList books{makeFile(QStringLiteral("a-large.txt"), large)};
+        for (int i = 0; i < 12; ++i)
+            books << makeFile(QStringLiteral("b%1.txt").arg(i, 2, 10, QLatin1Char('0')), "x");
+        addFiles(books);
+        child<QAction>("pmnuSelectAll")->trigger();
+        saveWithoutAsking(path(QStringLiteral("out")));
+        QList<int> toldRows;
+        connect(list()->model(), &QAbstractItemModel::dataChanged, this,
+                [&](const QModelIndex& from, const QModelIndex&, const QList<int>& roles) {
+                    if (roles.contains(TMainForm::kResultRole) &&
+                        !from.data(TMainForm::kResultRole).toString().isEmpty())
+                        toldRows << from.row();
+                });
+        QList<int> progress;
+        auto* bar = child<QProgressBar>("progressRun");
+        const QMetaObject::Connection watching =
+            connect(bar, &QProgressBar::valueChanged, this, [&](int value) { progress << value; });
+        convert();
+        QCOMPARE(toldRows.size(), books.size());
+        for (int i = 0; i < toldRows.size(); ++i)
+            QCOMPARE(toldRows[i], i);
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+        QVERIFY(summary().startsWith(
+            QStringLiteral("完了 13 ／ 〓あり 0 ／ 飛ばした 0 ／ 失敗 0 ／ 中止 0")));
+        disconnect(watching);
+
+        // Stopped as the first page of the large book is told of.
+        for (const QString& name : QDir(path(QStringLiteral("out"))).entryList(QDir::Files))
+            QVERIFY(QFile::remove(path(QStringLiteral("out/") + name)));
+        connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
+            if (value > 0)
+                child<QToolButton>("tbtnStop")->click();
+        });
+        convert();
+        QCOMPARE(result(0), QStringLiteral("中止"));
+        bool begun = true;
+        for (int row = 1; row < books.size(); ++row) {
+            QVERIFY(result(row) != QStringLiteral("完了"));
+            begun = begun && !result(row).isEmpty();
+            QVERIFY(begun || result(row).isEmpty());
+        }
+        QCOMPARE(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
                  QStringList());
     }
 
