@@ -33,7 +33,7 @@ struct SideBySideEntry {
 // is set, as the window stays free to use.
 void RunSideBySide(QObject* context, const std::vector<SideBySideEntry>& entries,
                    const engine::Settings& settings, QtConversionUi& ui,
-                   engine::OutputFiles& outputs, const std::atomic<bool>& stop,
-                   std::size_t workers, const std::function<void(const SideBySideEntry&)>& telling);
+                   engine::OutputFiles& outputs, const std::atomic<bool>& stop, std::size_t workers,
+                   const std::function<void(const SideBySideEntry&)>& telling);
 
 } // namespace shell
