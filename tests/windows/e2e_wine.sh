@@ -159,6 +159,24 @@ elif ! diff -r linux-出力 出力 >/dev/null; then
   fail "title as the name: $(ls 出力) on Windows, $(ls linux-出力) on Linux"
 fi
 
+# --- A batch on four workers: the same files, messages and exit status as Linux on one ------------
+
+mkdir -p shelf linux-shelf windows-shelf
+for n in 1 2 3 4 5 6; do python3 "$root/tools/make_book.py" "0.0$n" "shelf/book$n.txt" "$n"; done
+printf 'x' >windows-shelf/book3.txt && cp windows-shelf/book3.txt linux-shelf/book3.txt
+batch=(shelf/book1.txt shelf/book2.txt missing.txt shelf/book3.txt shelf/book4.txt shelf/book1.txt
+  shelf/book5.txt shelf/book6.txt)
+checks=$((checks + 1))
+linux_status=0 windows_status=0
+"$linux_convert" -j 1 -d linux-shelf "${batch[@]}" 2>linux.err || linux_status=$?
+windows -j 4 -d windows-shelf "${batch[@]}" 2>windows.err || windows_status=$?
+tr -d '\r' <windows.err | sed 's/windows-shelf/linux-shelf/g' >windows.err.lf
+if [ "$linux_status" != "$windows_status" ] || ! cmp -s linux.err windows.err.lf ||
+  ! diff -r linux-shelf windows-shelf >/dev/null; then
+  fail "batch on four workers: exit $linux_status and $windows_status, or the messages or files differ"
+  diff linux.err windows.err.lf | head -5
+fi
+
 # --- The infoCarry Manager's "HomePath" through the registry ------------------------------------
 
 key='HKCU\Software\Sony Corporation\infoCarry\infoCarry Manager'
