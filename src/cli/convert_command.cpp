@@ -250,7 +250,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     engine::EntryTurns turns(items.size());
     // Every entry is read, converted and written on its own; the outputs are shared, and placed
     // in the order of the entries.
-    const auto convert = [&](std::size_t i) {
+    const auto convert = [&](std::size_t i, engine::WorkerSlot& slot) {
         const Item& item = items[i];
         ItemResult result;
         if (!item.entry) {
@@ -264,7 +264,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
             ui.beginSource(item.entry->name, options.sources[item.source] == "-");
             CliSources sources(in);
             input::SourceInput input;
-            engine::TurnTakingOutputs besideOthers(outputs, turns, i);
+            engine::TurnTakingOutputs besideOthers(outputs, turns, i, slot);
             engine::Converter converter(
                 sources, input,
                 workers > 1 ? static_cast<engine::OutputFiles&>(besideOthers) : outputs);

@@ -93,9 +93,9 @@ class OrderedTelling {
     QtConversionUi& m_ui;
     std::mutex m_mutex;
     std::vector<Queue> m_queues;
-    std::size_t m_head = 0; // the entry being told
+    std::size_t m_head = 0;        // the entry being told
     std::size_t m_last = SIZE_MAX; // told up to here
-    bool m_begun = false;   // its telling has begun
+    bool m_begun = false;          // its telling has begun
     bool m_telling = false;
     std::function<void(std::size_t)> m_beginTelling;
 };
@@ -103,7 +103,8 @@ class OrderedTelling {
 // Runs `ask` on the window's thread and waits for its answer.
 template <typename Ask> auto onWindow(QObject* context, Ask ask) {
     decltype(ask()) answer{};
-    QMetaObject::invokeMethod(context, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        context, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
     return answer;
 }
 
@@ -112,21 +113,21 @@ template <typename Ask> auto onWindow(QObject* context, Ask ask) {
 class EntryUi final : public engine::ConversionUi {
   public:
     EntryUi(QObject* context, QtConversionUi& ui, OrderedTelling& telling,
-            engine::EntryTurns& questions, std::size_t entry, const std::atomic<bool>& stop,
-            std::atomic<bool>& runStopped)
-        : m_context(context), m_ui(ui), m_telling(telling), m_questions(questions),
-          m_entry(entry), m_stop(stop), m_runStopped(runStopped) {}
+            engine::EntryTurns& questions, std::size_t entry, engine::WorkerSlot& slot,
+            const std::atomic<bool>& stop, std::atomic<bool>& runStopped)
+        : m_context(context), m_ui(ui), m_telling(telling), m_questions(questions), m_entry(entry),
+          m_slot(slot), m_stop(stop), m_runStopped(runStopped) {}
 
     void ProcessPendingEvents() override {}
     bool ConfirmHeader(const engine::HeaderQuestion& question) override {
-        m_questions.awaitEarlier(m_entry);
+        awaitQuestionTurn();
         return onWindow(m_context, [&] { return m_ui.ConfirmHeader(question); });
     }
     // Names are given in the order of the entries: two books of one name are told apart as
     // they would be one after another.
     std::optional<std::string> AskOutputPath(const std::string& proposedName,
                                              const std::string& initialFolder) override {
-        m_questions.awaitEarlier(m_entry);
+        awaitQuestionTurn();
         auto path =
             onWindow(m_context, [&] { return m_ui.AskOutputPath(proposedName, initialFolder); });
         m_questions.end(m_entry);
@@ -177,12 +178,16 @@ class EntryUi final : public engine::ConversionUi {
 
   private:
     void tell(UiCall call) { m_telling.post(m_entry, std::move(call)); }
+    void awaitQuestionTurn() {
+        m_slot.waitAside([this] { m_questions.awaitEarlier(m_entry); });
+    }
 
     QObject* m_context;
     QtConversionUi& m_ui;
     OrderedTelling& m_telling;
     engine::EntryTurns& m_questions;
     std::size_t m_entry;
+    engine::WorkerSlot& m_slot;
     const std::atomic<bool>& m_stop;
     std::atomic<bool>& m_runStopped; // by an answer
 };
@@ -191,21 +196,19 @@ class EntryUi final : public engine::ConversionUi {
 
 void RunSideBySide(QObject* context, const std::vector<SideBySideEntry>& entries,
                    const engine::Settings& settings, QtConversionUi& ui,
-                   engine::OutputFiles& outputs, const std::atomic<bool>& stop,
-                   std::size_t workers,
+                   engine::OutputFiles& outputs, const std::atomic<bool>& stop, std::size_t workers,
                    const std::function<void(const SideBySideEntry&)>& telling) {
-    OrderedTelling told(ui, entries.size(),
-                        [&](std::size_t entry) { telling(entries[entry]); });
+    OrderedTelling told(ui, entries.size(), [&](std::size_t entry) { telling(entries[entry]); });
     engine::EntryTurns placing(entries.size());
     engine::EntryTurns questions(entries.size());
     std::atomic<bool> runStopped = false;
-    const auto convert = [&](std::size_t i) {
+    const auto convert = [&](std::size_t i, engine::WorkerSlot& slot) {
         const bool listed = onWindow(context, [&] { return entries[i].row.isValid(); });
         if (listed) {
-            EntryUi entryUi(context, ui, told, questions, i, stop, runStopped);
+            EntryUi entryUi(context, ui, told, questions, i, slot, stop, runStopped);
             files::FileSystemSources sources;
             input::SourceInput input;
-            engine::TurnTakingOutputs entryOutputs(outputs, placing, i);
+            engine::TurnTakingOutputs entryOutputs(outputs, placing, i, slot);
             engine::Converter converter(sources, input, entryOutputs);
             converter.RunConversion(engine::OneFile(entries[i].path), std::string(), settings,
                                     entryUi);
@@ -222,7 +225,8 @@ void RunSideBySide(QObject* context, const std::vector<SideBySideEntry>& entries
     // No busy cursor: the window stays free to use, and its progress bar shows the run.
     timer.start();
     std::thread run([&] {
-        engine::RunOnWorkers(entries.size(), workers, [&] { return !stop.load() && !runStopped.load(); }, convert);
+        engine::RunOnWorkers(
+            entries.size(), workers, [&] { return !stop.load() && !runStopped.load(); }, convert);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();

@@ -1,6 +1,7 @@
 #include "shell/start_up.h"
 
 #include "platform/infocarry_home.h"
+#include "platform/memory_reuse.h"
 #include "platform/paths.h"
 #include "shell/config_form.h"
 #include "shell/dialog_service.h"
@@ -49,6 +50,7 @@ QString fromFileSystem(const std::filesystem::path& path) {
 } // namespace
 
 int RunPagelume(int& argc, char** argv) {
+    platform::KeepMemoryForReuse();
     QtDialogService dialogs;
     PagelumeApplication app(argc, argv, dialogs);
     QApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
