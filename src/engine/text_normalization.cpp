@@ -4,7 +4,9 @@
 #include "text_stream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <limits>
 
 namespace engine {
 namespace {
@@ -343,6 +345,49 @@ class LineMarks {
     std::int64_t m_footRaise = 0;
 };
 
+// Whether the bytes at s, s + 2, s + 4 and s + 6 are all lead bytes: four two-byte characters.
+// Each 16-bit lane of `leads` holds one of the bytes, and adding 0x100 - k to a lane sets its bit
+// 8 exactly where the byte is k or more.
+bool fourTwoByteCharactersAt(const char* s) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, s, 8);
+    constexpr std::uint64_t lanes = 0x0001000100010001;
+    const std::uint64_t leads =
+        (std::endian::native == std::endian::little ? word : word >> 8) & lanes * 0xFF;
+    const auto atLeast = [leads](std::uint64_t k) { return leads + lanes * (0x100 - k); };
+    const std::uint64_t lead = (atLeast(0x81) & ~atLeast(0xA0)) | (atLeast(0xE0) & ~atLeast(0xFD));
+    return (lead & lanes << 8) == lanes << 8;
+}
+
+// Moves p past the plain cells from p on and returns how many: two-byte characters, and single
+// bytes below 0x80 but line breaks and the pair-cell mark, whose only effect on the scan is their
+// count. Stops before `limit`, after `most` cells, and short of the text's last two bytes, where a
+// lead byte pairs with the end byte.
+std::int64_t skipPlainCells(std::string_view in, std::size_t& p, std::size_t limit,
+                            std::int64_t most) {
+    const std::size_t end = std::min(limit, in.size() - std::min<std::size_t>(in.size(), 2));
+    std::size_t at = p;
+    std::int64_t cells = 0;
+    while (cells < most && at < end) {
+        // Mostly a Japanese text runs on in two-byte characters: four at a time.
+        if (most - cells >= 4 && end - at > 6 && fourTwoByteCharactersAt(in.data() + at)) {
+            at += 8;
+            cells += 4;
+            continue;
+        }
+        const unsigned char b = byteAt(in, at);
+        if (isLeadByte(b))
+            at += 2;
+        else if (b < 0x80 && b != '\r' && b != '\n' && b != kPairCellMark)
+            ++at;
+        else
+            break;
+        ++cells;
+    }
+    p = at;
+    return cells;
+}
+
 // The scan both passes share. The cell counter t counts every cell written, inserted spaces
 // included, so columns end where the layout will end them.
 template <typename Sink>
@@ -379,6 +424,18 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
         std::int64_t room = n - t % n; // cells left in the column, the one at p included
         std::int64_t carry = 0;        // cells left empty at the foot of the column
         while (p < runLimit && cellsLeft != 0) {
+            // Plain cells in one go, short of the cells at a column's foot where kinsoku looks
+            // ahead; they only count.
+            constexpr std::int64_t kAny = std::numeric_limits<std::int64_t>::max();
+            const std::int64_t mostPlain = std::min(cellsLeft < 0 ? kAny : cellsLeft,
+                                                    rules.kinsoku ? room - kMostCarried : kAny);
+            if (const std::int64_t plain = skipPlainCells(in, p, runLimit, mostPlain)) {
+                t += plain;
+                cellsLeft -= plain;
+                room = n - t % n;
+                carried = false;
+                continue;
+            }
             const unsigned char b = byteAt(in, p);
             if (b == '\r' || b == '\n')
                 break;

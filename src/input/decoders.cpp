@@ -70,78 +70,56 @@ const ReverseTable& reverseTable() {
 
 // Writes code points as code page 932: one it has no code for as its readable form (ヷ as ワ゛),
 // else as a counted 〓. Control codes and ASCII pass as they are (0x1A included). The result is
-// written through a pointer into room made ahead (two bytes a character, more for a longer form),
-// and cut to its length by finish().
+// appended to room reserved ahead (two bytes a character), so its pages are written once rather
+// than first filled with zeros.
 class CodePage932Encoder {
   public:
     CodePage932Encoder(std::string& out, std::size_t& replaced, std::vector<std::string>& lost,
                        std::size_t expected)
         : m_out(out), m_replaced(replaced), m_lost(lost), m_table(reverseTable()) {
-        m_out.resize(expected + kRoom);
-        m_pos = m_out.data();
+        m_out.clear();
+        m_out.reserve(expected + 2);
     }
 
-    void ascii(std::string_view run) {
-        makeRoom(run.size());
-        std::memcpy(m_pos, run.data(), run.size());
-        m_pos += run.size();
-    }
+    void ascii(std::string_view run) { m_out.append(run); }
 
     void put(char32_t c) {
-        makeRoom(kRoom);
         if (c < 0x80) {
-            *m_pos++ = static_cast<char>(c);
+            m_out.push_back(static_cast<char>(c));
             return;
         }
         const std::uint16_t code = c < 0x10000 ? m_table[c] : 0;
         if (code > 0xFF) {
             if (c == kGetaCharacter)
                 noteGeta(c);
-            m_pos[0] = static_cast<char>(code >> 8);
-            m_pos[1] = static_cast<char>(code & 0xFF);
-            m_pos += 2;
+            const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+            m_out.append(pair, 2);
         } else if (code != 0) {
-            *m_pos++ = static_cast<char>(code);
+            m_out.push_back(static_cast<char>(code));
         } else if (const auto variant = jisVariantBytes(c)) {
-            std::memcpy(m_pos, variant->data(), variant->size());
-            m_pos += variant->size();
+            m_out.append(*variant);
         } else if (const std::string_view form = readableForm(c); !form.empty()) {
-            makeRoom(form.size()); // a form may be longer than the two bytes made room for
-            std::memcpy(m_pos, form.data(), form.size());
-            m_pos += form.size();
+            m_out.append(form);
         } else {
             noteGeta(c == kReplacement ? kGetaCharacter : c);
-            std::memcpy(m_pos, kGeta.data(), kGeta.size());
-            m_pos += kGeta.size();
+            m_out.append(kGeta);
             ++m_replaced;
         }
     }
 
-    void finish() { m_out.resize(static_cast<std::size_t>(m_pos - m_out.data())); }
-
   private:
-    static constexpr std::size_t kRoom = 2;
     static constexpr char32_t kGetaCharacter = 0x3013;
 
     // What a 〓 near the start stands for, for the names made from a text's head lines.
     void noteGeta(char32_t c) {
-        if (static_cast<std::size_t>(m_pos - m_out.data()) < kLostKeptBytes)
+        if (m_out.size() < kLostKeptBytes)
             m_lost.push_back(engine::Utf8Of(c));
-    }
-
-    void makeRoom(std::size_t bytes) {
-        const std::size_t used = static_cast<std::size_t>(m_pos - m_out.data());
-        if (m_out.size() - used >= bytes)
-            return;
-        m_out.resize(std::max(m_out.size() + m_out.size() / 2, used + bytes));
-        m_pos = m_out.data() + used;
     }
 
     std::string& m_out;
     std::size_t& m_replaced;
     std::vector<std::string>& m_lost;
     const ReverseTable& m_table;
-    char* m_pos = nullptr;
 };
 
 // Bytes before the first one with its high bit set.
@@ -537,7 +515,6 @@ Decoded ToCodePage932(std::string_view bytes, Encoding choice) {
     default:
         break;
     }
-    out.finish();
     result.converted = true;
     return result;
 }

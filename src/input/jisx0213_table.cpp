@@ -3748,6 +3748,16 @@ constexpr std::array<Entry, 7332> kByCodePoint{{
     {0x00FFE2, 0x81CA}, {0x00FFE3, 0x8150}, {0x00FFE4, 0xFA55}, {0x00FFE5, 0x818F},
 }};
 static_assert(keysAscend(kByCodePoint));
+static_assert(kByCodePoint.back().key <= 0xFFFF, "code page 932 holds nothing beyond the BMP");
+
+// Encoding detection asks for every character of a text: the BMP indexed directly, filled once.
+struct ByBmpCodePoint {
+    ByBmpCodePoint() {
+        for (const Entry& e : kByCodePoint)
+            cp932[e.key] = e.cp932;
+    }
+    std::array<std::uint16_t, 0x10000> cp932{};
+};
 
 } // namespace
 
@@ -3758,7 +3768,8 @@ std::uint16_t cp932FromJisX0213(int plane, int row, int cell) {
 }
 
 std::uint16_t cp932FromCodePoint(char32_t codePoint) {
-    return find(kByCodePoint, static_cast<std::uint32_t>(codePoint));
+    static const ByBmpCodePoint table;
+    return codePoint <= 0xFFFF ? table.cp932[codePoint] : 0;
 }
 
 } // namespace input

@@ -97,6 +97,31 @@ TEST(ReadableForms, EncoderWritesThemAndCountsOnlyWhatStaysGeta) {
     EXPECT_EQ(hex(utf16.bytes), hex(sj("々!!")));
 }
 
+// Every code point, against the decoder's table: a code found decodes to a character that has
+// that code (a few, such as U+00A2, share the code of their full-width form), and every
+// character a two-byte code decodes to (but the user-defined rows') is found.
+TEST(AozoraGaiji, CodePointLookupAgreesWithTheDecoder) {
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        const std::uint16_t code = cp932FromCodePoint(c);
+        if (code == 0)
+            continue;
+        const char32_t decoded = tables::codePage932Pair(static_cast<unsigned char>(code >> 8),
+                                                         static_cast<unsigned char>(code & 0xFF));
+        ASSERT_EQ(cp932FromCodePoint(decoded), code) << std::hex << static_cast<std::uint32_t>(c);
+    }
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead > 0x9F && lead < 0xE0)
+            continue;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            const char32_t c = tables::codePage932Pair(static_cast<unsigned char>(lead),
+                                                       static_cast<unsigned char>(trail));
+            if (c != 0 && (c < 0xE000 || c > 0xF8FF)) {
+                ASSERT_NE(cp932FromCodePoint(c), 0) << std::hex << lead << ' ' << trail;
+            }
+        }
+    }
+}
+
 TEST(AozoraGaiji, ReadableFormWhereCodePage932LacksTheCharacter) {
     EXPECT_EQ(hex(clean("※［＃二の字点、1-2-22］")), hex(sj("々")));
     EXPECT_EQ(hex(clean("※［＃濁点付き片仮名ヰ、1-7-83］")), hex(sj("ヰ゛")));
