@@ -244,8 +244,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::istream& in, st
     const auto interrupted = [interrupt] { return interrupt && *interrupt != 0; };
     const std::vector<Item> items =
         itemsOf(options.sources, folder, choice, settings.useheadertofile);
-    const std::size_t workers =
-        options.jobs ? static_cast<std::size_t>(*options.jobs) : defaultJobs();
+    // A single entry is converted as it always was, with no turn to take.
+    const std::size_t workers = std::min(
+        items.size(), options.jobs ? static_cast<std::size_t>(*options.jobs) : defaultJobs());
     OrderedMessages messages(err, items.size());
     engine::EntryTurns turns(items.size());
     // Every entry is read, converted and written on its own; the outputs are shared, and placed
