@@ -6,6 +6,7 @@
 #include "input/source_text.h"
 #include "shell/qt_conversion_ui.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
@@ -224,12 +225,22 @@ void RunSideBySide(QObject* context, const std::vector<SideBySideEntry>& entries
     QObject::connect(&timer, &QTimer::timeout, [&] { told.tell(); });
     // No busy cursor: the window stays free to use, and its progress bar shows the run.
     timer.start();
+    std::atomic<bool> finished = false;
     std::thread run([&] {
         engine::RunOnWorkers(
             entries.size(), workers, [&] { return !stop.load() && !runStopped.load(); }, convert);
+        finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
+    // The loop also ends when the application quits. The workers are then stopped, and their
+    // questions to this thread still answered until they have ended: waiting for them without
+    // serving events could leave both sides waiting for each other.
+    if (!finished) {
+        runStopped = true;
+        while (!finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     run.join();
     timer.stop();
     told.tell();
