@@ -390,9 +390,16 @@ std::int64_t skipPlainCells(std::string_view in, std::size_t& p, std::size_t lim
 
 // The scan both passes share. The cell counter t counts every cell written, inserted spaces
 // included, so columns end where the layout will end them.
+// The cells written, and whether a voiced mark joined a kana written alone before its line break:
+// the layout then pairs the marks after it otherwise than the scan, and so counts otherwise.
+struct Scanned {
+    std::int64_t cells;
+    bool joined;
+};
+
 template <typename Sink>
-std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, LineMarks marks,
-                  const ColumnRules& rules, EventPump& pump) {
+Scanned scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, LineMarks marks,
+             const ColumnRules& rules, EventPump& pump) {
     std::int64_t t = 0;
     std::size_t nextPump = 0;
     std::size_t p = 0;
@@ -402,9 +409,9 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
     // Where the output stands right after a half-width kana written alone: a voiced mark that
     // comes next there (the next line's first, its line break gone) joins it in the layout's one
     // cell. The breaks are decided as if it took a cell of its own, as they always were; only the
-    // count of cells returned (and so of pages) follows the layout.
+    // count of cells (and so of pages) follows the layout, counted again by the caller.
     std::size_t loneKanaEnd = std::string_view::npos;
-    std::int64_t joined = 0;
+    bool joined = false;
     while (p < in.size()) {
         if (p >= nextPump) {
             pump.ProcessPendingEvents();
@@ -447,7 +454,7 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             }
             carried = false;
             if (isHalfWidthMark(b) && out.written() + (p - runStart) == loneKanaEnd)
-                ++joined;
+                joined = true;
             if (--room == 0)
                 room = n;
             if (isLeadByte(b)) {
@@ -490,7 +497,17 @@ std::int64_t scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, Lin
             t += indent;
         }
     }
-    return t - joined;
+    return {t, joined};
+}
+
+// The cells the layout makes of a normalised text, the end byte among them, stepping through it
+// as the layout does.
+std::int64_t layoutCellsOf(std::string_view text, bool pairCells) {
+    const std::string_view content = text.substr(0, text.empty() ? 0 : text.size() - 1);
+    std::int64_t cells = 1;
+    for (std::size_t i = 0; i < content.size(); ++cells)
+        i += pairCells && isPairCellAt(content, i) ? kPairCellBytes : cellLengthAt(content, i);
+    return cells;
 }
 
 std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
@@ -508,10 +525,10 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
     char* const data = text.data();
     std::memmove(data + lead, data, inputLength);
     WritingSink write(data);
-    const std::int64_t cells =
+    const Scanned written =
         scan(mode, n, std::string_view(data + lead, inputLength), write, marks, rules, pump);
     text.resize(count.written());
-    return cells;
+    return written.joined ? layoutCellsOf(text, rules.pairCells) : written.cells;
 }
 
 } // namespace

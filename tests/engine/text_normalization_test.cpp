@@ -378,4 +378,11 @@ TEST(Normalization, VoicedMarkAfterALineBreakJoinsTheKanaBeforeIt) {
     EXPECT_EQ(hex(text), hex(spaced + "b\xFF"));
     // The layout's cells: ｶﾞ is one, so 14 and the end byte.
     EXPECT_EQ(cells, 15);
+
+    // ﾟ is a kana as well as a mark: after ﾀﾟ the layout sets the second ﾟ alone, where the scan
+    // took ﾟﾟ for one cell. 6 + ﾀﾟ + ﾟ + 6 spaces + b and the end byte.
+    std::string twoMarks = std::string(6, 'a') + "\xC0\r\n\xDF\xDF\r\nb\xFF";
+    EXPECT_EQ(NormalizeVerse(n7(), twoMarks, pump), 16);
+    EXPECT_EQ(hex(twoMarks),
+              hex(std::string(6, 'a') + "\xC0\xDF\xDF" + spaced.substr(8) + "b\xFF"));
 }
