@@ -70,10 +70,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t pages = 0;
     for (bool exhausted = false; !exhausted; ++pages) {
         FUZZ_CHECK(pages < expectedPages); // paging ends where it was counted to end
+        // The straight way for pages of two-byte cells makes the same page, or none.
+        engine::LayoutState straightState = state;
+        std::string straight;
+        const bool tookStraight =
+            engine::AppendTwoByteCellPage(spaceline, laidOut, text, straightState, straight);
+        const std::size_t pageStart = out.size();
         exhausted = engine::LayoutPage(spaceline, laidOut, text, rows, state);
         for (int r = 0; r < laidOut.rowCount; ++r)
             FUZZ_CHECK(rows.row(r).size() <= 40);
         engine::WritePage(laidOut, out, rows);
+        if (tookStraight) {
+            FUZZ_CHECK(!exhausted && straightState.textCursor == state.textCursor);
+            FUZZ_CHECK(out.compare(pageStart, std::string::npos, straight) == 0);
+        } else {
+            FUZZ_CHECK(straight.empty());
+        }
     }
     FUZZ_CHECK(pages == expectedPages);
     out += "\r\n";

@@ -3,6 +3,8 @@
 #include "full_width.h"
 #include "sjis.h"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 
 namespace engine {
@@ -163,6 +165,139 @@ bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view te
                 LayoutState& state) {
     return UsesPackedLayout(spaceline) ? LayoutPackedPage(geometry, text, rows, state)
                                        : LayoutSpacedPage(geometry, text, rows, state);
+}
+
+} // namespace engine
+
+namespace engine {
+namespace {
+
+// The shape every row of a page of two-byte cells has: the spacers and the left padding in
+// place, and where each text column's cell goes, in the order the text fills the columns.
+struct RowShape {
+    std::array<char, kRowWidth + 2> bytes{}; // the row with its CR LF
+    std::array<int, kRowWidth / 2> cellOffsets{};
+    int columns = 0;
+};
+
+RowShape shapeOfRows(bool packed, const PageGeometry& geometry) {
+    RowShape shape;
+    int start = kRowWidth;
+    const auto putCell = [&] {
+        start -= 2;
+        shape.cellOffsets[static_cast<std::size_t>(shape.columns++)] = start;
+    };
+    const auto put = [&](std::string_view bytes) {
+        start -= static_cast<int>(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), shape.bytes.begin() + start);
+    };
+    if (packed) {
+        for (int column = 0; column < PackedColumns(geometry); ++column)
+            putCell();
+    } else {
+        if (geometry.spacer == " ")
+            put(" ");
+        for (int slot = geometry.columnSlots; slot >= 1; --slot) {
+            if (slot % 2 == 0)
+                putCell();
+            else
+                put(geometry.spacer);
+        }
+    }
+    std::fill(shape.bytes.begin(), shape.bytes.begin() + start, ' ');
+    shape.bytes[kRowWidth] = '\r';
+    shape.bytes[kRowWidth + 1] = '\n';
+    return shape;
+}
+
+// The cells of two-byte characters led by 0x81, as a column shows them: turned where they turn.
+constexpr std::array<std::array<char, 2>, 256> makeCellsLedBy81() {
+    std::array<std::array<char, 2>, 256> cells{};
+    for (int second = 0; second < 256; ++second) {
+        const std::string_view turned = turnedInColumn(0x81, static_cast<unsigned char>(second));
+        cells[second] = turned.empty() ? std::array<char, 2>{'\x81', static_cast<char>(second)}
+                                       : std::array<char, 2>{turned[0], turned[1]};
+    }
+    return cells;
+}
+constexpr auto kCellsLedBy81 = makeCellsLedBy81();
+
+constexpr std::size_t kRowBytes = kRowWidth + 2;
+
+// Copies the page's cells from index i of the content into their places, column after column,
+// and moves i past them. False at a cell of one byte, one that would put an LF in a row, or the
+// end of the text; kNearEnd says whether the end may come within the page.
+template <bool kNearEnd>
+bool fillCells(const RowShape& shape, int rowCount, bool pairCells, std::string_view content,
+               std::size_t& i, char* page) {
+    const std::size_t size = content.size();
+    for (int column = 0; column < shape.columns; ++column) {
+        char* cell = page + 2 + shape.cellOffsets[static_cast<std::size_t>(column)];
+        for (int r = 0; r < rowCount; ++r, cell += kRowBytes) {
+            if (kNearEnd && i + 1 >= size)
+                return false;
+            const unsigned char b = byteAt(content, i);
+            if (isLeadByte(b)) {
+                const unsigned char second = byteAt(content, i + 1);
+                if (second == '\n')
+                    return false;
+                const char* from = b == 0x81 ? kCellsLedBy81[second].data() : content.data() + i;
+                cell[0] = from[0];
+                cell[1] = from[1];
+                i += 2;
+                continue;
+            }
+            if (b == static_cast<unsigned char>(kPairCellMark) && pairCells &&
+                isPairCellAt(content, i)) {
+                cell[0] = content[i + 1];
+                cell[1] = content[i + 2];
+                i += kPairCellBytes;
+                continue;
+            }
+            const Cell other = cellAt(content, i);
+            if (other.bytes.size() != 2)
+                return false;
+            cell[0] = other.bytes[0];
+            cell[1] = other.bytes[1];
+            i += static_cast<std::size_t>(other.step);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool AppendTwoByteCellPage(int spaceline, const PageGeometry& geometry, std::string_view text,
+                           LayoutState& state, std::string& out) {
+    if (!IsValidGeometry(geometry) || state.textExhausted || state.textCursor < 1)
+        return false;
+    const std::size_t contentLength = geometry.textLength > 0 ? geometry.textLength - 1 : 0;
+    const std::string_view content = text.substr(0, std::min(contentLength, text.size()));
+    const RowShape shape = shapeOfRows(UsesPackedLayout(spaceline), geometry);
+    const int rowCount = LaidOutRows(geometry);
+
+    const std::size_t start = out.size();
+    out.resize(start + 2 + kRowBytes * static_cast<std::size_t>(rowCount));
+    char* const page = out.data() + start;
+    page[0] = '\r';
+    page[1] = '\n';
+    for (int r = 0; r < rowCount; ++r)
+        std::copy(shape.bytes.begin(), shape.bytes.end(), page + 2 + kRowBytes * r);
+
+    // Far from the end of the text, no cell can reach it.
+    std::size_t i = static_cast<std::size_t>(state.textCursor - 1);
+    const std::size_t mostBytes =
+        kPairCellBytes * static_cast<std::size_t>(shape.columns * rowCount);
+    const bool filled =
+        i < content.size() && content.size() - i > mostBytes
+            ? fillCells<false>(shape, rowCount, geometry.pairCells, content, i, page)
+            : fillCells<true>(shape, rowCount, geometry.pairCells, content, i, page);
+    if (!filled) {
+        out.resize(start);
+        return false;
+    }
+    state.textCursor = static_cast<std::int32_t>(i + 1);
+    return true;
 }
 
 } // namespace engine

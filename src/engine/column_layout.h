@@ -3,6 +3,7 @@
 #include "page_geometry.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace engine {
@@ -26,5 +27,12 @@ bool LayoutSpacedPage(const PageGeometry& geometry, std::string_view text, PageR
 // The layout chosen by spaceline: packed for 2, spaced otherwise.
 bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view text, PageRows& rows,
                 LayoutState& state);
+
+// The page at the cursor, appended to `out` as WritePage stores what LayoutPage makes of it, when
+// every cell of the page takes two bytes, the text goes on past the page and no row would hold an
+// LF byte: then every row has the same shape, and each cell is copied straight to its place. For
+// any other page returns false and leaves `out` and `state` as they were, for LayoutPage.
+bool AppendTwoByteCellPage(int spaceline, const PageGeometry& geometry, std::string_view text,
+                           LayoutState& state, std::string& out);
 
 } // namespace engine

@@ -36,6 +36,17 @@ bool PageOutput::fail(Failure::Action action, const std::string& path, FileError
     return false;
 }
 
+// Lays out the next page and appends it to the buffer; true when the text is exhausted. Most pages
+// of a book are two-byte cells throughout and take the straight way.
+bool PageOutput::appendPage(int spaceline) {
+    const PageGeometry& geometry = m_prepared.geometry;
+    if (AppendTwoByteCellPage(spaceline, geometry, m_prepared.text, m_state, m_buffer))
+        return false;
+    const bool exhausted = LayoutPage(spaceline, geometry, m_prepared.text, m_rows, m_state);
+    WritePage(geometry, m_buffer, m_rows);
+    return exhausted;
+}
+
 // False when the user asked to stop: the files begun are dropped unplaced.
 bool PageOutput::pageWritten() {
     ++m_pagesWritten;
@@ -237,8 +248,7 @@ bool PageOutput::writeUnsplit(const std::string& path) {
     const int spaceline = m_live.spaceline; // chosen once for an unsplit output
     for (bool exhausted = false; !exhausted;) {
         m_ui.ProcessPendingEvents();
-        exhausted = LayoutPage(spaceline, m_prepared.geometry, m_prepared.text, m_rows, m_state);
-        WritePage(m_prepared.geometry, m_buffer, m_rows);
+        exhausted = appendPage(spaceline);
         if (!pageWritten())
             return false;
         if (!flush(false))
@@ -269,8 +279,7 @@ bool PageOutput::writeSplit(const std::string& chosenPath) {
             return failedAhead();
         for (std::int64_t j = 0; j < PagesPerFile(m_live); ++j) {
             m_ui.ProcessPendingEvents();
-            exhausted = LayoutPage(m_live.spaceline, geometry, m_prepared.text, m_rows, m_state);
-            WritePage(geometry, m_buffer, m_rows);
+            exhausted = appendPage(m_live.spaceline);
             if (!pageWritten())
                 return false;
             if (!flush(false))

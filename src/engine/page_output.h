@@ -40,6 +40,7 @@ class PageOutput {
     bool approveAtTurn();
     bool failedAhead();
     std::vector<std::string> staleParts(std::size_t partsWritten) const;
+    bool appendPage(int spaceline);
     bool pageWritten();
     bool fail(Failure::Action action, const std::string& path, FileError error);
 

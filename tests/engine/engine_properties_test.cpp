@@ -194,3 +194,74 @@ TEST(EngineProperties, ProseParagraphsBeginAtTheTopOfAColumn) {
         EXPECT_GE(atTop, paragraphs) << "round " << round;
     }
 }
+
+// The straight way for pages of two-byte cells makes, page for page, the bytes the layout and the
+// writer make, and declines every page it cannot make so. Texts run mostly on two-byte characters
+// (so that many pages are all of them) with now and then a cell of another kind.
+TEST(EngineProperties, TwoByteCellPagesComeOutAsTheLayoutMakesThem) {
+    static const std::vector<std::string> rare = {"a",
+                                                  "-",
+                                                  "\x09",
+                                                  "\x80",
+                                                  "\xB6\xDE",
+                                                  "\xB7",
+                                                  "\xDE",
+                                                  "\xA0",
+                                                  "\x1F"
+                                                  "12",
+                                                  "\x1F"
+                                                  "1",
+                                                  "\x88\x0A",
+                                                  "\x81\x5B",
+                                                  "\xFD",
+                                                  "\x81\x42",
+                                                  "\x81\x41",
+                                                  "\x81\x5C",
+                                                  "\x81\x62",
+                                                  "\x88"};
+    static const std::vector<std::string> common = {sj("あ"),   sj("漢"),   sj("「"),
+                                                    "\x83\x5C", "\x95\x7C", sj("　")};
+    std::mt19937 rng(2026);
+    int straight = 0;
+    int declined = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int spaceline = round % 4 - 1;
+        PageGeometry g = MakePageGeometry(round % 5, (round / 5) % 2, spaceline);
+        g.pairCells = round % 3 == 0;
+        const int oddEvery = 50 + static_cast<int>(rng() % 2000);
+        std::string text;
+        const int cells = static_cast<int>(rng() % 3000);
+        for (int c = 0; c < cells; ++c)
+            text += static_cast<int>(rng() % oddEvery) == 0 ? rare[rng() % rare.size()]
+                                                            : common[rng() % common.size()];
+        text += "\xFF";
+        g.textLength = static_cast<std::int32_t>(text.size());
+
+        LayoutState state;
+        PageRows rows;
+        for (bool exhausted = false; !exhausted;) {
+            const LayoutState before = state;
+            LayoutState fromStraight = state;
+            std::string viaStraight = "before";
+            const bool tookIt =
+                AppendTwoByteCellPage(spaceline, g, text, fromStraight, viaStraight);
+            std::string viaLayout = "before";
+            exhausted = LayoutPage(spaceline, g, text, rows, state);
+            WritePage(g, viaLayout, rows);
+            if (!tookIt) {
+                ++declined;
+                ASSERT_EQ(viaStraight, "before") << "round " << round;
+                ASSERT_EQ(fromStraight.textCursor, before.textCursor) << "round " << round;
+                ASSERT_EQ(fromStraight.textExhausted, before.textExhausted);
+                continue;
+            }
+            ++straight;
+            ASSERT_EQ(viaStraight, viaLayout)
+                << "round " << round << " cursor " << state.textCursor;
+            ASSERT_EQ(fromStraight.textCursor, state.textCursor) << "round " << round;
+            ASSERT_FALSE(exhausted) << "round " << round;
+        }
+    }
+    EXPECT_GT(straight, 1000);
+    EXPECT_GT(declined, 400);
+}
