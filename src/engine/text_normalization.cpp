@@ -345,18 +345,21 @@ class LineMarks {
     std::int64_t m_footRaise = 0;
 };
 
-// Whether the bytes at s, s + 2, s + 4 and s + 6 are all lead bytes: four two-byte characters.
-// Each 16-bit lane of `leads` holds one of the bytes, and adding 0x100 - k to a lane sets its bit
-// 8 exactly where the byte is k or more.
-bool fourTwoByteCharactersAt(const char* s) {
+// How many of the bytes at s, s + 2, s + 4 and s + 6 are lead bytes before the first that is not:
+// two-byte characters in a row, up to four. Each 16-bit lane of `leads` holds one of the bytes,
+// and adding 0x100 - k to a lane sets its bit 8 exactly where the byte is k or more.
+int twoByteCharactersAt(const char* s) {
     std::uint64_t word = 0;
     std::memcpy(&word, s, 8);
     constexpr std::uint64_t lanes = 0x0001000100010001;
-    const std::uint64_t leads =
-        (std::endian::native == std::endian::little ? word : word >> 8) & lanes * 0xFF;
+    constexpr bool little = std::endian::native == std::endian::little;
+    const std::uint64_t leads = (little ? word : word >> 8) & lanes * 0xFF;
     const auto atLeast = [leads](std::uint64_t k) { return leads + lanes * (0x100 - k); };
     const std::uint64_t lead = (atLeast(0x81) & ~atLeast(0xA0)) | (atLeast(0xE0) & ~atLeast(0xFD));
-    return (lead & lanes << 8) == lanes << 8;
+    const std::uint64_t notLead = ~lead & lanes << 8;
+    if (notLead == 0)
+        return 4;
+    return (little ? std::countr_zero(notLead) : std::countl_zero(notLead)) / 16;
 }
 
 // Moves p past the plain cells from p on and returns how many: two-byte characters, and single
@@ -369,16 +372,15 @@ std::int64_t skipPlainCells(std::string_view in, std::size_t& p, std::size_t lim
     std::size_t at = p;
     std::int64_t cells = 0;
     while (cells < most && at < end) {
-        // Mostly a Japanese text runs on in two-byte characters: eight or four at a time.
-        while (most - cells >= 8 && end - at >= 16 && fourTwoByteCharactersAt(in.data() + at) &&
-               fourTwoByteCharactersAt(in.data() + at + 8)) {
-            at += 16;
-            cells += 8;
-        }
-        if (most - cells >= 4 && end - at > 6 && fourTwoByteCharactersAt(in.data() + at)) {
-            at += 8;
-            cells += 4;
-            continue;
+        // Mostly a Japanese text runs on in two-byte characters: up to four at a time.
+        if (end - at > 6) {
+            const std::int64_t run =
+                std::min<std::int64_t>(twoByteCharactersAt(in.data() + at), most - cells);
+            if (run > 0) {
+                at += 2 * static_cast<std::size_t>(run);
+                cells += run;
+                continue;
+            }
         }
         const unsigned char b = byteAt(in, at);
         if (isLeadByte(b))
