@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace input {
@@ -153,7 +154,7 @@ constexpr bool isTrailByte(unsigned char b) {
 // A two-byte code of code page 932. Leads 81-9F and E0-EA hold JIS X 0208 two rows each (the
 // trail's upper part, 9F-FC, is the even row); ED-EE are NEC's selection of the IBM extensions,
 // F0-F9 user-defined, FA-FC the IBM extensions themselves; EB, EC and EF hold nothing.
-Kind kindOfCodePage932(unsigned char lead, unsigned char trail) {
+Kind classifyCodePage932(unsigned char lead, unsigned char trail) {
     const unsigned code = static_cast<unsigned>(lead) << 8 | trail;
     if (inRange(lead, 0xF0, 0xF9))
         return Kind::Unassigned;
@@ -174,10 +175,23 @@ Kind kindOfCodePage932(unsigned char lead, unsigned char trail) {
     return kindOfJisCell(row, cell);
 }
 
+// Every file of a shelf is weighed in five readings: the kinds of all two-byte codes are looked
+// up, worked out once.
+Kind kindOfCodePage932(unsigned char lead, unsigned char trail) {
+    static const auto kinds = [] {
+        auto table = std::make_unique<std::array<Kind, 0x10000>>();
+        for (unsigned code = 0; code < 0x10000; ++code)
+            (*table)[code] = classifyCodePage932(static_cast<unsigned char>(code >> 8),
+                                                 static_cast<unsigned char>(code & 0xFF));
+        return table;
+    }();
+    return (*kinds)[static_cast<unsigned>(lead) << 8 | trail];
+}
+
 // A Unicode character. What code page 932 holds is judged as its code there; of the rest,
 // the letters of other scripts below U+0800 are foreign even where JIS has them (Greek,
 // Cyrillic), as is everything of scripts Japanese does not use.
-Kind kindOfCodePoint(char32_t c) {
+Kind classifyCodePoint(char32_t c) {
     if (c < 0x80)
         return kindOfAscii(static_cast<unsigned char>(c));
     if (c < 0x800)
@@ -205,6 +219,17 @@ Kind kindOfCodePoint(char32_t c) {
         (c >= 0x1F000 && c <= 0x1FAFF))
         return Kind::Neutral;
     return Kind::Foreign;
+}
+
+// The characters of the Basic Multilingual Plane looked up, as the codes of code page 932 are.
+Kind kindOfCodePoint(char32_t c) {
+    static const auto kinds = [] {
+        auto table = std::make_unique<std::array<Kind, 0x10000>>();
+        for (char32_t code = 0; code < 0x10000; ++code)
+            (*table)[code] = classifyCodePoint(code);
+        return table;
+    }();
+    return c < 0x10000 ? (*kinds)[c] : classifyCodePoint(c);
 }
 
 // The readers. Each reads all of `text`; `goesOn` says the text was cut from a longer one, so
