@@ -345,21 +345,32 @@ class LineMarks {
     std::int64_t m_footRaise = 0;
 };
 
-// How many of the bytes at s, s + 2, s + 4 and s + 6 are lead bytes before the first that is not:
-// two-byte characters in a row, up to four. Each 16-bit lane of `leads` holds one of the bytes,
-// and adding 0x100 - k to a lane sets its bit 8 exactly where the byte is k or more.
-int twoByteCharactersAt(const char* s) {
+// Bit 8 of each 16-bit lane set where the lane's byte at s, s + 2, s + 4 or s + 6 is not a lead
+// byte. Each lane of `leads` holds one of the bytes, and adding 0x100 - k to a lane sets its bit
+// 8 exactly where the byte is k or more.
+std::uint64_t notLeadBytesAt(const char* s) {
     std::uint64_t word = 0;
     std::memcpy(&word, s, 8);
     constexpr std::uint64_t lanes = 0x0001000100010001;
-    constexpr bool little = std::endian::native == std::endian::little;
-    const std::uint64_t leads = (little ? word : word >> 8) & lanes * 0xFF;
+    const std::uint64_t leads =
+        (std::endian::native == std::endian::little ? word : word >> 8) & lanes * 0xFF;
     const auto atLeast = [leads](std::uint64_t k) { return leads + lanes * (0x100 - k); };
     const std::uint64_t lead = (atLeast(0x81) & ~atLeast(0xA0)) | (atLeast(0xE0) & ~atLeast(0xFD));
-    const std::uint64_t notLead = ~lead & lanes << 8;
-    if (notLead == 0)
-        return 4;
-    return (little ? std::countr_zero(notLead) : std::countl_zero(notLead)) / 16;
+    return ~lead & lanes << 8;
+}
+
+// Two-byte characters in a row from s, up to eight (s to s + 15 are read).
+int twoByteCharactersAt(const char* s) {
+    const std::uint64_t first = notLeadBytesAt(s);
+    const std::uint64_t second = notLeadBytesAt(s + 8);
+    if ((first | second) == 0)
+        return 8;
+    const auto leading = [](std::uint64_t notLead) {
+        return (std::endian::native == std::endian::little ? std::countr_zero(notLead)
+                                                           : std::countl_zero(notLead)) /
+               16;
+    };
+    return first != 0 ? leading(first) : 4 + leading(second);
 }
 
 // Moves p past the plain cells from p on and returns how many: two-byte characters, and single
@@ -372,8 +383,8 @@ std::int64_t skipPlainCells(std::string_view in, std::size_t& p, std::size_t lim
     std::size_t at = p;
     std::int64_t cells = 0;
     while (cells < most && at < end) {
-        // Mostly a Japanese text runs on in two-byte characters: up to four at a time.
-        if (end - at > 6) {
+        // Mostly a Japanese text runs on in two-byte characters: up to eight at a time.
+        if (end - at > 14) {
             const std::int64_t run =
                 std::min<std::int64_t>(twoByteCharactersAt(in.data() + at), most - cells);
             if (run > 0) {
