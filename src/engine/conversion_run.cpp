@@ -132,8 +132,9 @@ void EntryConversion::convert() {
         return;
 
     m_ui.ShowStage(Stage::Preparing);
-    std::optional<PreparedText> prepared = PrepareText(
-        std::move(*m_source), titlePage ? &*titlePage : nullptr, m_geometry, m_live, m_ui);
+    std::optional<PreparedText> prepared =
+        PrepareText(std::move(*m_source), titlePage ? &*titlePage : nullptr, m_geometry, m_live,
+                    m_ui, /*writeAhead=*/true);
     m_source.reset();
 
     m_ui.ShowStage(Stage::Converting);

@@ -40,6 +40,11 @@ bool PageOutput::fail(Failure::Action action, const std::string& path, FileError
 // of a book are two-byte cells throughout and take the straight way.
 bool PageOutput::appendPage(int spaceline) {
     const PageGeometry& geometry = m_prepared.geometry;
+    // A page reads at most three bytes a cell, and looks one past its last.
+    constexpr std::size_t kMostBytesOfAPage = 3 * kRowWidth / 2 * kMaxRows + 2;
+    if (m_prepared.writingAhead)
+        m_prepared.writingAhead->awaitWritten(static_cast<std::size_t>(m_state.textCursor - 1) +
+                                              kMostBytesOfAPage);
     if (AppendTwoByteCellPage(spaceline, geometry, m_prepared.text, m_state, m_buffer))
         return false;
     const bool exhausted = LayoutPage(spaceline, geometry, m_prepared.text, m_rows, m_state);

@@ -42,7 +42,7 @@ TitlePage MakeTitlePage(const HeaderInfo& info, std::int32_t headLength,
 
 std::optional<PreparedText> PrepareText(SourceText source, const TitlePage* titlePage,
                                         const PageGeometry& geometry, const Settings& live,
-                                        EventPump& pump) {
+                                        EventPump& pump, bool writeAhead) {
     std::string& text = source.text;
     if (titlePage) {
         SpliceHeaderBlock(text, titlePage->headLength, titlePage->block);
@@ -62,17 +62,23 @@ std::optional<PreparedText> PrepareText(SourceText source, const TitlePage* titl
     const bool packed = UsesPackedLayout(live.spaceline);
     // In a text of Aozora Bunko's notation every line is a paragraph, a verse line, a speaker's
     // turn or a heading: none is joined to the one before.
+    std::unique_ptr<WritingAhead> ahead;
+    std::unique_ptr<WritingAhead>* const aheadIfAsked = writeAhead ? &ahead : nullptr;
     const std::int64_t cells =
         live.usereturn || live.aozora
-            ? NormalizeVerse(columns, text, pump, source.lines, packed, live.kinsoku)
-            : NormalizeProse(columns, text, pump, source.lines, packed, live.kinsoku);
+            ? NormalizeVerse(columns, text, pump, source.lines, packed, live.kinsoku, aheadIfAsked)
+            : NormalizeProse(columns, text, pump, source.lines, packed, live.kinsoku, aheadIfAsked);
+    const std::size_t length = ahead ? ahead->length() : text.size();
     // The title page and the spaces of the normalisation may take a text past what positions
     // can count.
-    if (text.size() > static_cast<std::size_t>(kMaxTextBytes) + 1)
+    if (length > static_cast<std::size_t>(kMaxTextBytes) + 1)
         return std::nullopt;
-    PreparedText prepared{std::move(text), columns, 1};
-    prepared.geometry.textLength = static_cast<std::int32_t>(prepared.text.size());
+    PreparedText prepared;
+    prepared.text = std::move(text);
+    prepared.geometry = columns;
+    prepared.geometry.textLength = static_cast<std::int32_t>(length);
     prepared.pageCount = pagesOf(prepared.geometry, packed, cells);
+    prepared.writingAhead = std::move(ahead);
     return prepared;
 }
 

@@ -7,6 +7,7 @@
 #include "input_stage.h"
 #include "page_geometry.h"
 #include "settings.h"
+#include "text_normalization.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,13 +32,17 @@ struct PreparedText {
     PageGeometry geometry;      // textLength set
     std::int64_t pageCount = 1; // pages the layout makes of it with the blank-column choice it was
                                 // prepared for
+    // Set while a long text is still being written (see NormalizeProse): the layout reads only
+    // what awaitWritten has let it, and text.size() is not yet geometry.textLength.
+    std::unique_ptr<WritingAhead> writingAhead;
 };
 
 // Puts the title page (when given) in place of the head lines, appends the end byte and
 // normalises: verse or prose as `live` says now, with pages of packed or spaced columns as its
 // blank-column choice says now. Nothing when the result is too long for the layout's positions.
+// With `writeAhead`, a long text may be laid out while it is still being written.
 std::optional<PreparedText> PrepareText(SourceText source, const TitlePage* titlePage,
                                         const PageGeometry& geometry, const Settings& live,
-                                        EventPump& pump);
+                                        EventPump& pump, bool writeAhead = false);
 
 } // namespace engine

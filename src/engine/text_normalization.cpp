@@ -7,8 +7,26 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 namespace engine {
+
+// Starts the writing of a text ahead on a thread of its own.
+class WritingAheadStarter {
+  public:
+    template <typename Write>
+    static std::unique_ptr<WritingAhead> start(std::size_t length, Write write) {
+        std::unique_ptr<WritingAhead> ahead(new WritingAhead(length));
+        std::atomic<std::size_t>* written = &ahead->m_written;
+        ahead->m_thread = std::thread([written, length, write]() mutable {
+            write(*written);
+            written->store(length, std::memory_order_release);
+            written->notify_all();
+        });
+        return ahead;
+    }
+};
+
 namespace {
 
 constexpr char kFullWidthSpace[] = "\x81\x40";
@@ -56,6 +74,7 @@ class CountingSink {
     }
     std::size_t written() const { return m_written; }
     std::size_t lead() const { return m_lead; }
+    void publish() {}
 
   private:
     void remember(char c) {
@@ -74,7 +93,9 @@ class CountingSink {
 
 class WritingSink {
   public:
-    explicit WritingSink(char* data) : m_data(data) {}
+    // `published`, when given, is told how far the writing has come at every pump point.
+    explicit WritingSink(char* data, std::atomic<std::size_t>* published = nullptr)
+        : m_data(data), m_published(published) {}
 
     // The bytes may be the input itself, further up the same buffer.
     void copy(std::string_view bytes, std::size_t) {
@@ -92,9 +113,16 @@ class WritingSink {
                static_cast<unsigned char>(m_data[m_written - 1]) == second;
     }
     std::size_t written() const { return m_written; }
+    void publish() {
+        if (m_published) {
+            m_published->store(m_written, std::memory_order_release);
+            m_published->notify_all();
+        }
+    }
 
   private:
     char* m_data;
+    std::atomic<std::size_t>* m_published;
     std::size_t m_written = 0;
 };
 
@@ -433,6 +461,7 @@ Scanned scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, LineMark
     while (p < in.size()) {
         if (p >= nextPump) {
             pump.ProcessPendingEvents();
+            out.publish();
             nextPump = p + kEventPumpBlock;
         }
         if (lineStart && marks.any())
@@ -529,36 +558,67 @@ std::int64_t layoutCellsOf(std::string_view text, bool pairCells) {
 }
 
 std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& text, EventPump& pump,
-                       const LineLayouts& lines, bool packedPages, bool kinsoku) {
+                       const LineLayouts& lines, bool packedPages, bool kinsoku,
+                       std::unique_ptr<WritingAhead>* ahead) {
     const std::int64_t n = LaidOutRows(geometry); // never 0: the modulo in the scan needs a column
     const std::int64_t columns = packedPages ? PackedColumns(geometry) : geometry.columnSlots / 2;
     const ColumnRules rules{geometry.pairCells, kinsoku};
     const LineMarks marks(lines, columns * n, rules);
     CountingSink count;
-    scan(mode, n, text, count, marks, rules, pump);
+    const Scanned counted = scan(mode, n, text, count, marks, rules, pump);
     // The input moves up by the writing's largest lead; the output is written from the start.
     const std::size_t inputLength = text.size();
     const std::size_t lead = count.lead();
     text.resize(std::max(count.written(), inputLength + lead));
     char* const data = text.data();
     std::memmove(data + lead, data, inputLength);
+    const std::string_view input(data + lead, inputLength);
+    // The counting made every decision the writing makes, so a long text is written behind the
+    // caller's back; where a mark joined a kana, the count waits for the text written.
+    if (ahead && !counted.joined && inputLength >= kWriteAheadFrom) {
+        try {
+            *ahead = WritingAheadStarter::start(
+                count.written(), [=, lines = lines](std::atomic<std::size_t>& written) {
+                    WritingSink write(data, &written);
+                    NoEventPump noEvents;
+                    scan(mode, n, input, write, LineMarks(lines, columns * n, rules), rules,
+                         noEvents);
+                });
+            return counted.cells;
+        } catch (const std::system_error&) {
+            // No thread to be had: written here, as any other text.
+        }
+    }
     WritingSink write(data);
-    const Scanned written =
-        scan(mode, n, std::string_view(data + lead, inputLength), write, marks, rules, pump);
+    const Scanned written = scan(mode, n, input, write, marks, rules, pump);
     text.resize(count.written());
     return written.joined ? layoutCellsOf(text, rules.pairCells) : written.cells;
 }
 
 } // namespace
 
+WritingAhead::~WritingAhead() {
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void WritingAhead::awaitWritten(std::size_t count) const {
+    count = std::min(count, m_length);
+    for (std::size_t now = m_written.load(std::memory_order_acquire); now < count;
+         now = m_written.load(std::memory_order_acquire))
+        m_written.wait(now, std::memory_order_acquire);
+}
+
 std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,
-                            const LineLayouts& lines, bool packedPages, bool kinsoku) {
-    return normalize(Mode::Verse, geometry, text, pump, lines, packedPages, kinsoku);
+                            const LineLayouts& lines, bool packedPages, bool kinsoku,
+                            std::unique_ptr<WritingAhead>* ahead) {
+    return normalize(Mode::Verse, geometry, text, pump, lines, packedPages, kinsoku, ahead);
 }
 
 std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump,
-                            const LineLayouts& lines, bool packedPages, bool kinsoku) {
-    return normalize(Mode::Prose, geometry, text, pump, lines, packedPages, kinsoku);
+                            const LineLayouts& lines, bool packedPages, bool kinsoku,
+                            std::unique_ptr<WritingAhead>* ahead) {
+    return normalize(Mode::Prose, geometry, text, pump, lines, packedPages, kinsoku, ahead);
 }
 
 } // namespace engine

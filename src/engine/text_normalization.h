@@ -4,8 +4,11 @@
 #include "line_layout.h"
 #include "page_geometry.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace engine {
 
@@ -28,11 +31,39 @@ namespace engine {
 // A geometry with pairCells counts a pair cell as one cell. With `kinsoku`, no column starts with
 // a closing mark (、。」）…), ・, ー or a small kana where spaces can help it: the character before
 // such marks moves to the next column with them, at most three characters, within a line.
+// The writing half of a normalisation running on a thread of its own, so that the pages can be
+// laid out behind it (see the `ahead` parameter below).
+class WritingAhead {
+  public:
+    WritingAhead(const WritingAhead&) = delete;
+    WritingAhead& operator=(const WritingAhead&) = delete;
+    ~WritingAhead(); // waits for the writing to end
+
+    // Waits until the first `count` bytes of the text are written, or all of them.
+    void awaitWritten(std::size_t count) const;
+    // The length of the text once written, end byte included.
+    std::size_t length() const { return m_length; }
+
+  private:
+    friend class WritingAheadStarter;
+    explicit WritingAhead(std::size_t length) : m_length(length) {}
+    const std::size_t m_length;
+    std::atomic<std::size_t> m_written{0};
+    std::thread m_thread;
+};
+
+// Texts from this size on are written ahead when asked.
+inline constexpr std::size_t kWriteAheadFrom = std::size_t{4} << 20;
+
+//
+// Given `ahead`, a text of kWriteAheadFrom bytes or more may be written on a thread of its own:
+// then *ahead is set, the count of cells returned at once, and until *ahead is gone the text
+// must be read only where awaitWritten has let it, and its size is not yet its length.
 std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,
                             const LineLayouts& lines = {}, bool packedPages = false,
-                            bool kinsoku = false);
+                            bool kinsoku = false, std::unique_ptr<WritingAhead>* ahead = nullptr);
 std::int64_t NormalizeProse(const PageGeometry& geometry, std::string& text, EventPump& pump,
                             const LineLayouts& lines = {}, bool packedPages = false,
-                            bool kinsoku = false);
+                            bool kinsoku = false, std::unique_ptr<WritingAhead>* ahead = nullptr);
 
 } // namespace engine

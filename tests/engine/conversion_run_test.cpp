@@ -813,3 +813,37 @@ TEST(ConversionRunState, StoppedAfterAPageLeavesTheEntryInHandUnwritten) {
     EXPECT_EQ(f.dir.entryCount(), 5u); // three sources and two outputs, nothing half written
     EXPECT_TRUE(f.ui.failures.empty());
 }
+
+// A long book is laid out while its text is still being written: the pages come out as those of
+// a text written first, whatever the settings, and stopping midway leaves nothing behind.
+TEST(ConversionRunState, ALongBookLaidOutWhileItIsWrittenComesOutTheSame) {
+    // Past the size from which the text is written ahead: paragraphs, dialogue, verse-like short
+    // lines, punctuation that turns or moves, ASCII, half-width kana and two-digit numbers.
+    const std::vector<std::string> lines = {
+        sj("　吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。"),
+        sj("「何でも薄暗いじめじめした所で、ニャーニャー泣いていた事だけは記憶している」"),
+        sj("一九〇五年、12月のこと――ABCとxyzは") + "\xB6\xDE\xB7", "",
+        sj("　ーー、。！？（）…‥「」『』") + "42" + sj("の") + "7"};
+    std::string text;
+    for (std::size_t i = 0; text.size() < kWriteAheadFrom + kWriteAheadFrom / 8; ++i)
+        text += lines[i * 7 % lines.size()] + "\n";
+    for (int round = 0; round < 4; ++round) {
+        Fixture f;
+        f.settings.usereturn = round == 1;
+        f.settings.kinsoku = round == 2;
+        f.settings.tcyDigits = round == 3;
+        f.settings.spaceline = round % 3;
+        f.addSource("long.txt", text);
+        f.ui.outputPaths.push_back(f.dir.file("out.txt"));
+        f.run();
+        ASSERT_EQ(readFile(f.dir.file("out.txt")), expectedOutput(text, f.settings))
+            << "round " << round;
+        EXPECT_EQ(f.ui.progress.back().first, f.ui.progress.back().second);
+    }
+    Fixture stopped;
+    stopped.addSource("long.txt", text);
+    stopped.ui.outputPaths.push_back(stopped.dir.file("out.txt"));
+    stopped.ui.stopWhen = [&] { return stopped.ui.progress.size() >= 3; };
+    stopped.run();
+    EXPECT_FALSE(exists(stopped.dir.file("out.txt")));
+}
