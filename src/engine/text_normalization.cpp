@@ -17,11 +17,10 @@ class WritingAheadStarter {
     template <typename Write>
     static std::unique_ptr<WritingAhead> start(std::size_t length, Write write) {
         std::unique_ptr<WritingAhead> ahead(new WritingAhead(length));
-        std::atomic<std::size_t>* written = &ahead->m_written;
-        ahead->m_thread = std::thread([written, length, write]() mutable {
-            write(*written);
-            written->store(length, std::memory_order_release);
-            written->notify_all();
+        WritingAhead::Progress* progress = &ahead->m_progress;
+        ahead->m_thread = std::thread([progress, length, write]() mutable {
+            write(*progress);
+            progress->publish(length);
         });
         return ahead;
     }
@@ -94,7 +93,7 @@ class CountingSink {
 class WritingSink {
   public:
     // `published`, when given, is told how far the writing has come at every pump point.
-    explicit WritingSink(char* data, std::atomic<std::size_t>* published = nullptr)
+    explicit WritingSink(char* data, WritingAhead::Progress* published = nullptr)
         : m_data(data), m_published(published) {}
 
     // The bytes may be the input itself, further up the same buffer.
@@ -114,15 +113,13 @@ class WritingSink {
     }
     std::size_t written() const { return m_written; }
     void publish() {
-        if (m_published) {
-            m_published->store(m_written, std::memory_order_release);
-            m_published->notify_all();
-        }
+        if (m_published)
+            m_published->publish(m_written);
     }
 
   private:
     char* m_data;
-    std::atomic<std::size_t>* m_published;
+    WritingAhead::Progress* m_published;
     std::size_t m_written = 0;
 };
 
@@ -578,8 +575,8 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
     if (ahead && !counted.joined && inputLength >= kWriteAheadFrom) {
         try {
             *ahead = WritingAheadStarter::start(
-                count.written(), [=, lines = lines](std::atomic<std::size_t>& written) {
-                    WritingSink write(data, &written);
+                count.written(), [=, lines = lines](WritingAhead::Progress& progress) {
+                    WritingSink write(data, &progress);
                     NoEventPump noEvents;
                     scan(mode, n, input, write, LineMarks(lines, columns * n, rules), rules,
                          noEvents);
@@ -603,10 +600,20 @@ WritingAhead::~WritingAhead() {
 }
 
 void WritingAhead::awaitWritten(std::size_t count) const {
-    count = std::min(count, m_length);
-    for (std::size_t now = m_written.load(std::memory_order_acquire); now < count;
-         now = m_written.load(std::memory_order_acquire))
-        m_written.wait(now, std::memory_order_acquire);
+    m_progress.await(std::min(count, m_length));
+}
+
+void WritingAhead::Progress::publish(std::size_t written) {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_written = written;
+    }
+    m_changed.notify_all();
+}
+
+void WritingAhead::Progress::await(std::size_t count) const {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_written >= count; });
 }
 
 std::int64_t NormalizeVerse(const PageGeometry& geometry, std::string& text, EventPump& pump,

@@ -4,9 +4,10 @@
 #include "line_layout.h"
 #include "page_geometry.h"
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -44,11 +45,23 @@ class WritingAhead {
     // The length of the text once written, end byte included.
     std::size_t length() const { return m_length; }
 
+    // How far the writing has come, told by the writing thread.
+    class Progress {
+      public:
+        void publish(std::size_t written);
+        void await(std::size_t count) const;
+
+      private:
+        mutable std::mutex m_mutex;
+        mutable std::condition_variable m_changed;
+        std::size_t m_written = 0;
+    };
+
   private:
     friend class WritingAheadStarter;
     explicit WritingAhead(std::size_t length) : m_length(length) {}
     const std::size_t m_length;
-    std::atomic<std::size_t> m_written{0};
+    Progress m_progress;
     std::thread m_thread;
 };
 
