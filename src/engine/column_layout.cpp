@@ -168,9 +168,6 @@ bool LayoutPage(int spaceline, const PageGeometry& geometry, std::string_view te
                                        : LayoutSpacedPage(geometry, text, rows, state);
 }
 
-} // namespace engine
-
-namespace engine {
 namespace {
 
 // The shape every row of a page of two-byte cells has: the spacers and the left padding in

@@ -11,21 +11,6 @@
 
 namespace engine {
 
-// Starts the writing of a text ahead on a thread of its own.
-class WritingAheadStarter {
-  public:
-    template <typename Write>
-    static std::unique_ptr<WritingAhead> start(std::size_t length, Write write) {
-        std::unique_ptr<WritingAhead> ahead(new WritingAhead(length));
-        WritingAhead::Progress* progress = &ahead->m_progress;
-        ahead->m_thread = std::thread([progress, length, write]() mutable {
-            write(*progress);
-            progress->publish(length);
-        });
-        return ahead;
-    }
-};
-
 namespace {
 
 constexpr char kFullWidthSpace[] = "\x81\x40";
@@ -431,14 +416,15 @@ std::int64_t skipPlainCells(std::string_view in, std::size_t& p, std::size_t lim
     return cells;
 }
 
-// The scan both passes share. The cell counter t counts every cell written, inserted spaces
-// included, so columns end where the layout will end them.
 // The cells written, and whether a voiced mark joined a kana written alone before its line break:
 // the layout then pairs the marks after it otherwise than the scan, and so counts otherwise.
 struct Scanned {
     std::int64_t cells;
     bool joined;
 };
+
+// The scan both passes share. The cell counter t counts every cell written, inserted spaces
+// included, so columns end where the layout will end them.
 
 template <typename Sink>
 Scanned scan(Mode mode, std::int64_t n, std::string_view in, Sink& out, LineMarks marks,
@@ -574,7 +560,7 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
     // caller's back; where a mark joined a kana, the count waits for the text written.
     if (ahead && !counted.joined && inputLength >= kWriteAheadFrom) {
         try {
-            *ahead = WritingAheadStarter::start(
+            *ahead = std::make_unique<WritingAhead>(
                 count.written(), [=, lines = lines](WritingAhead::Progress& progress) {
                     WritingSink write(data, &progress);
                     NoEventPump noEvents;
@@ -593,6 +579,12 @@ std::int64_t normalize(Mode mode, const PageGeometry& geometry, std::string& tex
 }
 
 } // namespace
+
+WritingAhead::WritingAhead(std::size_t length, std::function<void(Progress&)> write)
+    : m_length(length), m_thread([this, write = std::move(write)] {
+          write(m_progress);
+          m_progress.publish(m_length);
+      }) {}
 
 WritingAhead::~WritingAhead() {
     if (m_thread.joinable())
